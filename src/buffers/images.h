@@ -1,0 +1,43 @@
+#pragma once
+// Memory images: clearing, the PIC word swap, the active image and view rules.
+
+#include "shell/state.h"
+
+#include <cstdint>
+#include <span>
+
+namespace kestro {
+
+inline constexpr const char* kProgramFileDefault = "ProgBuf.bin";
+inline constexpr const char* kDataFileDefault = "DataBuf.bin";
+
+enum class PicCore { None, Core12, Core14, Pic18 };
+
+PicCore picCoreOf(int deviceIndex);
+// Mask for the high byte of a program word: 0x0F, 0x3F, 0xFF (0xFF for non-PIC).
+uint8_t picHighByteMask(int deviceIndex);
+// Value of an erased program word (0x0FFF, 0x3FFF, 0xFFFF).
+uint16_t picBlankWord(int deviceIndex);
+
+// Whole program and data buffers, ID and configuration blocks := 0xFF.
+void clearImages(Images& img);
+// Buffer Reset: program and data buffers only; the fuse bytes stay.
+void clearBuffers(Images& img);
+
+// Exchanges the bytes of every word below programSize (even offsets).
+void picWordSwap(Images& img, uint32_t programSize);
+
+// Forces the view a device with only one memory must have.
+void normaliseView(Images& img, const SelectedDevice& dev);
+
+struct ActiveImage {
+    uint8_t* bytes = nullptr; // null when no image is in use
+    uint32_t size = 0;
+    bool isProgramBuffer = true;
+};
+ActiveImage activeImage(Images& img, const SelectedDevice& dev);
+
+// The file name that belongs to the current view.
+const std::string& viewFileName(const Images& img);
+
+} // namespace kestro

@@ -1,0 +1,31 @@
+#pragma once
+// The seam to the serial line: a real termios port or the in-process adapter double.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kestro {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    enum class OpenStatus { Ok, OpenFailed, GetStateFailed, SetStateFailed };
+    struct OpenResult {
+        OpenStatus status = OpenStatus::Ok;
+        int error = 0; // errno of the failing step
+    };
+
+    // Opens the port named "COM1".."COM4" (or any other name, which then fails),
+    // sets 19200 8N1 raw, raises DTR and drops RTS.
+    virtual OpenResult open(const std::string& portName) = 0;
+    // Restores the settings found at open and closes; false when closing failed.
+    virtual bool close() = 0;
+    virtual bool writeByte(uint8_t b) = 0;
+    // Reads up to n bytes: 2500 + 20 n ms in all, and returns early when more than
+    // 120 ms pass between two bytes. Returns the count received.
+    virtual size_t read(uint8_t* buf, size_t n) = 0;
+};
+
+} // namespace kestro

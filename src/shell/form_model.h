@@ -1,0 +1,101 @@
+#pragma once
+// Plain model of every control and menu item of the main window. The core changes
+// it; the Qt shell copies it into widgets.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestro {
+
+enum class ControlKind : uint8_t {
+    Panel, Label, Button, GroupBox, ComboBox, CheckBox, CheckListBox, Edit, Image, Grid, Gauge
+};
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+inline constexpr uint32_t kNoColor = 0xFF000000; // leave the widget's own colour
+inline constexpr uint32_t rgb(int r, int g, int b) {
+    return static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+inline constexpr uint32_t kBlack = rgb(0, 0, 0), kWhite = rgb(255, 255, 255),
+                          kRed = rgb(255, 0, 0), kGreen = rgb(0, 128, 0),
+                          kBlue = rgb(0, 0, 255), kYellow = rgb(255, 255, 0),
+                          kAqua = rgb(0, 255, 255), kNavy = rgb(0, 0, 128),
+                          kMaroon = rgb(128, 0, 0), kPurple = rgb(128, 0, 128),
+                          kButtonFace = rgb(240, 240, 240);
+
+struct FontSpec {
+    std::string family = "Comic Sans MS";
+    int pixelSize = 13;
+    uint32_t color = kBlack;
+};
+
+struct Control {
+    std::string name;
+    ControlKind kind = ControlKind::Panel;
+    int parent = -1; // index of the parent control, -1 for the window's client area
+    Rect rect;
+    bool visible = true;
+    bool enabled = true;
+    std::string caption;  // text of labels, buttons, group boxes, edits
+    bool checked = false; // check boxes
+    uint32_t color = kNoColor;
+    FontSpec font;
+    bool centred = false;
+    std::vector<std::string> items;     // combo and check-list items
+    int itemIndex = -1;                 // combo selection
+    std::vector<uint8_t> itemChecked;   // check-list states
+    int maxLength = 0;                  // edits: 0 = no limit
+    int position = 0, maxValue = 100;   // gauge
+    uint32_t barColor = kNoColor;       // gauge
+    int rowCount = 0;                   // grid
+};
+
+struct MenuItem {
+    std::string name;
+    std::string caption;
+    std::string shortcut; // "Ctrl+L", "F3", ... as Qt key sequences read them
+    int parent = -1;      // -1: top level of the menu bar
+    std::vector<int> children;
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+    bool separator = false;
+    int deviceIndex = -1; // device items select this index
+};
+
+struct WindowModel {
+    std::string caption = "Kestro";
+    Rect rect{20, 20, 755, 458}; // client area
+};
+
+class FormModel {
+public:
+    int add(Control c);
+    int addMenu(MenuItem m);
+
+    Control& control(std::string_view name);
+    const Control& control(std::string_view name) const;
+    int controlIndex(std::string_view name) const; // -1 when unknown
+    MenuItem& menu(std::string_view name);
+    const MenuItem& menu(std::string_view name) const;
+    int menuIndex(std::string_view name) const;
+
+    std::vector<Control> controls;
+    std::vector<MenuItem> menus;
+    WindowModel window;
+    int focus = -1;          // control with the keyboard focus
+    uint64_t gridRevision = 0; // bumped whenever the grid's contents may have changed
+
+private:
+    std::unordered_map<std::string, int> controlByName_;
+    std::unordered_map<std::string, int> menuByName_;
+};
+
+} // namespace kestro

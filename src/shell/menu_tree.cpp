@@ -1,0 +1,165 @@
+#include "shell/menu_tree.h"
+
+#include "devices/catalogue.h"
+#include "shell/form_model.h"
+
+#include <array>
+#include <cctype>
+
+namespace kestro {
+namespace {
+
+constexpr IndexRange kNone{-1, -1};
+
+constexpr std::array<DeviceSubMenu, 27> kSubMenus{{
+    {"MicroControllers1", "AT89xxx", "AT89xxx1", {{0, 13}, kNone, kNone}},
+    {"MicroControllers1", "AT90xxx", "AT90sXXX1", {{14, 22}, {25, 25}, {27, 28}}},
+    {"MicroControllers1", "Winbond", "Winbond1", {{29, 31}, kNone, kNone}},
+    {"MicroControllers1", "Dallas", "Dallas1", {{32, 32}, kNone, kNone}},
+    {"MicroControllers1", "Toshiba", "Toshiba1", {{33, 33}, kNone, kNone}},
+    {"MicroControllers1", "87Cxxx", "N87Cxxx1", {{34, 35}, kNone, kNone}},
+    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", {{46, 49}, kNone, kNone}},
+    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", {{50, 63}, kNone, kNone}},
+    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", {{64, 67}, kNone, kNone}},
+    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", {{68, 80}, kNone, kNone}},
+    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", {{81, 91}, kNone, kNone}},
+    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", {{92, 101}, kNone, kNone}},
+    {"SerialEEPROMs1", "93xxx", "N93xxx1", {{102, 112}, kNone, kNone}},
+    {"SerialEEPROMs1", "17xxx", "N17xxx1", {{113, 118}, kNone, kNone}},
+    {"SerialEEPROMs1", "24xxx", "N24xxx1", {{119, 129}, kNone, kNone}},
+    {"SerialEEPROMs1", "25xxx", "N25xxx1", {{130, 135}, kNone, kNone}},
+    {"SerialEEPROMs1", "59xxx", "N59xxx1", {{136, 138}, kNone, kNone}},
+    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", {{139, 143}, kNone, kNone}},
+    {"SerialEEPROMs1", "PCF", "PCF1", {{144, 144}, kNone, kNone}},
+    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", {{145, 146}, kNone, kNone}},
+    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", {{147, 148}, kNone, kNone}},
+    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", {{149, 163}, kNone, kNone}},
+    {"ParallelEEPROMs1", "28xxx", "N28xxx1", {{164, 169}, kNone, kNone}},
+    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", {{170, 176}, kNone, kNone}},
+    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", {{177, 184}, kNone, kNone}},
+    {"Others1", "HCS", "HCS1", {{185, 194}, kNone, kNone}},
+    {"Others1", "TCN", "TCN1", {{195, 195}, kNone, kNone}},
+}};
+
+// The menu bar in order; the device sub-menus are hung under their top-level menus
+// afterwards.
+constexpr std::array<FixedMenuEntry, 40> kFixed{{
+    {"", "File1", "&File", ""},
+    {"File1", "OpenLastFile1", "Open Last File", "Ctrl+L"},
+    {"File1", "Open1", "Open", "F3"},
+    {"File1", "Save1", "Save", "F2"},
+    {"File1", "BufferReset1", "Buffer Reset", ""},
+    {"File1", "", "-", ""},
+    {"File1", "Exitmnu", "Exit   Alt+F4 or", "F10"},
+    {"", "Process1", "P&rocess", ""},
+    {"Process1", "Identify1", "Identify", ""},
+    {"Process1", "Read1", "Read", ""},
+    {"Process1", "Erase1", "Erase", ""},
+    {"Process1", "Program1", "Program", ""},
+    {"Process1", "Verify1", "Verify", ""},
+    {"Process1", "ProgramSecurity1", "Program Security", ""},
+    {"Process1", "ProgramFuse1", "Program Fuse", ""},
+    {"Process1", "ReadFuse1", "Read Fuse", ""},
+    {"Process1", "EraseProgram1", "Erase+Program", ""},
+    {"Process1", "EraseProgramSecurity1", "Erase+Program+Security", ""},
+    {"Process1", "CheckErase1", "Check Erase", ""},
+    {"", "MicroControllers1", "&MicroControllers", ""},
+    {"", "SerialEEPROMs1", "&Serial (E)EPROMs", ""},
+    {"", "ParallelEEPROMs1", "&Parallel (E)EPROMs", ""},
+    {"", "Others1", "&Others", ""},
+    {"", "Setup1", "S&etup", ""},
+    {"Setup1", "VerifyafterProgram1", "Verify after Program  [   ]", ""},
+    {"Setup1", "AutoDataMemoryProgram1", "Auto Data Memory Program  [   ]", ""},
+    {"Setup1", "MarkerArea1", "Marker Area", ""},
+    {"Setup1", "", "-", ""},
+    {"Setup1", "SerialPort1", "Serial Port", ""},
+    {"SerialPort1", "COM11", "COM1", ""},
+    {"SerialPort1", "COM21", "COM2", ""},
+    {"SerialPort1", "COM31", "COM3", ""},
+    {"SerialPort1", "COM41", "COM4", ""},
+    {"Setup1", "Initialisation1", "Initialisation", "F5"},
+    {"Setup1", "HardwareTest1", "Hardware Test", ""},
+    {"", "Help1", "&Help", ""},
+    {"Help1", "DeviceinSocket1", "Device in Socket", "F4"},
+    {"Help1", "", "-", ""},
+    {"Help1", "About1", "About", ""},
+    // Shown only while the interface is locked, so the menu bar is never empty.
+    {"", "nihil", " ", ""},
+}};
+
+struct NameException {
+    int index;
+    std::string_view name;
+};
+constexpr std::array<NameException, 4> kNameExceptions{{
+    {62, "PIC16C71N"}, {113, "N17LV641"}, {114, "N17C641"}, {170, "N29C0101"},
+}};
+
+} // namespace
+
+std::span<const DeviceSubMenu> deviceSubMenus() { return kSubMenus; }
+std::span<const FixedMenuEntry> fixedMenuEntries() { return kFixed; }
+
+bool hasDeviceHandler(int i) { return (i >= 0 && i <= 35) || (i >= 46 && i <= 195); }
+
+std::string deviceItemCaption(int deviceIndex) {
+    if (deviceIndex == 170) return "29C010A";
+    return std::string(catalogueRows()[static_cast<size_t>(deviceIndex)].name);
+}
+
+std::string deviceItemName(int deviceIndex) {
+    for (const auto& e : kNameExceptions)
+        if (e.index == deviceIndex) return std::string(e.name);
+    const std::string caption = deviceItemCaption(deviceIndex);
+    std::string name;
+    for (char c : caption)
+        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    if (!caption.empty() && std::isdigit(static_cast<unsigned char>(caption[0])))
+        name.insert(name.begin(), 'N');
+    return name + "1";
+}
+
+int deviceIndexOfHandler(std::string_view handlerName) {
+    constexpr std::string_view kSuffix = "Click";
+    if (!handlerName.ends_with(kSuffix)) return -1;
+    handlerName.remove_suffix(kSuffix.size());
+    for (int i = 0; i < kDeviceCount; ++i)
+        if (hasDeviceHandler(i) && deviceItemName(i) == handlerName) return i;
+    return -1;
+}
+
+void buildMainMenu(FormModel& model) {
+    auto addEntry = [&model](const FixedMenuEntry& e) {
+        MenuItem m;
+        m.name = std::string(e.name);
+        m.caption = std::string(e.caption);
+        m.shortcut = std::string(e.shortcut);
+        m.separator = e.name.empty();
+        m.parent = e.parent.empty() ? -1 : model.menuIndex(e.parent);
+        model.addMenu(std::move(m));
+    };
+    for (const auto& e : kFixed) addEntry(e);
+
+    for (const auto& sub : kSubMenus) {
+        MenuItem s;
+        s.name = std::string(sub.name);
+        s.caption = std::string(sub.caption);
+        s.parent = model.menuIndex(sub.top);
+        const int subIndex = model.addMenu(std::move(s));
+        for (const auto& r : sub.ranges) {
+            for (int i = r.first; r.first >= 0 && i <= r.last; ++i) {
+                MenuItem item;
+                item.name = deviceItemName(i);
+                item.caption = deviceItemCaption(i);
+                item.parent = subIndex;
+                item.deviceIndex = i;
+                model.addMenu(std::move(item));
+            }
+        }
+    }
+    MenuItem& nihil = model.menu("nihil");
+    nihil.enabled = false;
+    nihil.visible = false;
+}
+
+} // namespace kestro

@@ -1,0 +1,114 @@
+#pragma once
+// The main window's logic: the state record, the model of every control and menu
+// item, and the handlers. Talks to the outside only through Host and SerialPort.
+
+#include "shell/form_model.h"
+#include "shell/host.h"
+#include "shell/state.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+class SerialPort;
+
+inline constexpr const char* kAppTitle = "Kestro";
+inline constexpr size_t kAboutBufferSize = 400;
+
+class TMyForm {
+public:
+    TMyForm(Host& host, SerialPort& port);
+    TMyForm(const TMyForm&) = delete;
+    TMyForm& operator=(const TMyForm&) = delete;
+
+    State& st;
+    Host& host;
+    SerialPort& port;
+    FormModel model;
+
+    // ---- shell: window life ----
+    void FormCreate();
+    void FormClose();
+    void ExitmnuClick();
+    void About1Click();
+    std::string aboutText() const;
+    bool shutDownDone() const { return shutDownDone_; }
+
+    // ---- menu dispatch (the UI calls these) ----
+    void menuClick(int menuIndex);
+    // Runs the handler of that name ("Read1Click", "PIC16F841Click"); false if unknown.
+    bool clickHandler(std::string_view handlerName);
+    void deviceItemClick(int deviceIndex);
+
+    // ---- File menu ----
+    void OpenLastFile1Click();
+    void Open1Click();
+    void Save1Click();
+    void BufferReset1Click();
+
+    // ---- Process menu ----
+    void Identify1Click();
+    void Read1Click();
+    void Erase1Click();
+    void Program1Click();
+    void Verify1Click();
+    void ProgramSecurity1Click();
+    void ProgramFuse1Click();
+    void ReadFuse1Click();
+    void EraseProgram1Click();
+    void EraseProgramSecurity1Click();
+    void CheckErase1Click();
+
+    // ---- Setup menu ----
+    void VerifyafterProgram1Click();
+    void AutoDataMemoryProgram1Click();
+    void MarkerArea1Click();
+    void COM11Click();
+    void COM21Click();
+    void COM31Click();
+    void COM41Click();
+    void Initialisation1Click();
+    void HardwareTest1Click();
+
+    // ---- Help menu ----
+    void DeviceinSocket1Click();
+
+    // ---- other controls ----
+    void ProgDatButtClick();
+    void ProcCancelClick();
+    void ProcCancelKeyPress(int key);
+    void ImgButtonClick();
+    void ImgTimerTimer();
+    void MarkerOKButtonClick();
+    void ConfigLargeButtonClick();
+    void Config2ButtonClick();
+
+    // ---- hex grid ----
+    // Text of one cell; row 0 is the header row.
+    std::string cellText(int row, int col);
+    std::array<std::string, 18> gridHeader;
+
+    // ---- shared helpers ----
+    void showMessage(const std::string& text);
+
+    // ---- subsystem steps used by the start-up and shut-down sequences ----
+    int readSettings();
+    void writeSettings();
+    void refreshSetupCaptions();
+    void startLink();
+    bool handshake();
+    void selectFirstAllowedDevice();
+    void selectDevice();
+    void closePort();
+    void DelFuse();
+    void SetFuse(uint8_t mode);
+
+private:
+    void buildControls();
+    void shutDown();
+    bool shutDownDone_ = false;
+};
+
+} // namespace kestro

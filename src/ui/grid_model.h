@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+namespace kestro {
+
+class TMyForm;
+
+// The hex grid asks the core for every cell when it is painted; nothing is cached,
+// so a 1 MiB image costs no more than a short one. Row 0 of the core's grid (the
+// header) is shown as the view's horizontal header.
+class GridModel : public QAbstractTableModel {
+public:
+    explicit GridModel(TMyForm& form) : form_(form) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    void refresh();
+
+private:
+    TMyForm& form_;
+};
+
+} // namespace kestro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "shell/form_model.h"
+
+#include <QMainWindow>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QTableView;
+class QWidget;
+
+namespace kestro {
+
+class TMyForm;
+class QtHost;
+class GridModel;
+
+// Renders the form model and forwards user input to the core. Holds no rules.
+class MainWindow : public QMainWindow {
+public:
+    MainWindow(TMyForm& form, QtHost& host);
+    ~MainWindow() override;
+
+    // Copies the model into the widgets (only what changed).
+    void syncFromModel();
+    QWidget* widgetFor(const std::string& name) const;
+    QAction* actionFor(const std::string& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    void buildWidgets();
+    void buildMenus();
+    void syncControl(size_t i);
+    void syncMenus();
+    void afterHandler();
+
+    TMyForm& form_;
+    QtHost& host_;
+    QWidget* client_ = nullptr;
+    std::vector<QWidget*> widgets_;
+    std::vector<Control> shown_; // what the widgets show now
+    std::vector<QAction*> actions_;
+    std::vector<QMenu*> menus_;
+    std::vector<MenuItem> shownMenus_;
+    GridModel* gridModel_ = nullptr;
+    QTableView* grid_ = nullptr;
+    uint64_t shownGridRevision_ = ~0ull;
+    int shownGridRows_ = -1;
+    int shownFocus_ = -1;
+    std::string shownCaption_;
+    bool syncing_ = false;
+};
+
+} // namespace kestro

@@ -1,0 +1,84 @@
+#include "ui/qt_host.h"
+
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+
+namespace kestro {
+
+QtHost::QtHost() {
+    clock_.start();
+    timer_.setSingleShot(true);
+}
+
+uint64_t QtHost::nowMs() { return static_cast<uint64_t>(clock_.elapsed()); }
+
+void QtHost::sleepMs(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+void QtHost::beep() { QApplication::beep(); }
+
+void QtHost::processMessages() {
+    if (window_) window_->syncFromModel();
+    QCoreApplication::processEvents();
+}
+
+void QtHost::repaint() {
+    if (!window_) return;
+    window_->syncFromModel();
+    window_->repaint();
+}
+
+MsgAnswer QtHost::messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                             MsgButtons buttons) {
+    if (window_) window_->syncFromModel();
+    QMessageBox box(window_);
+    box.setWindowTitle(QString::fromStdString(caption));
+    box.setText(QString::fromStdString(text));
+    switch (icon) {
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::None: break;
+    }
+    if (buttons == MsgButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int r = box.exec();
+    if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+    return r == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+}
+
+std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
+                                                  const std::string& initialDir) {
+    const QString f = QFileDialog::getOpenFileName(window_, QString(), QString::fromStdString(initialDir),
+                                                   QString::fromStdString(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+std::optional<std::string> QtHost::saveFileDialog(const std::string& filter,
+                                                  const std::string& initialDir,
+                                                  const std::string& fileName) {
+    QString start = QString::fromStdString(initialDir);
+    if (!fileName.empty()) start = start.isEmpty() ? QString::fromStdString(fileName)
+                                                   : start + '/' + QString::fromStdString(fileName);
+    const QString f = QFileDialog::getSaveFileName(window_, QString(), start,
+                                                   QString::fromStdString(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+void QtHost::startTimer(int ms) { timer_.start(ms); }
+
+void QtHost::stopTimer() { timer_.stop(); }
+
+void QtHost::terminate() { QCoreApplication::quit(); }
+
+} // namespace kestro

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "shell/host.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace kestro {
+
+class MainWindow;
+
+// Host for the real program: Qt dialogs, real time, the Qt event loop.
+class QtHost : public Host {
+public:
+    QtHost();
+    void setWindow(MainWindow* w) { window_ = w; }
+
+    uint64_t nowMs() override;
+    void sleepMs(int ms) override;
+    void beep() override;
+    void processMessages() override;
+    void repaint() override;
+    MsgAnswer messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                         MsgButtons buttons) override;
+    std::optional<std::string> openFileDialog(const std::string& filter,
+                                              const std::string& initialDir) override;
+    std::optional<std::string> saveFileDialog(const std::string& filter,
+                                              const std::string& initialDir,
+                                              const std::string& fileName) override;
+    void startTimer(int ms) override;
+    void stopTimer() override;
+    void terminate() override;
+
+    QTimer& timer() { return timer_; }
+
+private:
+    MainWindow* window_ = nullptr;
+    QElapsedTimer clock_;
+    QTimer timer_;
+};
+
+} // namespace kestro

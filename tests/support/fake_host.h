@@ -1,0 +1,61 @@
+#pragma once
+// A host on a virtual clock that records what the core asked of it.
+
+#include "shell/host.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestro::test {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+class FakeHost : public Host {
+public:
+    uint64_t nowMs() override { return now; }
+    void sleepMs(int ms) override;
+    void beep() override;
+    void processMessages() override;
+    void repaint() override { ++repaints; }
+    MsgAnswer messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                         MsgButtons buttons) override;
+    std::optional<std::string> openFileDialog(const std::string& filter,
+                                              const std::string& initialDir) override;
+    std::optional<std::string> saveFileDialog(const std::string& filter,
+                                              const std::string& initialDir,
+                                              const std::string& fileName) override;
+    void startTimer(int ms) override { timerMs = ms; }
+    void stopTimer() override { timerMs = 0; }
+    void terminate() override { ++terminations; }
+
+    // Texts of every message box so far.
+    std::vector<std::string> texts() const;
+
+    uint64_t now = 0;
+    uint64_t sleptMs = 0;
+    std::vector<int> sleeps;
+    int beeps = 0;
+    int pumps = 0;
+    int repaints = 0;
+    int terminations = 0;
+    int timerMs = 0;
+    std::vector<ShownMessage> messages;
+    std::deque<MsgAnswer> yesNoAnswers; // Yes/No boxes take these in turn; default No
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::string lastDialogFilter, lastDialogDir, lastSaveName;
+    // Runs at every message pump, as a user would act between blocks.
+    std::function<void(int pump)> onPump;
+    // Runs whenever a message box is shown.
+    std::function<void(const ShownMessage&)> onMessage;
+};
+
+} // namespace kestro::test

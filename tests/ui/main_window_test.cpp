@@ -1,0 +1,96 @@
+// Widget tests: the real window over the real model, on the offscreen platform.
+
+#include "shell/menu_tree.h"
+#include "shell/tmyform.h"
+#include "support/null_port.h"
+#include "ui/main_window.h"
+#include "ui/qt_host.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+
+namespace kestro {
+namespace {
+
+struct Window : ::testing::Test {
+    QtHost host;
+    test::NullPort port;
+    TMyForm form{host, port};
+    MainWindow window{form, host};
+    void SetUp() override {
+        host.setWindow(&window);
+        form.FormCreate();
+        window.syncFromModel();
+        window.show();
+    }
+};
+
+TEST_F(Window, EveryMenuActionExistsWithItsNameCaptionAndShortcut) {
+    int checked = 0;
+    for (const auto& m : form.model.menus) {
+        if (m.separator) continue;
+        QAction* a = window.findChild<QAction*>(QString::fromStdString(m.name));
+        ASSERT_NE(a, nullptr) << m.name;
+        EXPECT_EQ(a->text().toStdString(), m.caption) << m.name;
+        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromStdString(m.shortcut))) << m.name;
+        ++checked;
+    }
+    EXPECT_GT(checked, 183 + 27 + 30);
+    EXPECT_FALSE(window.findChild<QAction*>("nihil")->isVisible());
+    EXPECT_EQ(window.findChild<QAction*>("Exitmnu")->shortcut(), QKeySequence(Qt::Key_F10));
+}
+
+TEST_F(Window, ControlsArePlacedAsDesigned) {
+    EXPECT_EQ(window.windowTitle(), "Kestro");
+    EXPECT_EQ(window.centralWidget()->size(), QSize(755, 458));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    auto* grid = window.findChild<QTableView*>("ProgGrid");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->geometry(), QRect(0, 25, 505, 360));
+    EXPECT_EQ(grid->columnWidth(0), 52);
+    EXPECT_EQ(grid->columnWidth(5), 18);
+    EXPECT_EQ(grid->columnWidth(17), 126);
+    EXPECT_EQ(grid->model()->headerData(17, Qt::Horizontal).toString(), "Ascii");
+    EXPECT_FALSE(window.findChild<QWidget*>("ProcPanel")->isVisible());
+    EXPECT_TRUE(window.findChild<QWidget*>("SetPanel")->isVisible());
+    EXPECT_EQ(window.findChild<QLabel*>("SizeLabel")->text(), "Size:");
+}
+
+TEST_F(Window, ClosingRunsTheShutDownOnce) {
+    EXPECT_FALSE(form.shutDownDone());
+    window.close();
+    EXPECT_TRUE(form.shutDownDone());
+    window.close();
+    EXPECT_TRUE(form.shutDownDone());
+}
+
+TEST_F(Window, MenuActionsReachTheirHandlers) {
+    window.findChild<QAction*>("PIC16F841")->trigger();
+    EXPECT_EQ(form.st.device.index, 68);
+}
+
+} // namespace
+} // namespace kestro
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const auto dir = std::filesystem::temp_directory_path() / ("kestro-xdg-" + std::to_string(getuid()));
+        std::filesystem::create_directories(dir);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
