@@ -33,6 +33,9 @@ void TMyForm::DelFuse() {
     model.control("Config2Button").visible = false;
 }
 void TMyForm::SetFuse(uint8_t) {}
+int TMyForm::GetFuse() { return 0; }
+void TMyForm::gridSetup() {}
+void TMyForm::refreshGrid() { ++model.gridRevision; }
 void TMyForm::ConfigLargeButtonClick() {}
 void TMyForm::DeviceinSocket1Click() {}
 void TMyForm::ImgButtonClick() {}

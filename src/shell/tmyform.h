@@ -104,6 +104,18 @@ public:
     void closePort();
     void DelFuse();
     void SetFuse(uint8_t mode);
+    int GetFuse(); // 0 when the panel read back cleanly
+
+    // ---- hex grid (view) ----
+    void gridSetup();   // labels, view normalisation, row count
+    void refreshGrid(); // repaint the cells from the buffers
+
+    // ---- operation frame (ops/frame) ----
+    void messageMode(const std::string& text, uint32_t color);
+    void progressMode(const std::string& text, uint32_t total, uint32_t color);
+    void progressUpdate(uint32_t done);
+    void hidePanel();
+    void lockUserInterface(bool enable);
 
 private:
     void buildControls();

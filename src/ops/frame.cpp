@@ -1,0 +1,65 @@
+// The operation panel and the user-interface lock shared by every chip operation.
+
+#include "shell/tmyform.h"
+
+#include <cstdio>
+
+namespace kestro {
+
+namespace {
+constexpr const char* kTopMenus[] = {"File1",  "Process1", "MicroControllers1", "SerialEEPROMs1",
+                                     "ParallelEEPROMs1", "Others1", "Setup1", "Help1"};
+}
+
+void TMyForm::messageMode(const std::string& text, uint32_t color) {
+    Control& label = model.control("ProcLabel");
+    label.font.color = color;
+    label.caption = text;
+    model.control("PosLabel").visible = false;
+    model.control("ProcBar").visible = false;
+    model.control("ProcCancel").visible = false;
+    Control& panel = model.control("ProcPanel");
+    panel.rect.height = 40;
+    panel.visible = true;
+    host.repaint();
+}
+
+void TMyForm::progressMode(const std::string& text, uint32_t total, uint32_t color) {
+    st.ops.cancel = 0;
+    model.control("PosLabel").visible = true;
+    model.control("ProcBar").visible = true;
+    model.control("ProcCancel").visible = true;
+    Control& label = model.control("ProcLabel");
+    label.font.color = color;
+    label.caption = text;
+    model.control("PosLabel").caption = "000000h";
+    Control& bar = model.control("ProcBar");
+    bar.position = 0;
+    bar.maxValue = static_cast<int>(total + 128);
+    bar.barColor = color;
+    Control& panel = model.control("ProcPanel");
+    panel.rect.height = 80;
+    panel.visible = true;
+    host.repaint();
+    model.focus = model.controlIndex("ProcCancel");
+}
+
+void TMyForm::progressUpdate(uint32_t done) {
+    std::snprintf(st.ops.msgText, sizeof st.ops.msgText, "%.6lXh",
+                  static_cast<unsigned long>(st.marker.start + done));
+    model.control("PosLabel").caption = st.ops.msgText;
+    model.control("ProcBar").position = static_cast<int>(done);
+    host.repaint();
+}
+
+void TMyForm::hidePanel() { model.control("ProcPanel").visible = false; }
+
+void TMyForm::lockUserInterface(bool enable) {
+    MenuItem& nihil = model.menu("nihil");
+    if (!enable) nihil.visible = true; // never leave the menu bar empty
+    for (const char* name : kTopMenus) model.menu(name).visible = enable;
+    nihil.visible = !enable;
+    model.control("ProgGrid").enabled = enable;
+}
+
+} // namespace kestro
