@@ -1,7 +1,6 @@
 // Handlers and steps whose subsystems are not built yet. Each subsystem moves its
 // functions out of here into its own file.
 
-#include "devices/catalogue.h"
 #include "shell/tmyform.h"
 
 namespace kestro {
@@ -19,28 +18,6 @@ void TMyForm::COM21Click() {}
 void TMyForm::COM31Click() {}
 void TMyForm::COM41Click() {}
 void TMyForm::Initialisation1Click() {}
-
-// ---- device selection, grid, fuse panel ----
-void TMyForm::selectDevice() { catalogueLookup(st.device); }
-std::string TMyForm::cellText(int row, int col) {
-    if (row == 0 && col >= 0 && col < 18) return gridHeader[static_cast<size_t>(col)];
-    return {};
-}
-void TMyForm::DelFuse() {
-    for (int i : st.fuse.controls)
-        if (i >= 0) model.controls[static_cast<size_t>(i)].visible = false;
-    model.control("ConfigLargeButton").visible = false;
-    model.control("Config2Button").visible = false;
-}
-void TMyForm::SetFuse(uint8_t) {}
-int TMyForm::GetFuse() { return 0; }
-void TMyForm::gridSetup() {}
-void TMyForm::refreshGrid() { ++model.gridRevision; }
-void TMyForm::ConfigLargeButtonClick() {}
-void TMyForm::DeviceinSocket1Click() {}
-void TMyForm::ImgButtonClick() {}
-void TMyForm::ImgTimerTimer() {}
-void TMyForm::BufferReset1Click() {}
 
 // ---- files ----
 void TMyForm::OpenLastFile1Click() {}
@@ -73,5 +50,6 @@ void TMyForm::MarkerOKButtonClick() {}
 // ---- hardware test ----
 void TMyForm::HardwareTest1Click() {}
 void TMyForm::Config2ButtonClick() {}
+void TMyForm::hardwareTestSend() {}
 
 } // namespace kestro

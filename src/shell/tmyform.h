@@ -84,11 +84,15 @@ public:
     void MarkerOKButtonClick();
     void ConfigLargeButtonClick();
     void Config2ButtonClick();
+    void hardwareTestSend(); // "Send" of the hardware test panel
 
     // ---- hex grid ----
     // Text of one cell; row 0 is the header row.
     std::string cellText(int row, int col);
+    // The grid widget calls this once before it paints any cells.
+    void gridPaintPass();
     std::array<std::string, 18> gridHeader;
+    uint32_t shownSize = 0; // bytes of the active image the grid shows
 
     // ---- shared helpers ----
     void showMessage(const std::string& text);
@@ -101,6 +105,10 @@ public:
     bool handshake();
     void selectFirstAllowedDevice();
     void selectDevice();
+    void processMenuEnabling();
+    void resetFileNames(); // default names, FileLabel after the view
+    void showSocketPicture();
+    void hideSocketPicture();
     void closePort();
     void DelFuse();
     void SetFuse(uint8_t mode);
@@ -108,6 +116,7 @@ public:
 
     // ---- hex grid (view) ----
     void gridSetup();   // labels, view normalisation, row count
+    void gridRowCountStep(uint32_t size);
     void refreshGrid(); // repaint the cells from the buffers
 
     // ---- operation frame (ops/frame) ----

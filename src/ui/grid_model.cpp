@@ -4,6 +4,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace kestro {
 
@@ -32,6 +35,60 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
     return QString::fromStdString(form_.cellText(0, section));
+}
+
+namespace {
+
+const QColor kFixedCell(128, 0, 0);
+const QColor kFixedEdge(64, 0, 0);
+
+// Cell text starts one pixel right of and below the cell's corner and is never
+// elided: the 18-pixel byte columns only just hold two digits.
+void drawCellText(QPainter* p, const QRect& r, const QString& text) {
+    p->drawText(r.adjusted(1, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& index) const override {
+        const bool selected = opt.state & QStyle::State_Selected;
+        p->fillRect(opt.rect, selected ? opt.palette.color(QPalette::Highlight)
+                                       : index.data(Qt::BackgroundRole).value<QBrush>().color());
+        p->setPen(Qt::white);
+        p->setFont(opt.font);
+        drawCellText(p, opt.rect, index.data(Qt::DisplayRole).toString());
+    }
+};
+
+class FixedRowHeader : public QHeaderView {
+public:
+    explicit FixedRowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* p, const QRect& r, int section) const override {
+        p->save();
+        p->fillRect(r, kFixedCell);
+        p->setPen(kFixedEdge);
+        p->drawLine(r.topRight(), r.bottomRight());
+        p->drawLine(r.bottomLeft(), r.bottomRight());
+        p->setPen(Qt::white);
+        p->setFont(font());
+        drawCellText(p, r, model()->headerData(section, Qt::Horizontal).toString());
+        p->restore();
+    }
+};
+
+} // namespace
+
+HexGridView::HexGridView(TMyForm& form, QWidget* parent) : QTableView(parent), form_(form) {
+    setHorizontalHeader(new FixedRowHeader(this));
+    setItemDelegate(new CellDelegate(this));
+}
+
+void HexGridView::paintEvent(QPaintEvent* e) {
+    form_.gridPaintPass();
+    QTableView::paintEvent(e);
 }
 
 void GridModel::refresh() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTableView>
 
 namespace kestro {
 
@@ -17,6 +18,19 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
     void refresh();
+
+private:
+    TMyForm& form_;
+};
+
+// The grid widget: before each paint pass the core gets one call, so work that
+// concerns the whole image (the PIC word mask) is not repeated for every cell.
+class HexGridView : public QTableView {
+public:
+    HexGridView(TMyForm& form, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     TMyForm& form_;

@@ -131,7 +131,7 @@ void MainWindow::buildWidgets() {
         }
         case ControlKind::Image: w = new SocketPicture(c.name, parent); break;
         case ControlKind::Grid: {
-            grid_ = new QTableView(parent);
+            grid_ = new HexGridView(form_, parent);
             gridModel_ = new GridModel(form_);
             gridModel_->setParent(grid_);
             grid_->setModel(gridModel_);

@@ -5,7 +5,10 @@
 
 namespace kestro {
 
-// One socket picture, drawn from what it must show.
+struct SocketPictureSpec;
+
+// One socket picture, drawn from what it must show: the socket seen from above with
+// its lever circle at the top left, and the chip, notch up, in the rows it occupies.
 class SocketPicture : public QWidget {
 public:
     SocketPicture(std::string name, QWidget* parent);
@@ -14,7 +17,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    std::string name_;
+    const SocketPictureSpec* spec_;
 };
 
 } // namespace kestro

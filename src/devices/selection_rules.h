@@ -1,0 +1,46 @@
+#pragma once
+// What a selected device means for the window: which Process items it offers, the
+// window caption, the socket picture, the two 17Cxx captions and the marker area.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace kestro {
+
+// The eleven Process menu items in menu order.
+inline constexpr std::array<std::string_view, 11> kProcessItems = {
+    "Identify1",     "Read1",         "Erase1",
+    "Program1",      "Verify1",       "ProgramSecurity1",
+    "ProgramFuse1",  "ReadFuse1",     "EraseProgram1",
+    "EraseProgramSecurity1", "CheckErase1"};
+
+using ProcessEnabling = std::array<bool, kProcessItems.size()>;
+
+// Enabled state of each Process item for a device, with the serial adapter active or not.
+ProcessEnabling processEnabling(int deviceIndex, bool serialAdapter);
+// How many rows of the enabling table name the index (exactly one for every chip type).
+int enablingRowsCovering(int deviceIndex);
+
+// True when the chip does not fit the adapter's own socket and needs the extension.
+bool needsExtensionSocket(int deviceIndex, bool picFlag, uint8_t socketVariant);
+std::string_view windowCaption(int deviceIndex, bool picFlag, uint8_t socketVariant,
+                               bool serialAdapter);
+
+// Name of the picture control for a socket picture code; empty when the code has none.
+std::string_view socketPictureName(uint8_t pictureCode, uint8_t socketVariant);
+
+struct IdentifyEraseCaptions {
+    std::string_view identify;
+    std::string_view erase;
+};
+// The 17Cxx configuration PROMs use the two items for their reset polarity.
+IdentifyEraseCaptions identifyEraseCaptions(int deviceIndex);
+
+// Marker areas only make sense for single-memory devices with a plain address space.
+bool markerAreaAvailable(int deviceIndex);
+
+// The timer takes the picture away only for microcontrollers; a memory's picture stays.
+bool timerHidesPicture(int deviceIndex);
+
+} // namespace kestro
