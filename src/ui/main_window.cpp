@@ -143,7 +143,8 @@ void MainWindow::buildWidgets() {
             grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             grid_->horizontalHeader()->setStyleSheet(
                 "QHeaderView::section { background-color: #800000; color: white;"
-                " border: 1px solid #400000; padding-left: 2px; }");
+                " border: 1px solid #400000; padding-left: 2px; }"
+                "QHeaderView { background-color: #000080; }");
             grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
             grid_->setWordWrap(false);
             grid_->setCornerButtonEnabled(false);

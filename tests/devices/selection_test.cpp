@@ -1,8 +1,6 @@
 #include "devices/selection_rules.h"
 #include "devices/socket_pictures.h"
-#include "shell/tmyform.h"
-#include "support/fake_host.h"
-#include "support/null_port.h"
+#include "support/form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +10,7 @@
 namespace kestro {
 namespace {
 
-struct Selection : ::testing::Test {
-    test::FakeHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    State& st = form.st;
-
-    void SetUp() override { form.FormCreate(); }
-    void select(int index) { form.deviceItemClick(index); }
+struct Selection : test::StartedForm {
 
     std::set<std::string> enabledProcessItems() const {
         std::set<std::string> on;

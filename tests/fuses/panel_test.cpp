@@ -1,8 +1,6 @@
 #include "fuses/fuse_layouts.h"
 #include "fuses/fuse_panel.h"
-#include "shell/tmyform.h"
-#include "support/fake_host.h"
-#include "support/null_port.h"
+#include "support/form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +9,7 @@
 namespace kestro {
 namespace {
 
-struct Panel : ::testing::Test {
-    test::FakeHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    State& st = form.st;
-
-    void SetUp() override { form.FormCreate(); }
-    void select(int index) { form.deviceItemClick(index); }
+struct Panel : test::StartedForm {
     Control& ctl(std::string_view name) { return form.model.control(name); }
     void setIdField(const std::string& text) { ctl("Edit1").caption = text; }
 };

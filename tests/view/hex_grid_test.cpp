@@ -1,6 +1,4 @@
-#include "shell/tmyform.h"
-#include "support/fake_host.h"
-#include "support/null_port.h"
+#include "support/form_fixture.h"
 #include "view/hex_grid.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +6,7 @@
 namespace kestro {
 namespace {
 
-struct Grid : ::testing::Test {
-    test::FakeHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    State& st = form.st;
-
-    void SetUp() override { form.FormCreate(); }
-    void select(int index) { form.deviceItemClick(index); }
+struct Grid : test::StartedForm {
     int rows() const { return form.model.control("ProgGrid").rowCount; }
     const std::string& sizeLabel() const { return form.model.control("SizeLabel").caption; }
 };
