@@ -159,21 +159,5 @@ TEST_F(Grid, UnknownDeviceKeepsTheLastGrid) {
     EXPECT_FALSE(form.model.control("ProgDatButt").enabled);
 }
 
-TEST_F(Grid, EverySetUpRepaints) {
-    select(0);
-    const auto before = form.model.gridRevision;
-    form.gridSetup();
-    EXPECT_GT(form.model.gridRevision, before);
-}
-
-TEST_F(Grid, HeaderAndOutOfRangeCells) {
-    EXPECT_EQ(form.cellText(0, 10), "9");
-    EXPECT_EQ(form.cellText(0, 11), "A");
-    EXPECT_EQ(form.cellText(0, 17), "Ascii");
-    EXPECT_EQ(form.cellText(0, 18), "");
-    EXPECT_EQ(form.cellText(1, 18), "");
-    EXPECT_EQ(form.cellText(-1, 0), "");
-}
-
 } // namespace
 } // namespace kestro
