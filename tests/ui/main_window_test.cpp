@@ -2,7 +2,7 @@
 
 #include "shell/menu_tree.h"
 #include "shell/tmyform.h"
-#include "support/null_port.h"
+#include "sim/sim_serial_port.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
 
@@ -24,7 +24,10 @@ namespace {
 
 struct Window : ::testing::Test {
     QtHost host;
-    test::NullPort port;
+    // A working adapter: start-up shows no message box that would wait for a click.
+    VirtualClock clock;
+    AdapterSim adapter;
+    SimSerialPort port{clock, adapter};
     TMyForm form{host, port};
     MainWindow window{form, host};
     void SetUp() override {
