@@ -19,6 +19,7 @@ namespace {
 // One byte at 19200 baud, 8N1: start bit, 8 data bits, stop bit.
 constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 19200);
 constexpr int kTickMs = 50; // how often serve() looks at its stop flag
+constexpr auto kSpinWindow = std::chrono::milliseconds(3);
 
 std::string errnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -93,9 +94,13 @@ void PtyAdapter::closePty() {
 void PtyAdapter::serve(const std::atomic<bool>& stop) {
     if (paced) ::prctl(PR_SET_TIMERSLACK, 1UL); // this thread's sleeps as exact as can be
     uint8_t buf[512];
+    auto lastReply = Clock::time_point{};
     while (!stop && master_ >= 0) {
+        // Paced, the next byte is due right after a reply: look for it without sleeping
+        // for a while, so the scheduler's wake-up time does not stretch the line.
+        const bool spin = paced && Clock::now() - lastReply < kSpinWindow;
         pollfd p{master_, POLLIN, 0};
-        const int r = ::poll(&p, 1, kTickMs);
+        const int r = ::poll(&p, 1, spin ? 0 : kTickMs);
         if (r <= 0) continue; // time to look at `stop`, or EINTR
         const ssize_t k = (p.revents & POLLIN) ? ::read(master_, buf, sizeof buf) : -1;
         if (k <= 0) {
@@ -115,6 +120,7 @@ void PtyAdapter::serve(const std::atomic<bool>& stop) {
             }
             deliver(arrived);
         }
+        lastReply = Clock::now();
     }
 }
 
