@@ -28,7 +28,8 @@ public:
     void beep() override {}
     void processMessages() override {}
     void repaint() override {}
-    MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon, MsgButtons) override {
+    MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon,
+                         MsgButtons) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return MsgAnswer::Ok;
     }

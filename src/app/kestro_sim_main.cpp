@@ -53,12 +53,17 @@ Ctrl+C or SIGTERM and removes its link.
     std::exit(2);
 }
 
-uint32_t count(const char* option, const char* value) {
+uint32_t number(const char* option, const char* value, unsigned long min, unsigned long max) {
     char* end = nullptr;
     const unsigned long v = std::strtoul(value, &end, 10);
-    if (!*value || *end || v == 0 || v > 0xFFFFFFFFul)
-        fail(std::string(option) + " wants a byte number from 1, not '" + value + "'");
+    if (!*value || *end || v < min || v > max)
+        fail(std::string(option) + " wants a number from " + std::to_string(min) + " to " +
+             std::to_string(max) + ", not '" + value + "'");
     return static_cast<uint32_t>(v);
+}
+// Received bytes are counted from 1.
+uint32_t byteNumber(const char* option, const char* value) {
+    return number(option, value, 1, 0xFFFFFFFFul);
 }
 
 Repeat repeat(const char* option, const std::string& value) {
@@ -67,18 +72,18 @@ Repeat repeat(const char* option, const std::string& value) {
     fail(std::string(option) + " wants once or always, not '" + value + "'");
 }
 
-void loadMemory(std::vector<uint8_t>& memory, const std::string& spec) {
-    if (spec == "blank") return; // the chip starts erased
-    if (spec == "pattern") {
+void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
+    if (source == "blank") return; // the chip starts erased
+    if (source == "pattern") {
         for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
         return;
     }
-    std::ifstream in(spec, std::ios::binary);
-    if (!in) fail("cannot read " + spec);
+    std::ifstream in(source, std::ios::binary);
+    if (!in) fail("cannot read " + source);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     if (bytes.size() > memory.size())
         std::fprintf(stderr, "kestro-sim: %s holds %zu bytes, the chip %zu: the rest is left out\n",
-                     spec.c_str(), bytes.size(), memory.size());
+                     source.c_str(), bytes.size(), memory.size());
     std::copy_n(bytes.begin(), std::min(bytes.size(), memory.size()), memory.begin());
 }
 
@@ -120,16 +125,16 @@ int main(int argc, char** argv) {
         switch (c) {
         case Port: portName = optarg; break;
         case Adapter: kindName = optarg; break;
-        case Version: version = static_cast<int>(count("--version", optarg) & 0xFF); break;
+        case Version: version = static_cast<int>(number("--version", optarg, 0, 255)); break;
         case Chip:
             if (auto d = chipByName(optarg)) device = *d;
             else fail(std::string("no chip named '") + optarg + "' in the catalogue");
             break;
         case Memory: memorySpec = optarg; break;
         case Data: dataSpec = optarg; break;
-        case Silent: faults.silentFromByte = count("--silent-from", optarg); break;
-        case WrongEcho: faults.wrongEchoFromByte = count("--wrong-echo-from", optarg); break;
-        case HangUp: faults.hangUpAtByte = count("--hang-up-at", optarg); break;
+        case Silent: faults.silentFromByte = byteNumber("--silent-from", optarg); break;
+        case WrongEcho: faults.wrongEchoFromByte = byteNumber("--wrong-echo-from", optarg); break;
+        case HangUp: faults.hangUpAtByte = byteNumber("--hang-up-at", optarg); break;
         case BadChecksum: faults.badBlockChecksum = repeat("--bad-checksum", optarg); break;
         case ShortBlock: faults.shortBlock = repeat("--short-block", optarg); break;
         case Status167: faults.status167 = true; break;

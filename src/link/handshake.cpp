@@ -60,6 +60,14 @@ bool isAllowed(const AdapterState& a, int deviceIndex) {
            a.allowed[static_cast<size_t>(deviceIndex)] != 0;
 }
 
+// Device menu items follow the allowed-device flags. Indexes 23, 24, 26 and 36..45
+// have no item and are simply not met.
+void enableDeviceMenus(FormModel& model, const AdapterState& a) {
+    for (MenuItem& m : model.menus)
+        if (m.deviceIndex >= 0) m.enabled = isAllowed(a, m.deviceIndex);
+    for (const char* name : kAlwaysDisabledItems) model.menu(name).enabled = false;
+}
+
 } // namespace
 
 bool TMyForm::handshake() {
@@ -100,15 +108,8 @@ bool TMyForm::handshake() {
         return false;
     }
     applyCapabilityMap(a);
-    enableDeviceMenus();
+    enableDeviceMenus(model, a);
     return true;
-}
-
-void TMyForm::enableDeviceMenus() {
-    // Items exist for every index but 23, 24, 26 and 36..45; those are simply not met.
-    for (MenuItem& m : model.menus)
-        if (m.deviceIndex >= 0) m.enabled = isAllowed(st.adapter, m.deviceIndex);
-    for (const char* name : kAlwaysDisabledItems) model.menu(name).enabled = false;
 }
 
 void TMyForm::Initialisation1Click() {

@@ -104,7 +104,8 @@ bool PosixSerialPort::writeByte(uint8_t b) {
 
 size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
     if (fd_ < 0 || n == 0) return 0;
-    const auto total = Clock::now() + std::chrono::milliseconds(readBudgetMs(n));
+    using std::chrono::milliseconds;
+    const auto total = Clock::now() + milliseconds(readBudgetMs(n));
     auto deadline = total;
     size_t got = 0;
     while (got < n) {
@@ -117,7 +118,7 @@ size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
             const ssize_t k = ::read(fd_, buf + got, n - got);
             if (k > 0) {
                 got += static_cast<size_t>(k);
-                deadline = std::min(total, Clock::now() + std::chrono::milliseconds(kReadIntervalMs));
+                deadline = std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
                 continue;
             }
             if (k < 0 && (errno == EINTR || errno == EAGAIN)) continue;

@@ -10,7 +10,15 @@
 namespace kestro {
 
 namespace {
+
 std::string comLabelText(int32_t portIndex) { return "COM" + std::to_string(portIndex + 1); }
+
+// The four Setup > Serial Port items: store the index first, then switch.
+void choosePort(TMyForm& form, int portIndex) {
+    form.st.settings.portIndex = portIndex;
+    form.changePort(portNameOfIndex(portIndex));
+}
+
 } // namespace
 
 void TMyForm::startLink() {
@@ -25,7 +33,7 @@ void TMyForm::startLink() {
 void TMyForm::openPort() {
     if (st.link.portOpen) return;
     const SerialPort::OpenResult r = port.open(st.link.portName);
-    char text[kMessageTextSize + 32];
+    char text[kMessageTextSize + 32] = {};
     switch (r.status) {
     case SerialPort::OpenStatus::Ok:
         st.link.portOpen = 1;
@@ -59,20 +67,12 @@ void TMyForm::reopenPort() {
 
 void TMyForm::changePort(const std::string& portName) {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
-    if (st.link.portOpen) {
-        closePort();
-        st.link.portName = portName;
-        openPort();
-    } else {
-        st.link.portName = portName; // opened by the next Initialisation or block retry
-    }
+    const bool wasOpen = st.link.portOpen;
+    closePort();
+    st.link.portName = portName;
+    if (wasOpen) openPort(); // a closed one waits for Initialisation or a block retry
 }
 
-// The four Setup > Serial Port items: store the index first, then switch.
-static void choosePort(TMyForm& form, int portIndex) {
-    form.st.settings.portIndex = portIndex;
-    form.changePort(portNameOfIndex(portIndex));
-}
 void TMyForm::COM11Click() { choosePort(*this, 0); }
 void TMyForm::COM21Click() { choosePort(*this, 1); }
 void TMyForm::COM31Click() { choosePort(*this, 2); }

@@ -123,7 +123,6 @@ public:
     void showLinkError(uint8_t code);
     int sendCommandPacket(Command command); // 0 sent; 1 failed (message shown)
     void computeTransferRange();
-    void enableDeviceMenus();      // device menu items after the allowed-device flags
 
     // ---- operation frame (ops/frame) ----
     void messageMode(const std::string& text, uint32_t color);

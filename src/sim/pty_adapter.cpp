@@ -21,7 +21,7 @@ constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 19200);
 constexpr int kTickMs = 50; // how often serve() looks at its stop flag
 constexpr auto kSpinWindow = std::chrono::milliseconds(3);
 
-std::string errnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string errnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 // Sleeps most of the way, then spins: pacing needs better than the scheduler's 50 us.
 void waitUntil(std::chrono::steady_clock::time_point t) {
@@ -39,12 +39,17 @@ PtyAdapter::~PtyAdapter() {
 }
 
 bool PtyAdapter::open(std::string& error) {
+    const auto fail = [&](const std::string& what) {
+        error = errnoText(what);
+        closePty();
+        return false;
+    };
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0) return error = errnoText("posix_openpt"), false;
+    if (master_ < 0) return fail("posix_openpt");
     char name[128];
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
         ::ptsname_r(master_, name, sizeof name) != 0)
-        return error = errnoText("pty"), closePty(), false;
+        return fail("pty");
     slavePath_ = name;
     // Raw before anyone can open the slave: no echo, no line editing, no CR/LF mapping.
     termios t{};
@@ -52,9 +57,9 @@ bool PtyAdapter::open(std::string& error) {
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     ::cfsetspeed(&t, B19200);
-    if (::tcsetattr(master_, TCSANOW, &t) != 0) return error = errnoText("tcsetattr"), closePty(), false;
+    if (::tcsetattr(master_, TCSANOW, &t) != 0) return fail("tcsetattr");
     slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave_ < 0) return error = errnoText(name), closePty(), false;
+    if (slave_ < 0) return fail(name);
     // Replies go out without waiting: a program that is not reading loses them, as on
     // a real line.
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
@@ -67,10 +72,12 @@ bool PtyAdapter::publish(const std::filesystem::path& link, std::string& error) 
     auto tmp = link;
     tmp += ".new." + std::to_string(::getpid());
     std::filesystem::remove(tmp, ec);
-    if (::symlink(slavePath_.c_str(), tmp.c_str()) != 0)
-        return error = errnoText(tmp.c_str()), false;
+    if (::symlink(slavePath_.c_str(), tmp.c_str()) != 0) {
+        error = errnoText(tmp.string());
+        return false;
+    }
     if (::rename(tmp.c_str(), link.c_str()) != 0) {
-        error = errnoText(link.c_str());
+        error = errnoText(link.string());
         std::filesystem::remove(tmp, ec);
         return false;
     }
@@ -112,7 +119,7 @@ void PtyAdapter::serve(const std::atomic<bool>& stop) {
         for (ssize_t i = 0; i < k; ++i) {
             auto arrived = readAt;
             if (paced) arrived = lineInFree_ = std::max(readAt, lineInFree_) + kByteTime;
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(arrived - started_);
+            const auto ms = std::chrono::floor<std::chrono::milliseconds>(arrived - started_);
             sim_.receive(buf[i], static_cast<uint64_t>(ms.count()));
             if (sim_.hungUp()) {
                 closePty();

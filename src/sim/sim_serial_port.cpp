@@ -41,6 +41,7 @@ bool SimSerialPort::writeByte(uint8_t b) {
 }
 
 size_t SimSerialPort::read(uint8_t* buf, size_t n) {
+    if (open_.empty()) return 0;
     std::deque<uint8_t>* q = attached() && !adapter_.hungUp() ? &adapter_.output() : nullptr;
     const size_t got = q ? std::min(n, q->size()) : 0;
     if (got > 0) {

@@ -106,8 +106,9 @@ TEST_F(Packet, LinkErrorMessages) {
     form.showLinkError(kLinkEchoDiffered);
     form.showLinkError(kLinkInterrupted);
     form.showLinkError(kLinkTimeout);
-    EXPECT_EQ(host.texts(), (std::vector<std::string>{"Communication Error !", "Operator Interrupt !",
-                                                      "Serial Communication Timeout Error !"}));
+    EXPECT_EQ(host.texts(),
+              (std::vector<std::string>{"Communication Error !", "Operator Interrupt !",
+                                        "Serial Communication Timeout Error !"}));
 }
 
 // ---- transfer range ----

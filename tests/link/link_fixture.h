@@ -64,7 +64,8 @@ struct LinkFixture : ::testing::Test {
         return v;
     }
     std::array<uint8_t, kPacketSize> lastPacket() const {
-        return adapter.packets.empty() ? std::array<uint8_t, kPacketSize>{} : adapter.packets.back();
+        if (adapter.packets.empty()) return {};
+        return adapter.packets.back();
     }
 };
 

@@ -130,7 +130,8 @@ TEST_F(Pty, ASecondOpenerIsRefused) {
     ASSERT_EQ(first.open("COM1").status, SerialPort::OpenStatus::Ok);
     const auto r = second.open("COM1");
     EXPECT_EQ(r.status, SerialPort::OpenStatus::OpenFailed);
-    EXPECT_TRUE(r.error == EWOULDBLOCK || r.error == EBUSY) << r.error; // root: flock; others: TIOCEXCL
+    // Root gets past TIOCEXCL but not the flock; anyone else is stopped by TIOCEXCL.
+    EXPECT_TRUE(r.error == EWOULDBLOCK || r.error == EBUSY) << r.error;
     EXPECT_TRUE(first.close());
     EXPECT_EQ(second.open("COM1").status, SerialPort::OpenStatus::Ok);
 }
@@ -143,7 +144,8 @@ TEST_F(Pty, PathsThatAreNoSerialPort) {
     form.startLink();
     form.COM31Click(); // closed: remembered only
     form.reopenPort();
-    EXPECT_EQ(host.texts(), (Texts{"GetCommState Error! (25)", "Could Not Use the 'COM3' Serial Port!"}));
+    EXPECT_EQ(host.texts(),
+              (Texts{"GetCommState Error! (25)", "Could Not Use the 'COM3' Serial Port!"}));
 }
 
 TEST_F(Pty, HangUpIsWaitedOutAndInitialisationReopens) {

@@ -88,7 +88,8 @@ TEST_F(Adapter, ProgramMemoryAndDataMemoryAreApart) {
     form.computeTransferRange();
     ASSERT_EQ(form.sendCommandPacket(Command::ReadData), 0);
     auto block = request(kBlockRequest, 128).second;
-    EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.begin() + 64), std::vector<uint8_t>(64, 0x5A));
+    EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.begin() + 64),
+              std::vector<uint8_t>(64, 0x5A));
     EXPECT_EQ(block[64], 0xFF); // past the chip's data memory
     st.images.view = ProgramView;
     form.computeTransferRange();
