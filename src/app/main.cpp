@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestro");
     kestro::QtHost host;
-    kestro::PosixSerialPort port(host);
+    kestro::PosixSerialPort port;
     kestro::TMyForm form(host, port);
     kestro::MainWindow window(form, host);
     host.setWindow(&window);

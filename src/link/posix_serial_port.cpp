@@ -1,14 +1,134 @@
 #include "link/posix_serial_port.h"
 
+#include "link/port_path.h"
+#include "link/protocol.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+
 namespace kestro {
 
-PosixSerialPort::~PosixSerialPort() = default;
+namespace {
 
-SerialPort::OpenResult PosixSerialPort::open(const std::string&) {
-    return {OpenStatus::OpenFailed, 0};
+using Clock = std::chrono::steady_clock;
+
+// Gives up a descriptor whose open sequence failed part-way. TIOCEXCL would outlive
+// the close while the other side of a pty stays open, so it is cleared first.
+SerialPort::OpenResult abandon(int fd, SerialPort::OpenStatus status) {
+    const int error = errno;
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    return {status, error};
 }
-bool PosixSerialPort::close() { return true; }
-bool PosixSerialPort::writeByte(uint8_t) { return false; }
-size_t PosixSerialPort::read(uint8_t*, size_t) { return 0; }
+
+// Whole milliseconds to wait for `deadline`, rounded up so a poll never spins on 0.
+int msUntil(Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+} // namespace
+
+PosixSerialPort::~PosixSerialPort() {
+    if (fd_ >= 0) close();
+}
+
+SerialPort::OpenResult PosixSerialPort::open(const std::string& portName) {
+    if (fd_ >= 0) close();
+    const std::string path = portDevicePath(portName).string();
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {OpenStatus::OpenFailed, errno};
+    // Reads wait in poll(); the descriptor itself blocks, and VMIN/VTIME 0 make read()
+    // return what is there.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Exclusive use: TIOCEXCL keeps other (non-root) openers out, flock also root.
+    // A file that is no terminal refuses TIOCEXCL; tcgetattr reports that below.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return abandon(fd, OpenStatus::OpenFailed);
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY)
+        return abandon(fd, OpenStatus::OpenFailed);
+
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) return abandon(fd, OpenStatus::GetStateFailed);
+    saved_ = t;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    ::cfsetispeed(&t, B19200);
+    ::cfsetospeed(&t, B19200);
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return abandon(fd, OpenStatus::SetStateFailed);
+
+    // DTR up, then RTS down. A pty has no modem lines and answers ENOTTY: nothing to do.
+    int bits = TIOCM_DTR;
+    ::ioctl(fd, TIOCMBIS, &bits);
+    bits = TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIC, &bits);
+    // Whatever waited on the line before the open is not an answer to us (a pty keeps
+    // unread bytes across a close and reopen).
+    ::tcflush(fd, TCIFLUSH);
+    fd_ = fd;
+    return {OpenStatus::Ok, 0};
+}
+
+bool PosixSerialPort::close() {
+    if (fd_ < 0) return true;
+    ::tcsetattr(fd_, TCSANOW, &saved_); // a dead line may refuse it; closing goes on
+    ::ioctl(fd_, TIOCNXCL);
+    const int r = ::close(fd_);
+    fd_ = -1; // Linux releases the descriptor even when close() reports an error
+    return r == 0;
+}
+
+bool PosixSerialPort::writeByte(uint8_t b) {
+    if (fd_ < 0) return false;
+    pollfd p{fd_, POLLOUT, 0};
+    int r;
+    do r = ::poll(&p, 1, kWriteTotalMs);
+    while (r < 0 && errno == EINTR);
+    if (r <= 0 || !(p.revents & POLLOUT)) return false;
+    ssize_t k;
+    do k = ::write(fd_, &b, 1);
+    while (k < 0 && errno == EINTR);
+    return k == 1;
+}
+
+size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
+    if (fd_ < 0 || n == 0) return 0;
+    using std::chrono::milliseconds;
+    const auto total = Clock::now() + milliseconds(readBudgetMs(n));
+    auto deadline = total;
+    size_t got = 0;
+    while (got < n) {
+        const int waitMs = msUntil(deadline);
+        if (waitMs == 0) break;
+        pollfd p{fd_, POLLIN, 0};
+        const int r = ::poll(&p, 1, waitMs);
+        if (r == 0 || (r < 0 && errno == EINTR)) continue;
+        if (r > 0 && (p.revents & POLLIN)) {
+            const ssize_t k = ::read(fd_, buf + got, n - got);
+            if (k > 0) {
+                got += static_cast<size_t>(k);
+                deadline = std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
+                continue;
+            }
+            if (k < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        }
+        // The other side hung up (POLLHUP, read giving 0 or EIO): poll would report it
+        // at once for ever, so the dead line is waited out like a silent one.
+        std::this_thread::sleep_until(deadline);
+        break;
+    }
+    return got;
+}
 
 } // namespace kestro

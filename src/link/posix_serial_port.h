@@ -1,24 +1,28 @@
 #pragma once
-// The serial port on a Linux terminal device (termios).
+// The serial port on a Linux terminal device (termios), also used on a pty.
 
 #include "link/serial_port.h"
 
-namespace kestro {
+#include <termios.h>
 
-class Host;
+namespace kestro {
 
 class PosixSerialPort : public SerialPort {
 public:
-    explicit PosixSerialPort(Host& host) : host_(host) {}
+    PosixSerialPort() = default;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
     ~PosixSerialPort() override;
+
+    // Opens portDevicePath(portName) exclusively, 19200 8N1 raw, DTR up, RTS down.
     OpenResult open(const std::string& portName) override;
     bool close() override;
     bool writeByte(uint8_t b) override;
     size_t read(uint8_t* buf, size_t n) override;
 
 private:
-    Host& host_;
     int fd_ = -1;
+    termios saved_{};
 };
 
 } // namespace kestro

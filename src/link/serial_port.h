@@ -14,11 +14,11 @@ public:
     enum class OpenStatus { Ok, OpenFailed, GetStateFailed, SetStateFailed };
     struct OpenResult {
         OpenStatus status = OpenStatus::Ok;
-        int error = 0; // errno of the failing step
+        int error = 0;
     };
 
-    // Opens the port named "COM1".."COM4" (or any other name, which then fails),
-    // sets 19200 8N1 raw, raises DTR and drops RTS.
+    // Opens the port named "COM1".."COM4" for this program alone, sets 19200 8N1 raw,
+    // raises DTR and drops RTS. `error` is the errno of the step that failed.
     virtual OpenResult open(const std::string& portName) = 0;
     // Restores the settings found at open and closes; false when closing failed.
     virtual bool close() = 0;

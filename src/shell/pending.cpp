@@ -9,16 +9,6 @@ namespace kestro {
 int TMyForm::readSettings() { return -1; }
 void TMyForm::writeSettings() {}
 
-// ---- serial link and handshake ----
-void TMyForm::startLink() {}
-bool TMyForm::handshake() { return false; }
-void TMyForm::closePort() {}
-void TMyForm::COM11Click() {}
-void TMyForm::COM21Click() {}
-void TMyForm::COM31Click() {}
-void TMyForm::COM41Click() {}
-void TMyForm::Initialisation1Click() {}
-
 // ---- files ----
 void TMyForm::OpenLastFile1Click() {}
 void TMyForm::Open1Click() {}

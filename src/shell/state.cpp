@@ -20,6 +20,7 @@ void resetState(State& st) {
     st.images.dataFileName.clear();
     st.marker = MarkerArea{};
     st.fuse = FusePanelState{};
+    st.link = LinkState{};
     st.hwTest = HardwareTestState{};
     st.ops = OperationState{};
 }

@@ -2,6 +2,8 @@
 // The one state record of the program. Every group is owned by the subsystem named
 // beside it; fields start at zero except the socket variant.
 
+#include "link/protocol.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -74,6 +76,18 @@ struct FusePanelState {
     std::array<uint8_t, 16> bitView{};
 };
 
+// Serial link and command packet (link/)
+struct LinkState {
+    std::string portName;  // "COM1".."COM4"; empty until start-up names it
+    uint8_t portOpen = 0;
+    uint8_t readStatus = 0; // of the last single-byte read: 0 a byte came, 3 nothing came
+    // The command packet as last sent. Bytes 4..15 (indexes 3..14) are long-lived: only
+    // the transfer range, the serial parameters and the hardware test rewrite them.
+    std::array<uint8_t, kPacketSize> packet{};
+    int32_t blockCountMinus1 = 0; // of the last transfer range, for the block loops
+    uint8_t lastBlockLength = 0;
+};
+
 // Hardware test (hwtest)
 struct HardwareTestState {
     uint8_t mode = 0;
@@ -93,6 +107,7 @@ struct State {
     Images images;
     MarkerArea marker;
     FusePanelState fuse;
+    LinkState link;
     HardwareTestState hwTest;
     OperationState ops;
 };

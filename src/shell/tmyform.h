@@ -2,6 +2,7 @@
 // The main window's logic: the state record, the model of every control and menu
 // item, and the handlers. Talks to the outside only through Host and SerialPort.
 
+#include "link/protocol.h"
 #include "shell/form_model.h"
 #include "shell/host.h"
 #include "shell/state.h"
@@ -118,6 +119,19 @@ public:
     void gridSetup();   // labels, view normalisation, row count
     void gridRowCountStep(uint32_t size);
     void refreshGrid(); // repaint the cells from the buffers
+
+    // ---- serial link, command packet, handshake (link/) ----
+    // startLink, closePort and handshake are declared with the start-up steps above.
+    void openPort();               // no-op when open; failures are shown here
+    void reopenPort();             // close, then open
+    void changePort(const std::string& portName);
+    bool writeByte(uint8_t b);     // false when closed or the write failed
+    uint8_t readByte();            // sets st.link.readStatus (kReadOk / kReadNothing)
+    size_t readBlock(uint8_t* buf, size_t n); // counted read; the count received
+    uint8_t exchange(uint8_t b);   // echoed byte: kLinkOk, kLinkEchoDiffered, kLinkTimeout
+    void showLinkError(uint8_t code);
+    int sendCommandPacket(Command command); // 0 sent; 1 failed (message shown)
+    void computeTransferRange();
 
     // ---- operation frame (ops/frame) ----
     void messageMode(const std::string& text, uint32_t color);

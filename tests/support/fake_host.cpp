@@ -5,7 +5,7 @@ namespace kestro::test {
 void FakeHost::sleepMs(int ms) {
     sleeps.push_back(ms);
     sleptMs += static_cast<uint64_t>(ms);
-    now += static_cast<uint64_t>(ms);
+    clock.advance(static_cast<uint64_t>(ms));
 }
 
 void FakeHost::beep() { ++beeps; }

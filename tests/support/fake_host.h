@@ -2,6 +2,7 @@
 // A host on a virtual clock that records what the core asked of it.
 
 #include "shell/host.h"
+#include "sim/virtual_clock.h"
 
 #include <deque>
 #include <functional>
@@ -20,7 +21,7 @@ struct ShownMessage {
 
 class FakeHost : public Host {
 public:
-    uint64_t nowMs() override { return now; }
+    uint64_t nowMs() override { return clock.nowMs; }
     void sleepMs(int ms) override;
     void beep() override;
     void processMessages() override;
@@ -39,7 +40,8 @@ public:
     // Texts of every message box so far.
     std::vector<std::string> texts() const;
 
-    uint64_t now = 0;
+    // Shared with SimSerialPort: sleeps and read time-outs both move it.
+    VirtualClock clock;
     uint64_t sleptMs = 0;
     std::vector<int> sleeps;
     int beeps = 0;

@@ -1,9 +1,9 @@
 #pragma once
-// A started form on a fake host with no adapter attached.
+// A started form on a fake host, with a full adapter on COM1 (in-process, virtual time).
 
 #include "shell/tmyform.h"
+#include "sim/sim_serial_port.h"
 #include "support/fake_host.h"
-#include "support/null_port.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,8 @@ namespace kestro::test {
 
 struct StartedForm : ::testing::Test {
     FakeHost host;
-    NullPort port;
+    AdapterSim adapter;
+    SimSerialPort port{host.clock, adapter};
     TMyForm form{host, port};
     State& st = form.st;
 

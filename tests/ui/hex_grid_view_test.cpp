@@ -1,7 +1,7 @@
 // Widget tests of the grid and the socket pictures over the real model.
 
 #include "shell/tmyform.h"
-#include "support/null_port.h"
+#include "ui_fixture.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
 
@@ -13,17 +13,10 @@
 namespace kestro {
 namespace {
 
-struct GridWindow : ::testing::Test {
-    QtHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    MainWindow window{form, host};
+struct GridWindow : test::OffscreenWindow {
     QTableView* grid = nullptr;
     void SetUp() override {
-        host.setWindow(&window);
-        form.FormCreate();
-        window.syncFromModel();
-        window.show();
+        OffscreenWindow::SetUp();
         grid = window.findChild<QTableView*>("ProgGrid");
         ASSERT_NE(grid, nullptr);
     }

@@ -1,8 +1,9 @@
 // Widget tests: the real window over the real model, on the offscreen platform.
 
 #include "shell/menu_tree.h"
+#include "ui_fixture.h"
 #include "shell/tmyform.h"
-#include "support/null_port.h"
+#include "sim/sim_serial_port.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
 
@@ -22,18 +23,7 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 namespace kestro {
 namespace {
 
-struct Window : ::testing::Test {
-    QtHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    MainWindow window{form, host};
-    void SetUp() override {
-        host.setWindow(&window);
-        form.FormCreate();
-        window.syncFromModel();
-        window.show();
-    }
-};
+using Window = test::OffscreenWindow;
 
 TEST_F(Window, EveryMenuActionExistsWithItsNameCaptionAndShortcut) {
     int checked = 0;
@@ -63,7 +53,7 @@ TEST_F(Window, ControlsArePlacedAsDesigned) {
     EXPECT_EQ(grid->model()->headerData(17, Qt::Horizontal).toString(), "Ascii");
     EXPECT_FALSE(window.findChild<QWidget*>("ProcPanel")->isVisible());
     EXPECT_TRUE(window.findChild<QWidget*>("SetPanel")->isVisible());
-    EXPECT_EQ(window.findChild<QLabel*>("SizeLabel")->text(), "Size:");
+    EXPECT_EQ(window.findChild<QLabel*>("SizeLabel")->text(), "Program Size: 1Kbyte"); // AT89C1051
 }
 
 TEST_F(Window, ClosingRunsTheShutDownOnce) {

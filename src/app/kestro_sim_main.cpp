@@ -1,0 +1,185 @@
+// kestro-sim: the adapter simulator on a pseudo-terminal, linked as COMn in Kestro's
+// config folder, so the program can be run and tried without hardware.
+
+#include "devices/catalogue.h"
+#include "link/port_path.h"
+#include "sim/pty_adapter.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <getopt.h>
+#include <iterator>
+#include <string>
+
+using namespace kestro;
+
+namespace {
+
+std::atomic<bool> gStop{false};
+void onSignal(int) { gStop = true; }
+
+constexpr const char* kUsage = R"(Usage: kestro-sim [options]
+Runs the Kestro adapter simulator on a pseudo-terminal and links it as COMn in the
+Kestro config folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops on
+Ctrl+C or SIGTERM and removes its link.
+
+  --port COMn                 the link to create: COM1 (default) .. COM4
+  --adapter KIND              full (default), serial, socket5, wrong-version,
+                              wrong-checksum
+  --version N                 the version byte the handshake reports (29 matches)
+  --chip NAME                 the chip in the socket: a catalogue name (AT89C52,
+                              27C256, 93C46_16 ...), any (default: whatever chip the
+                              program selects) or none (empty socket)
+  --memory blank|pattern|FILE the chip's main memory at start (default blank)
+  --data blank|pattern|FILE   its data memory at start
+  --silent-from K             answer nothing from received byte K on (from 1)
+  --wrong-echo-from K         echo every byte inverted from byte K on
+  --hang-up-at K              drop the line when byte K arrives, then exit
+  --bad-checksum once|always  block reads carry a wrong checksum
+  --short-block once|always   block reads lose their last byte
+  --status-167                every programmed block reports 167 (chip failed)
+  --paced                     pace the line at 19200 baud, like a real adapter
+  --trace                     print what arrives and what is answered (stderr)
+  -h, --help                  this text
+)";
+
+[[noreturn]] void fail(const std::string& text) {
+    std::fprintf(stderr, "kestro-sim: %s\n", text.c_str());
+    std::exit(2);
+}
+
+uint32_t number(const char* option, const char* value, unsigned long min, unsigned long max) {
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(value, &end, 10);
+    if (!*value || *end || v < min || v > max)
+        fail(std::string(option) + " wants a number from " + std::to_string(min) + " to " +
+             std::to_string(max) + ", not '" + value + "'");
+    return static_cast<uint32_t>(v);
+}
+// Received bytes are counted from 1.
+uint32_t byteNumber(const char* option, const char* value) {
+    return number(option, value, 1, 0xFFFFFFFFul);
+}
+
+Repeat repeat(const char* option, const std::string& value) {
+    if (value == "once") return Repeat::Once;
+    if (value == "always") return Repeat::Always;
+    fail(std::string(option) + " wants once or always, not '" + value + "'");
+}
+
+void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
+    if (source == "blank") return; // the chip starts erased
+    if (source == "pattern") {
+        for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
+        return;
+    }
+    std::ifstream in(source, std::ios::binary);
+    if (!in) fail("cannot read " + source);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    if (bytes.size() > memory.size())
+        std::fprintf(stderr, "kestro-sim: %s holds %zu bytes, the chip %zu: the rest is left out\n",
+                     source.c_str(), bytes.size(), memory.size());
+    std::copy_n(bytes.begin(), std::min(bytes.size(), memory.size()), memory.begin());
+}
+
+std::string chipText(int device) {
+    if (device == kAnyChip) return "any chip";
+    if (device == kEmptySocket) return "empty socket";
+    return std::string(catalogueRows()[static_cast<size_t>(device)].name);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    enum Opt { Port = 1, Adapter, Version, Chip, Memory, Data, Silent, WrongEcho, HangUp,
+               BadChecksum, ShortBlock, Status167, Paced, Trace };
+    const option options[] = {
+        {"port", required_argument, nullptr, Port},
+        {"adapter", required_argument, nullptr, Adapter},
+        {"version", required_argument, nullptr, Version},
+        {"chip", required_argument, nullptr, Chip},
+        {"memory", required_argument, nullptr, Memory},
+        {"data", required_argument, nullptr, Data},
+        {"silent-from", required_argument, nullptr, Silent},
+        {"wrong-echo-from", required_argument, nullptr, WrongEcho},
+        {"hang-up-at", required_argument, nullptr, HangUp},
+        {"bad-checksum", required_argument, nullptr, BadChecksum},
+        {"short-block", required_argument, nullptr, ShortBlock},
+        {"status-167", no_argument, nullptr, Status167},
+        {"paced", no_argument, nullptr, Paced},
+        {"trace", no_argument, nullptr, Trace},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    std::string portName = "COM1", kindName = "full", memorySpec = "blank", dataSpec = "blank";
+    int version = -1;
+    int device = kAnyChip;
+    AdapterFaults faults;
+    bool paced = false, tracing = false;
+    for (int c; (c = getopt_long(argc, argv, "h", options, nullptr)) != -1;) {
+        switch (c) {
+        case Port: portName = optarg; break;
+        case Adapter: kindName = optarg; break;
+        case Version: version = static_cast<int>(number("--version", optarg, 0, 255)); break;
+        case Chip:
+            if (auto d = chipByName(optarg)) device = *d;
+            else fail(std::string("no chip named '") + optarg + "' in the catalogue");
+            break;
+        case Memory: memorySpec = optarg; break;
+        case Data: dataSpec = optarg; break;
+        case Silent: faults.silentFromByte = byteNumber("--silent-from", optarg); break;
+        case WrongEcho: faults.wrongEchoFromByte = byteNumber("--wrong-echo-from", optarg); break;
+        case HangUp: faults.hangUpAtByte = byteNumber("--hang-up-at", optarg); break;
+        case BadChecksum: faults.badBlockChecksum = repeat("--bad-checksum", optarg); break;
+        case ShortBlock: faults.shortBlock = repeat("--short-block", optarg); break;
+        case Status167: faults.status167 = true; break;
+        case Paced: paced = true; break;
+        case Trace: tracing = true; break;
+        case 'h': std::fputs(kUsage, stdout); return 0;
+        default: std::fputs(kUsage, stderr); return 2;
+        }
+    }
+    if (optind < argc) fail(std::string("unexpected argument '") + argv[optind] + "'");
+    if (portIndexOfName(portName) < 0) fail("--port wants COM1 .. COM4, not '" + portName + "'");
+    const auto kind = adapterKindByName(kindName);
+    if (!kind) fail("unknown adapter kind '" + kindName + "'");
+
+    AdapterConfig config = adapterConfig(*kind);
+    if (version >= 0) {
+        config.capabilityMap[6] = static_cast<uint8_t>(version);
+        config.infoLines[1] = "Firmware version " + std::to_string(version);
+    }
+    AdapterSim sim(config, SimChip::blank(device));
+    sim.faults = faults;
+    loadMemory(sim.chip.memory, memorySpec);
+    loadMemory(sim.chip.data, dataSpec);
+    const auto started = std::chrono::steady_clock::now();
+    if (tracing) {
+        sim.trace = [started](const std::string& line) {
+            const std::chrono::duration<double> t = std::chrono::steady_clock::now() - started;
+            std::fprintf(stderr, "[%9.3f] %s\n", t.count(), line.c_str());
+        };
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal; // no SA_RESTART: poll() returns and the loop sees the flag
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
+
+    PtyAdapter pty(sim);
+    pty.paced = paced;
+    std::string error;
+    const auto link = portLinkPath(portName);
+    if (!pty.open(error) || !pty.publish(link, error)) fail(error);
+    std::printf("kestro-sim: %s -> %s (%s adapter, version %u, %s%s)\n", link.c_str(),
+                pty.slavePath().c_str(), kindName.c_str(), config.capabilityMap[6],
+                chipText(device).c_str(), paced ? ", paced at 19200 baud" : "");
+    std::fflush(stdout);
+    pty.serve(gStop);
+    if (sim.hungUp()) std::printf("kestro-sim: hung up at byte %u as asked\n", faults.hangUpAtByte);
+    return 0; // the link goes with `pty`
+}

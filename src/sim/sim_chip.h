@@ -1,0 +1,39 @@
+#pragma once
+// The chip in the simulated adapter's socket: its memories, fuse bytes, lock byte and
+// signature.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace kestro {
+
+inline constexpr int kAnyChip = -1;     // takes the shape of whatever chip the program names
+inline constexpr int kEmptySocket = -2; // nothing in the socket: everything reads 0xFF
+
+struct SimChip {
+    int device = kAnyChip;
+    std::vector<uint8_t> memory; // program memory, or the whole of a single-memory chip
+    std::vector<uint8_t> data;   // data memory of a chip that has two
+    std::array<uint8_t, 32> fuses{}; // 4 used by most chips, 32 by the PIC18
+    uint8_t lockByte = 0;
+
+    // An erased chip of that kind: memories sized after the catalogue (the largest
+    // buffers for kAnyChip, none for an empty socket), all 0xFF.
+    static SimChip blank(int device);
+    void erase();
+
+    // The three signature bytes the chip reports while the program addresses it as
+    // `addressedDevice`; 0xFF 0xFF 0xFF for chips without a signature.
+    std::array<uint8_t, 3> signature(int addressedDevice) const;
+    // The memory a transfer command works on: the main memory for program-memory
+    // commands and for single-memory chips, the data memory otherwise.
+    std::vector<uint8_t>& memoryFor(bool programCommand, int addressedDevice);
+};
+
+// Parses a chip choice: "any", "none", or a catalogue name such as "AT89C52".
+std::optional<int> chipByName(std::string_view name);
+
+} // namespace kestro

@@ -1,0 +1,170 @@
+// The termios port against the adapter double on a real pseudo-terminal, in real time.
+
+#include "link/port_path.h"
+#include "link/posix_serial_port.h"
+#include "sim/pty_adapter.h"
+#include "shell/tmyform.h"
+#include "support/fake_host.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/resource.h>
+#include <termios.h>
+#include <thread>
+
+namespace kestro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Texts = std::vector<std::string>;
+
+// One simulator on its own pty and thread, linked as COM1 in the test's config folder.
+struct Served {
+    AdapterSim adapter;
+    PtyAdapter pty{adapter};
+    std::atomic<bool> stop{false};
+    std::thread thread;
+    explicit Served(AdapterKind kind, AdapterFaults faults = {}) : adapter(adapterConfig(kind)) {
+        adapter.faults = faults; // set before the server thread starts reading them
+        std::string error;
+        if (!pty.open(error) || !pty.publish(portLinkPath("COM1"), error))
+            ADD_FAILURE() << error;
+        thread = std::thread([this] { pty.serve(stop); });
+    }
+    ~Served() {
+        stop = true;
+        thread.join();
+    }
+};
+
+struct Pty : ::testing::Test {
+    std::filesystem::path home;
+    test::FakeHost host; // the port keeps real time; the form never sleeps here
+    PosixSerialPort port;
+    TMyForm form{host, port};
+    State& st = form.st;
+
+    void SetUp() override {
+        char dir[] = "/tmp/kestro-pty-XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        home = dir;
+        ::setenv("XDG_CONFIG_HOME", dir, 1);
+    }
+    void TearDown() override {
+        form.closePort();
+        std::filesystem::remove_all(home);
+    }
+    static double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+    static double cpuSeconds() {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    }
+};
+
+TEST_F(Pty, HandshakeOverAPseudoTerminal) {
+    Served sim(AdapterKind::Full);
+    form.FormCreate();
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(st.link.portOpen, 1);
+    EXPECT_EQ(st.ops.lastResult, 1);
+    EXPECT_STREQ(st.adapter.infoLines[0].data(), "Kestro Adapter Simulator        ");
+    EXPECT_FALSE(form.model.menu("N17C2561").enabled);
+    EXPECT_TRUE(form.model.menu("N27C2561").enabled);
+    EXPECT_EQ(form.exchange(0x00), kLinkOk); // nothing left over on the line
+}
+
+TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
+    Served sim(AdapterKind::Full);
+    const int line = sim.pty.slaveFd();
+    termios before{};
+    ::tcgetattr(line, &before);
+    ::cfsetspeed(&before, B9600); // what some other program left (a pty keeps 8 bits, no parity)
+    before.c_cflag |= CSTOPB;
+    before.c_iflag |= ICRNL;
+    ::tcsetattr(line, TCSANOW, &before);
+
+    st.settings.portIndex = 0;
+    form.startLink();
+    ASSERT_EQ(st.link.portOpen, 1);
+    termios t{};
+    ::tcgetattr(line, &t);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B19200));
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+    EXPECT_TRUE((t.c_cflag & (CLOCAL | CREAD)) == (CLOCAL | CREAD));
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
+    EXPECT_FALSE(t.c_iflag & (IXON | ICRNL));
+    EXPECT_EQ(t.c_cc[VMIN], 0);
+
+    form.closePort();
+    EXPECT_EQ(st.link.portOpen, 0);
+    ::tcgetattr(line, &t);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    EXPECT_TRUE(t.c_iflag & ICRNL);
+}
+
+TEST_F(Pty, SilentAdapterTimesOutAfterTheSingleByteBudget) {
+    Served sim(AdapterKind::Full, {.silentFromByte = 1});
+    form.startLink();
+    const auto t0 = Clock::now();
+    EXPECT_FALSE(form.handshake());
+    const double waited = seconds(Clock::now() - t0);
+    EXPECT_GE(waited, 2.52);
+    EXPECT_LT(waited, 2.9);
+    EXPECT_EQ(host.texts(), Texts{"Serial Communication Timeout Error !"});
+}
+
+TEST_F(Pty, ASecondOpenerIsRefused) {
+    Served sim(AdapterKind::Full);
+    PosixSerialPort first, second;
+    ASSERT_EQ(first.open("COM1").status, SerialPort::OpenStatus::Ok);
+    const auto r = second.open("COM1");
+    EXPECT_EQ(r.status, SerialPort::OpenStatus::OpenFailed);
+    // Root gets past TIOCEXCL but not the flock; anyone else is stopped by TIOCEXCL.
+    EXPECT_TRUE(r.error == EWOULDBLOCK || r.error == EBUSY) << r.error;
+    EXPECT_TRUE(first.close());
+    EXPECT_EQ(second.open("COM1").status, SerialPort::OpenStatus::Ok);
+}
+
+TEST_F(Pty, PathsThatAreNoSerialPort) {
+    std::filesystem::create_directories(home / "kestro");
+    std::ofstream(home / "kestro" / "COM2") << "not a terminal";
+    std::filesystem::create_symlink(home / "gone", home / "kestro" / "COM3");
+    st.settings.portIndex = 1;
+    form.startLink();
+    form.COM31Click(); // closed: remembered only
+    form.reopenPort();
+    EXPECT_EQ(host.texts(),
+              (Texts{"GetCommState Error! (25)", "Could Not Use the 'COM3' Serial Port!"}));
+}
+
+TEST_F(Pty, HangUpIsWaitedOutAndInitialisationReopens) {
+    {
+        Served sim(AdapterKind::Full, {.hangUpAtByte = 2});
+        form.startLink();
+        ASSERT_EQ(form.exchange(0x11), kLinkOk);
+        const double cpu0 = cpuSeconds();
+        const auto t0 = Clock::now();
+        EXPECT_EQ(form.exchange(0x22), kLinkTimeout); // the simulator has closed its side
+        EXPECT_GE(seconds(Clock::now() - t0), 2.5);
+        EXPECT_LT(cpuSeconds() - cpu0, 0.5); // waited, not spun
+    }
+    Served restarted(AdapterKind::Socket5);
+    form.Initialisation1Click();
+    EXPECT_TRUE(host.messages.empty()) << host.texts().front();
+    EXPECT_EQ(st.link.portOpen, 1);
+    EXPECT_EQ(st.adapter.socketVariant, 5); // the new simulator's handshake came through
+}
+
+} // namespace
+} // namespace kestro
