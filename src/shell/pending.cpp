@@ -9,12 +9,6 @@ namespace kestro {
 int TMyForm::readSettings() { return -1; }
 void TMyForm::writeSettings() {}
 
-// ---- files ----
-void TMyForm::OpenLastFile1Click() {}
-void TMyForm::Open1Click() {}
-void TMyForm::Save1Click() {}
-void TMyForm::ProgDatButtClick() {}
-
 // ---- operations ----
 void TMyForm::refreshSetupCaptions() {}
 void TMyForm::Identify1Click() {}

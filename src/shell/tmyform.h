@@ -48,6 +48,9 @@ public:
     void Open1Click();
     void Save1Click();
     void BufferReset1Click();
+    // Initial folders of the two file dialogs; both follow the last opened file.
+    std::string openDialogDir;
+    std::string saveDialogDir;
 
     // ---- Process menu ----
     void Identify1Click();

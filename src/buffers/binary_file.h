@@ -1,0 +1,35 @@
+#pragma once
+// Binary image files and their side files: `.eep` holds the data buffer, `.fus` two
+// fuse bytes.
+
+#include "buffers/path_parts.h"
+#include "shell/state.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kestro {
+
+// Loads the file into the buffers that the sizes and the view select. False when
+// the main file cannot be opened (nothing is changed then); missing side files are
+// skipped. Sets the data file name where the loaded bytes belong to the data memory.
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev);
+
+// Devices whose binary save writes a `.fus` file.
+bool writesFuseFile(int deviceIndex);
+
+struct BinarySave {
+    std::string path; // the path written, with its ".bin" extension
+    bool ok = true;   // false: some file could not be created or written
+};
+
+// Saves the image under `path` (the extension becomes ".bin" unless it is one
+// already) and the side files that go with it. `fusePair` is called once the `.fus`
+// file exists and gives the fuse file pair to write. The program file name becomes
+// the written path, the data file name where the bytes came from the data memory.
+BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
+                      const std::function<std::array<uint8_t, 2>()>& fusePair);
+
+} // namespace kestro

@@ -1,0 +1,22 @@
+#pragma once
+// The Intel HEX writer for PIC devices: program words without blank runs, the ID
+// and configuration records, 14-bit data EEPROM, the PIC18 upper areas.
+
+#include "buffers/path_parts.h"
+#include "shell/state.h"
+
+#include <string>
+
+namespace kestro {
+
+// The path the writer uses: the extension ".hex" unless it is ".hex" in any case.
+std::string hexSavePath(const PathParts& path);
+
+// The whole file for the selected PIC device, CR LF line ends.
+std::string intelHexText(const Images& img, const SelectedDevice& dev);
+
+// Writes the file; false when it could not be created or written completely, in
+// which case any previous file of that name is left as it was.
+bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev);
+
+} // namespace kestro
