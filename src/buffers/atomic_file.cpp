@@ -1,5 +1,7 @@
 #include "buffers/atomic_file.h"
 
+#include "buffers/path_parts.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -11,11 +13,6 @@
 namespace kestro {
 
 namespace {
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // Saving through a symbolic link replaces the file it points to, not the link.
 std::string resolveLink(const std::string& target) {
@@ -47,7 +44,7 @@ bool AtomicFile::create(const std::string& target) {
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) return false;
     static unsigned counter = 0;
-    const std::string folder = folderOf(target_);
+    const std::string folder = splitPath(target_).dir;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = folder + ".kestro-" + std::to_string(::getpid()) + "-" +
                            std::to_string(++counter) + ".tmp";
@@ -95,7 +92,7 @@ bool AtomicFile::commit() {
     }
     temp_.clear();
     // Make the new directory entry durable too; a failure here loses nothing.
-    const std::string folder = folderOf(target_);
+    const std::string folder = splitPath(target_).dir;
     const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
