@@ -1,5 +1,6 @@
 #include "buffers/hex_reader.h"
 
+#include "buffers/hex_format.h"
 #include "buffers/hex_input.h"
 #include "buffers/images.h"
 
@@ -22,19 +23,7 @@ constexpr std::array<int8_t, 256> kDigitValue = [] {
     return t;
 }();
 
-constexpr uint8_t kTypeData = 0x00;
-constexpr uint8_t kTypeEnd = 0x01;
-constexpr uint8_t kTypeSegment = 0x02;
-constexpr uint8_t kTypeLinear = 0x04;
-constexpr uint8_t kTypeStartLinear = 0x05;
-
-// PIC file byte addresses of the upper areas.
-constexpr uint32_t kPicIdAddress = 0x4000;
-constexpr uint32_t kPicConfigAddress = 0x400E;
-constexpr uint32_t kPicEepromFirst = 0x4200;
-constexpr uint32_t kPicEepromLast = 0x43FF; // 256 data bytes, one word each
-constexpr uint32_t k12BitConfigOffset = 0x1FFE;
-constexpr size_t kPicIdFirst = 8; // ID words land in ID block bytes 8..11
+using namespace hex;
 
 // Reads hex bytes and keeps the running checksum of the current record.
 class RecordReader {
@@ -155,8 +144,8 @@ HexError readPicWords(HexInput& in, Images& img, const SelectedDevice& dev) {
             const uint32_t at = p + 2 * static_cast<uint32_t>(k);
             if (at < kProgramBufferSize) id[kPicIdFirst + k] = img.program[at];
         }
-        img.configBlock[0] = img.program[k12BitConfigOffset];
-        img.configBlock[1] = img.program[k12BitConfigOffset + 1];
+        img.configBlock[0] = img.program[k12BitConfigAddress];
+        img.configBlock[1] = img.program[k12BitConfigAddress + 1];
     }
     id[0] = static_cast<uint8_t>(id[8] * 16 + id[9]);
     id[1] = static_cast<uint8_t>(id[10] * 16 + id[11]);
@@ -166,7 +155,7 @@ HexError readPicWords(HexInput& in, Images& img, const SelectedDevice& dev) {
 // PIC18: a type 04 record with upper address 0x0020 or 0x0030 sends the one data
 // record that follows it to the ID block or the configuration block.
 HexError readPic18(HexInput& in, Images& img) {
-    constexpr uint8_t kNone = 0, kIdArea = 0x20, kConfigArea = 0x30;
+    constexpr uint8_t kNone = 0, kIdArea = kPic18IdUpper, kConfigArea = kPic18ConfigUpper;
     uint8_t area = kNone;
     return readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
         if (type == kTypeData) {

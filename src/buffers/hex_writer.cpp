@@ -1,6 +1,7 @@
 #include "buffers/hex_writer.h"
 
 #include "buffers/atomic_file.h"
+#include "buffers/hex_format.h"
 #include "buffers/images.h"
 
 #include <algorithm>
@@ -10,25 +11,19 @@ namespace kestro {
 
 namespace {
 
+using namespace hex;
+
 constexpr uint32_t kLine = 16;
-constexpr uint32_t kPicIdAddress = 0x4000;
-constexpr uint32_t kPicConfigAddress = 0x400E;
-constexpr uint32_t kPicEepromAddress = 0x4200;
-constexpr uint16_t k12BitConfigAddress = 0x1FFE;
-constexpr uint8_t kPic18ConfigUpper = 0x30;
-constexpr uint8_t kPic18IdUpper = 0x20;
-constexpr size_t kPic18ConfigBytes = 14;
-constexpr size_t kPic18IdBytes = 8;
 
 class RecordWriter {
 public:
     explicit RecordWriter(std::string& out) : out_(out) {}
 
-    void data(uint32_t address, const uint8_t* bytes, size_t n) { record(0x00, address, bytes, n); }
+    void data(uint32_t address, const uint8_t* bytes, size_t n) { record(kTypeData, address, bytes, n); }
 
     void upperAddress(uint8_t upper) {
         const uint8_t b[2] = {0x00, upper};
-        record(0x04, 0, b, 2);
+        record(kTypeLinear, 0, b, 2);
     }
 
     void end() { out_ += ":00000001FF\r\n"; }
@@ -104,7 +99,7 @@ void writeEeprom(RecordWriter& w, const Images& img, uint32_t dataSize) {
             words[2 * j] = v;
             used = used || v != 0xFF;
         }
-        if (used) w.data(kPicEepromAddress + 16 * k, words.data(), words.size());
+        if (used) w.data(kPicEepromFirst + 16 * k, words.data(), words.size());
     }
 }
 
