@@ -1,9 +1,7 @@
 #include "buffers/file_commands.h"
 #include "buffers/images.h"
 #include "buffers/file_test_support.h"
-#include "shell/tmyform.h"
-#include "support/fake_host.h"
-#include "support/null_port.h"
+#include "support/form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +10,12 @@ namespace {
 
 using test::record;
 
-struct FileCommands : ::testing::Test {
-    test::FakeHost host;
-    test::NullPort port;
-    TMyForm form{host, port};
-    State& st = form.st;
+struct FileCommands : test::StartedForm {
     test::TempDir dir;
 
-    void select(int index) {
-        st.device.index = index;
-        catalogueLookup(st.device);
-        clearImages(st.images);
-        st.images.view = ProgramView;
-        normaliseView(st.images, st.device);
-        st.images.programFileName = kProgramFileDefault;
-        st.images.dataFileName = kDataFileDefault;
+    void SetUp() override {
+        StartedForm::SetUp();
+        host.messages.clear(); // whatever the start-up had to say
     }
     void open(const std::string& path) {
         host.openAnswers.push_back(path);
@@ -134,6 +123,9 @@ TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
     st.images.idBlock[0] = 0x12;
     st.images.idBlock[1] = 0x34;
     st.images.data[3] = 0x99;
+    // The panel shows the fuse bytes; Save reads them back from it.
+    form.SetFuse(1);
+    form.model.control("Edit1").caption = "1234";
     const std::string longDir = dir / std::string(90, 'f');
     std::filesystem::create_directory(longDir);
     form.saveDialogDir = longDir;
@@ -183,7 +175,8 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     select(test::kAttiny11);
     st.fuse.fuseFilePair = {0x0A, 0x0B};
     saveAs(dir / "tiny");
-    EXPECT_EQ(test::readFile(dir / "tiny.fus"), "\x0B\x0A");
+    const auto pair = st.fuse.fuseFilePair; // as the panel's read-back left it
+    EXPECT_EQ(test::readBytes(dir / "tiny.fus"), (std::vector<uint8_t>{pair[1], pair[0]}));
     EXPECT_EQ(label(), "tiny.bin");
     st.images.configBlock[0] = 0x77;
     open(dir / "tiny.bin");
@@ -195,6 +188,7 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/x.bin");
     EXPECT_EQ(label(), "x.bin");
     select(test::kPic16f84);
+    form.model.control("Edit1").caption = "0000"; // a valid ID field: no message of its own
     saveAs(dir / "no/such/dir/y");
     expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
