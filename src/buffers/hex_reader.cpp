@@ -99,7 +99,7 @@ HexError readBytes(HexInput& in, Images& img) {
             return true;
         }
         const bool store = isMemoryRecord(type);
-        const uint32_t start = base + address;
+        const uint64_t start = uint64_t{base} + address; // no wrap to 0 at the top of 4 GiB
         for (unsigned i = 0; i < n; ++i) {
             uint8_t v = 0;
             if (!r.byte(v)) return false;

@@ -137,6 +137,7 @@ TEST_F(HexRead, ByteReaderFollowsExtendedAddresses) {
                             record(2, 0, {0x80, 0x00}), record(0, 0x0002, {0xB2}),
                             record(4, 0, {0x00, 0x10}), record(0, 0, {0xC3}),   // past 1 MiB: dropped
                             record(3, 0, {0, 0, 1, 0}), record(5, 0, {0, 0, 0, 4}), // start addresses
+                            record(4, 0, {0xFF, 0xFF}), record(0, 0xFFFF, {0xE5, 0xE6}), // top of 4 GiB
                             record(4, 0, {0x00, 0x00}), record(0, 0x0001, {0xD4})})),
               HexError::None);
     EXPECT_EQ(img->program[0xFFFFF], 0xA1);
