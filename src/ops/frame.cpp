@@ -60,6 +60,26 @@ void TMyForm::lockUserInterface(bool enable) {
     for (const char* name : kTopMenus) model.menu(name).visible = enable;
     nihil.visible = !enable;
     model.control("ProgGrid").enabled = enable;
+    operationRunning_ = !enable;
+}
+
+bool TMyForm::operatorInterrupt() {
+    if (closeRequested_) { // the window is closing: end quietly
+        hidePanel();
+        return false;
+    }
+    model.control("ProcLabel").caption = "Operator Interrupt";
+    host.repaint();
+    host.beep();
+    host.sleepMs(2000);
+    hidePanel();
+    return false;
+}
+
+bool TMyForm::FormCloseQuery() {
+    if (!operationRunning_) return true;
+    closeRequested_ = true;
+    return false;
 }
 
 } // namespace kestro

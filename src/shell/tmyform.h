@@ -142,11 +142,31 @@ public:
     void progressUpdate(uint32_t done);
     void hidePanel();
     void lockUserInterface(bool enable);
+    bool operatorInterrupt();
+    // Closing the window while an operation pumps messages: the operation ends at
+    // its next pump and the shut-down runs once it has returned.
+    bool FormCloseQuery();
+    bool closeRequested() const { return closeRequested_; }
+    bool operationRunning() const { return operationRunning_; }
+
+    // ---- chip operations (ops) ----
+    enum class IdentifyMode { Menu, Ask };
+    bool identify(IdentifyMode mode);
+    bool readSignature(uint8_t sig[3]);
+    int matchSignature(const uint8_t sig[3]);
+    // One block with the request/repeat protocol; false after six failed attempts.
+    bool fetchBlock(uint8_t* block, size_t n, bool byteByByte);
+    bool readChip();
+    bool readFuse();
+    bool resetPolarity();
+    bool stopRequested() const { return st.ops.cancel != 0 || closeRequested_; }
 
 private:
     void buildControls();
     void shutDown();
     bool shutDownDone_ = false;
+    bool closeRequested_ = false;
+    bool operationRunning_ = false;
 };
 
 } // namespace kestro
