@@ -2,6 +2,7 @@
 // 17-byte command packet unpaced and paced at 19200 baud. Program-side cost is the
 // program thread's own CPU time per exchange.
 
+#include "bench_rig.h"
 #include "link/port_path.h"
 #include "link/posix_serial_port.h"
 #include "shell/tmyform.h"
@@ -21,59 +22,7 @@
 namespace kestro {
 namespace {
 
-class QuietHost : public Host {
-public:
-    uint64_t nowMs() override { return 0; }
-    void sleepMs(int) override {}
-    void beep() override {}
-    void processMessages() override {}
-    void repaint() override {}
-    MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon,
-                         MsgButtons) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return MsgAnswer::Ok;
-    }
-    std::optional<std::string> openFileDialog(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFileDialog(const std::string&, const std::string&,
-                                              const std::string&) override {
-        return std::nullopt;
-    }
-    void startTimer(int) override {}
-    void stopTimer() override {}
-    void terminate() override {}
-};
-
-// The simulator serving COM1 in a private config folder, and the form with the port open.
-struct Rig {
-    std::filesystem::path home;
-    AdapterSim adapter{adapterConfig(AdapterKind::Full), SimChip::blank(kEmptySocket)};
-    PtyAdapter pty{adapter};
-    std::atomic<bool> stop{false};
-    std::thread server;
-    QuietHost host;
-    PosixSerialPort port;
-    TMyForm form{host, port};
-
-    explicit Rig(bool paced) {
-        char dir[] = "/tmp/kestro-bench-XXXXXX";
-        home = ::mkdtemp(dir);
-        ::setenv("XDG_CONFIG_HOME", dir, 1);
-        std::string error;
-        pty.paced = paced;
-        if (!pty.open(error) || !pty.publish(portLinkPath("COM1"), error)) std::abort();
-        server = std::thread([this] { pty.serve(stop); });
-        form.startLink();
-        if (!form.st.link.portOpen) std::abort();
-    }
-    ~Rig() {
-        form.closePort();
-        stop = true;
-        server.join();
-        std::filesystem::remove_all(home);
-    }
-};
+using bench::Rig;
 
 double threadCpuUs() {
     timespec t{};

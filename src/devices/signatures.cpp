@@ -76,11 +76,11 @@ bool withoutIdentification(int i, uint8_t serialAdapter) {
 }
 
 bool signatureOf(int deviceIndex, Signature& out) {
+    if (deviceIndex == 19 || deviceIndex == 20) deviceIndex -= 2; // ATTINY12HV, ATTINY15HV
     for (const auto& r : kSignatures) {
         if (r.index != deviceIndex) continue;
-        uint8_t variant = r.variant;
-        if (r.match == Other) variant = 0x00; // any value the Exactly rows do not claim
-        out = {r.manufacturer, r.device, variant};
+        // Where any variant is accepted, chips report the erased value 0xFF.
+        out = {r.manufacturer, r.device, r.match == Exactly ? r.variant : uint8_t{0xFF}};
         if (signatureDevice(out) == deviceIndex) return true;
     }
     return false;

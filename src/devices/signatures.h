@@ -23,8 +23,9 @@ std::span<const int> probeSweep();
 // Devices whose signature the program does not read: identification lets them pass.
 bool withoutIdentification(int deviceIndex, uint8_t serialAdapter);
 
-// The first signature the table maps to the device (for simulated chips); false when
-// the device has none.
+// A signature the table maps to the device (what a real chip of that kind reports);
+// false when the device has none. The high-voltage ATtinys answer as their
+// low-voltage twins.
 bool signatureOf(int deviceIndex, Signature& out);
 
 } // namespace kestro

@@ -5,8 +5,6 @@
 
 namespace kestro {
 
-// ---- settings file ----
-
 // ---- operations ----
 void TMyForm::Erase1Click() {}
 void TMyForm::Program1Click() {}

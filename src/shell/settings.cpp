@@ -28,8 +28,11 @@ std::filesystem::path settingsPath() { return configDir() / "kestro.cfg"; }
 } // namespace
 
 int TMyForm::readSettings() {
-    std::ifstream in(settingsPath());
-    if (!in) {
+    const std::filesystem::path path = settingsPath();
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, ec)) in.open(path);
+    if (!in.is_open()) {
         st.settings.portIndex = 0;
         st.device.index = 0;
         st.settings.verifyAfterProgram = 0;

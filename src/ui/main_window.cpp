@@ -223,6 +223,8 @@ QAction* MainWindow::actionFor(const std::string& name) const {
 void MainWindow::afterHandler() {
     if (form_.shutDownDone()) return;
     syncFromModel();
+    // A close asked for while an operation ran is carried out now that it has ended.
+    if (form_.closeRequested() && !form_.operationRunning()) close();
 }
 
 void MainWindow::syncFromModel() {
@@ -352,6 +354,10 @@ void MainWindow::syncMenus() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    if (!form_.FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
     form_.FormClose();
     e->accept();
 }

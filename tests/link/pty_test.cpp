@@ -5,6 +5,7 @@
 #include "sim/pty_adapter.h"
 #include "shell/tmyform.h"
 #include "support/fake_host.h"
+#include "support/served_pty.h"
 
 #include <gtest/gtest.h>
 
@@ -25,24 +26,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Texts = std::vector<std::string>;
 
-// One simulator on its own pty and thread, linked as COM1 in the test's config folder.
-struct Served {
-    AdapterSim adapter;
-    PtyAdapter pty{adapter};
-    std::atomic<bool> stop{false};
-    std::thread thread;
-    explicit Served(AdapterKind kind, AdapterFaults faults = {}) : adapter(adapterConfig(kind)) {
-        adapter.faults = faults; // set before the server thread starts reading them
-        std::string error;
-        if (!pty.open(error) || !pty.publish(portLinkPath("COM1"), error))
-            ADD_FAILURE() << error;
-        thread = std::thread([this] { pty.serve(stop); });
-    }
-    ~Served() {
-        stop = true;
-        thread.join();
-    }
-};
 
 struct Pty : ::testing::Test {
     std::filesystem::path home;
@@ -71,7 +54,7 @@ struct Pty : ::testing::Test {
 };
 
 TEST_F(Pty, HandshakeOverAPseudoTerminal) {
-    Served sim(AdapterKind::Full);
+    test::Served sim(AdapterKind::Full);
     form.FormCreate();
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(st.link.portOpen, 1);
@@ -83,7 +66,7 @@ TEST_F(Pty, HandshakeOverAPseudoTerminal) {
 }
 
 TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
-    Served sim(AdapterKind::Full);
+    test::Served sim(AdapterKind::Full);
     const int line = sim.pty.slaveFd();
     termios before{};
     ::tcgetattr(line, &before);
@@ -114,7 +97,7 @@ TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
 }
 
 TEST_F(Pty, SilentAdapterTimesOutAfterTheSingleByteBudget) {
-    Served sim(AdapterKind::Full, {.silentFromByte = 1});
+    test::Served sim(AdapterKind::Full, {.silentFromByte = 1});
     form.startLink();
     const auto t0 = Clock::now();
     EXPECT_FALSE(form.handshake());
@@ -125,7 +108,7 @@ TEST_F(Pty, SilentAdapterTimesOutAfterTheSingleByteBudget) {
 }
 
 TEST_F(Pty, ASecondOpenerIsRefused) {
-    Served sim(AdapterKind::Full);
+    test::Served sim(AdapterKind::Full);
     PosixSerialPort first, second;
     ASSERT_EQ(first.open("COM1").status, SerialPort::OpenStatus::Ok);
     const auto r = second.open("COM1");
@@ -150,7 +133,7 @@ TEST_F(Pty, PathsThatAreNoSerialPort) {
 
 TEST_F(Pty, HangUpIsWaitedOutAndInitialisationReopens) {
     {
-        Served sim(AdapterKind::Full, {.hangUpAtByte = 2});
+        test::Served sim(AdapterKind::Full, {.hangUpAtByte = 2});
         form.startLink();
         ASSERT_EQ(form.exchange(0x11), kLinkOk);
         const double cpu0 = cpuSeconds();
@@ -159,7 +142,7 @@ TEST_F(Pty, HangUpIsWaitedOutAndInitialisationReopens) {
         EXPECT_GE(seconds(Clock::now() - t0), 2.5);
         EXPECT_LT(cpuSeconds() - cpu0, 0.5); // waited, not spun
     }
-    Served restarted(AdapterKind::Socket5);
+    test::Served restarted(AdapterKind::Socket5);
     form.Initialisation1Click();
     EXPECT_TRUE(host.messages.empty()) << host.texts().front();
     EXPECT_EQ(st.link.portOpen, 1);

@@ -1,4 +1,5 @@
 #include "link_fixture.h"
+#include "support/test_config.h"
 
 #include <cerrno>
 
@@ -11,7 +12,7 @@ using Texts = std::vector<std::string>;
 
 TEST_F(SerialLink, StartUpWithThePortAbsentStillComesUp) {
     port.unusable["COM2"] = {Status::OpenFailed, ENOENT};
-    st.settings.portIndex = 1;
+    test::writeSettingsFile("Serialport:COM2\nDevice:AT89C51\nVerify:Disabled\nDataProg:Disabled\n");
     form.FormCreate();
     EXPECT_EQ(host.texts(), (Texts{"Could Not Use the 'COM2' Serial Port!",
                                    "Serial Communication Timeout Error !"}));

@@ -25,7 +25,10 @@ public:
     void sleepMs(int ms) override;
     void beep() override;
     void processMessages() override;
-    void repaint() override { ++repaints; }
+    void repaint() override {
+        ++repaints;
+        if (onRepaint) onRepaint();
+    }
     MsgAnswer messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons) override;
     std::optional<std::string> openFileDialog(const std::string& filter,
@@ -56,6 +59,8 @@ public:
     std::string lastDialogFilter, lastDialogDir, lastSaveName;
     // Runs at every message pump, as a user would act between blocks.
     std::function<void(int pump)> onPump;
+    // Runs at every forced repaint (panel texts the user would see).
+    std::function<void()> onRepaint;
     // Runs whenever a message box is shown.
     std::function<void(const ShownMessage&)> onMessage;
 };

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -67,6 +68,17 @@ TEST_F(Window, ClosingRunsTheShutDownOnce) {
 TEST_F(Window, MenuActionsReachTheirHandlers) {
     window.findChild<QAction*>("PIC16F841")->trigger();
     EXPECT_EQ(form.st.device.index, 68);
+}
+
+TEST_F(Window, ClosingDuringAReadEndsItThenShutsDownOnce) {
+    window.findChild<QAction*>("N29F8001")->trigger(); // 8192 blocks
+    const size_t before = adapter.received.size();
+    QTimer::singleShot(0, &window, [this] { window.close(); });
+    window.findChild<QAction*>("Read1")->trigger();
+    EXPECT_TRUE(form.shutDownDone());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_LT(adapter.received.size() - before, 100u); // stopped at the first pump
+    EXPECT_FALSE(port.openName().size());
 }
 
 } // namespace

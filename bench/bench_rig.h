@@ -1,0 +1,73 @@
+#pragma once
+// A form on the termios port with the adapter double on a pty, for timing the link.
+
+#include "link/port_path.h"
+#include "link/posix_serial_port.h"
+#include "shell/tmyform.h"
+#include "sim/pty_adapter.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace kestro::bench {
+
+// Fixed waits and dialogs cost nothing here: only the line is timed.
+class QuietHost : public Host {
+public:
+    uint64_t nowMs() override { return 0; }
+    void sleepMs(int) override {}
+    void beep() override {}
+    void processMessages() override {}
+    void repaint() override {}
+    MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon,
+                         MsgButtons) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        return MsgAnswer::Ok;
+    }
+    std::optional<std::string> openFileDialog(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFileDialog(const std::string&, const std::string&,
+                                              const std::string&) override {
+        return std::nullopt;
+    }
+    void startTimer(int) override {}
+    void stopTimer() override {}
+    void terminate() override {}
+};
+
+// The simulator serving COM1 in a private config folder, and the form with the port open.
+struct Rig {
+    std::filesystem::path home;
+    AdapterSim adapter;
+    PtyAdapter pty{adapter};
+    std::atomic<bool> stop{false};
+    std::thread server;
+    QuietHost host;
+    PosixSerialPort port;
+    TMyForm form{host, port};
+
+    explicit Rig(bool paced, SimChip chip = SimChip::blank(kEmptySocket))
+        : adapter(adapterConfig(AdapterKind::Full), std::move(chip)) {
+        char dir[] = "/tmp/kestro-bench-XXXXXX";
+        home = ::mkdtemp(dir);
+        ::setenv("XDG_CONFIG_HOME", dir, 1);
+        std::string error;
+        pty.paced = paced;
+        if (!pty.open(error) || !pty.publish(portLinkPath("COM1"), error)) std::abort();
+        server = std::thread([this] { pty.serve(stop); });
+        form.startLink();
+        if (!form.st.link.portOpen) std::abort();
+    }
+    ~Rig() {
+        form.closePort();
+        stop = true;
+        server.join();
+        std::filesystem::remove_all(home);
+    }
+};
+
+} // namespace kestro::bench

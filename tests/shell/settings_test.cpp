@@ -1,0 +1,140 @@
+#include "shell/tmyform.h"
+#include "sim/sim_serial_port.h"
+#include "support/fake_host.h"
+#include "support/test_config.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kestro {
+namespace {
+
+struct Settings : ::testing::Test {
+    test::FakeHost host;
+    AdapterSim adapter;
+    SimSerialPort port{host.clock, adapter};
+    TMyForm form{host, port};
+    State& st = form.st;
+};
+
+TEST_F(Settings, FirstStartWritesDefaultsAtOnce) {
+    form.FormCreate();
+    EXPECT_EQ(test::readSettingsFile(),
+              "Serialport:COM1\nDevice:\nVerify:Disabled\nDataProg:Disabled\n");
+    EXPECT_EQ(st.device.index, 0);
+    EXPECT_STREQ(st.device.name, "AT89C1051");
+    EXPECT_EQ(form.model.control("ComLabel").caption, "COM1");
+}
+
+TEST_F(Settings, ExampleFileIsReadAndWrittenBackTheSame) {
+    const std::string file =
+        "Serialport:COM2\nDevice:PIC16F84\nVerify:Enabled\nDataProg:Disabled\n/work/blink.hex";
+    test::writeSettingsFile(file);
+    adapter.config = adapterConfig(AdapterKind::Full);
+    SimSerialPort port2{host.clock, adapter, "COM2"};
+    TMyForm form2{host, port2};
+    form2.FormCreate();
+    EXPECT_EQ(form2.st.settings.portIndex, 1);
+    EXPECT_EQ(form2.st.device.index, 68);
+    EXPECT_EQ(form2.st.settings.verifyAfterProgram, 1);
+    EXPECT_EQ(form2.st.settings.autoDataMemory, 0);
+    EXPECT_EQ(form2.st.settings.lastFileName, "/work/blink.hex");
+    EXPECT_EQ(form2.model.menu("Program1").caption, "Program+Verify");
+    EXPECT_TRUE(form2.model.menu("VerifyafterProgram1").checked);
+    form2.ExitmnuClick();
+    EXPECT_EQ(test::readSettingsFile(), file);
+}
+
+TEST_F(Settings, WordsAreMatchedExactlyAndByPosition) {
+    struct Case {
+        const char* file;
+        int port, device, verify, data;
+        const char* last;
+    };
+    const Case cases[] = {
+        // the second 29F010 reads back as the first
+        {"Serialport:COM4 Device:29F010 Verify:Disabled DataProg:Enabled x", 3, 170, 0, 1, "x"},
+        // names are case-sensitive; "unknown" never matches
+        {"Serialport:com2\nDevice:pic16f84\nVerify:enabled\nDataProg:On\n", 0, 0, 0, 0, ""},
+        {"Serialport:COM5\nDevice:unknown\n", 0, 0, 0, 0, ""},
+        // a missing Verify line shifts every later word one place
+        {"Serialport:COM3\nDevice:24C02\nDataProg:Enabled\n/a/b.hex", 2, 121, 0, 0, ""},
+        // blank lines and extra spaces are skipped
+        {"\n\n  Serialport:COM2   \n\nDevice:TCN75\n Verify:Enabled\nDataProg:Enabled\n\n", 1, 195,
+         1, 1, ""},
+        // a word longer than 39 characters is cut, not overrun
+        {"Serialport:COM2xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n", 0, 0, 0, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        test::writeSettingsFile(c.file);
+        st.settings = {};
+        EXPECT_EQ(form.readSettings(), 0);
+        EXPECT_EQ(st.settings.portIndex, c.port);
+        EXPECT_EQ(st.device.index, c.device);
+        EXPECT_EQ(st.settings.verifyAfterProgram, c.verify);
+        EXPECT_EQ(st.settings.autoDataMemory, c.data);
+        EXPECT_EQ(st.settings.lastFileName, c.last);
+    }
+}
+
+TEST_F(Settings, LastFileNameKeepsSpacesAndLength) {
+    const std::string longName = "/home/user/firmware images/" + std::string(120, 'x') + ".hex";
+    test::writeSettingsFile("Serialport:COM1\nDevice:AT89C51\nVerify:Disabled\nDataProg:Disabled\n" +
+                            longName);
+    form.readSettings();
+    EXPECT_EQ(st.settings.lastFileName, longName);
+}
+
+TEST_F(Settings, UnwritableFolderIsReportedAndStartUpGoesOn) {
+    const auto dir = test::testConfigDir();
+    std::filesystem::create_directories(dir.parent_path());
+    std::filesystem::remove_all(dir);
+    test::writeSettingsFile(""); // make the folder, then replace the file by a folder
+    std::filesystem::remove(dir / "kestro.cfg");
+    std::filesystem::create_directories(dir / "kestro.cfg" / "blocked");
+    form.FormCreate();
+    EXPECT_EQ(host.texts(), std::vector<std::string>{"Can't Write ConfigFile!"});
+    EXPECT_EQ(st.device.index, 0);
+    form.FormClose();
+    EXPECT_EQ(host.texts().size(), 2u);
+}
+
+TEST_F(Settings, SystemCloseAndExitLeaveTheSameFile) {
+    form.FormCreate();
+    form.clickHandler("N24C021Click");
+    form.VerifyafterProgram1Click();
+    form.FormClose();
+    const std::string afterClose = test::readSettingsFile();
+    std::filesystem::remove(test::testConfigDir() / "kestro.cfg");
+
+    test::FakeHost host2;
+    AdapterSim adapter2;
+    SimSerialPort port2{host2.clock, adapter2};
+    TMyForm form2{host2, port2};
+    test::writeSettingsFile(afterClose);
+    form2.FormCreate();
+    form2.ExitmnuClick();
+    EXPECT_EQ(test::readSettingsFile(), afterClose);
+    EXPECT_NE(afterClose.find("Device:24C02\nVerify:Enabled\n"), std::string::npos);
+}
+
+TEST_F(Settings, SetupTogglesChangeTheirCaptions) {
+    form.FormCreate();
+    form.VerifyafterProgram1Click();
+    EXPECT_EQ(form.model.menu("VerifyafterProgram1").caption, "Verify after Program  [ X ]");
+    EXPECT_EQ(form.model.menu("EraseProgram1").caption, "Erase+Program+Verify");
+    EXPECT_EQ(form.model.menu("EraseProgramSecurity1").caption, "Erase+Program+Verify+Security");
+    form.VerifyafterProgram1Click();
+    EXPECT_EQ(form.model.menu("Program1").caption, "Program");
+    EXPECT_FALSE(form.model.menu("VerifyafterProgram1").checked);
+    form.AutoDataMemoryProgram1Click();
+    EXPECT_EQ(form.model.menu("AutoDataMemoryProgram1").caption, "Auto Data Memory Program  [ X ]");
+    EXPECT_TRUE(form.model.menu("AutoDataMemoryProgram1").checked);
+    form.AutoDataMemoryProgram1Click();
+    EXPECT_EQ(form.model.menu("AutoDataMemoryProgram1").caption, "Auto Data Memory Program  [   ]");
+}
+
+} // namespace
+} // namespace kestro
