@@ -2,6 +2,7 @@
 // PIC program view including the word mask, through the same calls the grid widget
 // makes.
 
+#include "quiet_host.h"
 #include "shell/tmyform.h"
 #include "support/null_port.h"
 
@@ -13,27 +14,7 @@ namespace {
 
 using namespace kestro;
 
-class QuietHost : public Host {
-public:
-    uint64_t nowMs() override { return 0; }
-    void sleepMs(int) override {}
-    void beep() override {}
-    void processMessages() override {}
-    void repaint() override {}
-    MsgAnswer messageBox(const std::string&, const std::string&, MsgIcon, MsgButtons) override {
-        return MsgAnswer::Ok;
-    }
-    std::optional<std::string> openFileDialog(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFileDialog(const std::string&, const std::string&,
-                                              const std::string&) override {
-        return std::nullopt;
-    }
-    void startTimer(int) override {}
-    void stopTimer() override {}
-    void terminate() override {}
-};
+using bench::QuietHost;
 
 constexpr int kScreenRows = 20;
 constexpr int kColumns = 18;

@@ -2,6 +2,7 @@
 // A form on the termios port with the adapter double on a pty, for timing the link.
 
 #include "link/port_path.h"
+#include "quiet_host.h"
 #include "link/posix_serial_port.h"
 #include "shell/tmyform.h"
 #include "sim/pty_adapter.h"
@@ -14,30 +15,6 @@
 
 namespace kestro::bench {
 
-// Fixed waits and dialogs cost nothing here: only the line is timed.
-class QuietHost : public Host {
-public:
-    uint64_t nowMs() override { return 0; }
-    void sleepMs(int) override {}
-    void beep() override {}
-    void processMessages() override {}
-    void repaint() override {}
-    MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon,
-                         MsgButtons) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return MsgAnswer::Ok;
-    }
-    std::optional<std::string> openFileDialog(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFileDialog(const std::string&, const std::string&,
-                                              const std::string&) override {
-        return std::nullopt;
-    }
-    void startTimer(int) override {}
-    void stopTimer() override {}
-    void terminate() override {}
-};
 
 // The simulator serving COM1 in a private config folder, and the form with the port open.
 struct Rig {
