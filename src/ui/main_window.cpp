@@ -35,6 +35,7 @@ QFont toQFont(const FontSpec& f) {
     else if (f.family == "Comic Sans MS")
         font.setFamilies({"Comic Sans MS", "Comic Neue", "DejaVu Sans"});
     font.setPixelSize(f.pixelSize);
+    font.setKerning(false); // kerned "f." hides the dot of "ProgBuf.bin" in Comic Neue
     return font;
 }
 
@@ -205,8 +206,14 @@ void MainWindow::buildMenus() {
         }
         actions_[i] = a;
     }
-    shownMenus_.assign(menus.size(), MenuItem{});
-    for (auto& m : shownMenus_) m.caption = "\x01"; // force the first sync
+    // Start from the opposite of every state so the first sync writes them all.
+    shownMenus_ = menus;
+    for (auto& m : shownMenus_) {
+        m.caption.clear();
+        m.enabled = !m.enabled;
+        m.visible = !m.visible;
+        m.checked = !m.checked;
+    }
     syncMenus();
 }
 

@@ -28,6 +28,9 @@ void QtHost::processMessages() {
 void QtHost::repaint() {
     if (!window_) return;
     window_->syncFromModel();
+    // Let the window system's exposes and repaints through (a menu that just closed
+    // must not stay on screen while an operation blocks), but no user input.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     window_->repaint();
 }
 
