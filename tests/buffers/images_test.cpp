@@ -8,30 +8,19 @@
 namespace kestro {
 namespace {
 
-SelectedDevice device(int index) {
-    SelectedDevice d;
-    d.index = index;
-    catalogueLookup(d);
-    return d;
-}
-
-TEST(Images, ClearImagesFillsEverythingButBufferResetKeepsFuseBytes) {
+// Buffer Reset's clearBuffers, which keeps the fuse bytes, is driven in selection_test.
+TEST(Images, ClearImagesFillsAllFourBuffers) {
     Images& img = theState().images;
     img.program.fill(0);
     img.data.fill(0);
-    img.idBlock.fill(0x12);
-    img.configBlock.fill(0x34);
-    clearBuffers(img);
-    EXPECT_EQ(img.program.front(), 0xFF);
-    EXPECT_EQ(img.program.back(), 0xFF);
-    EXPECT_EQ(img.data.back(), 0xFF);
-    EXPECT_EQ(img.idBlock[15], 0x12);
-    EXPECT_EQ(img.configBlock[0], 0x34);
+    img.idBlock.fill(0);
+    img.configBlock.fill(0);
     clearImages(img);
-    EXPECT_EQ(img.idBlock[15], 0xFF);
-    EXPECT_EQ(img.configBlock[0], 0xFF);
     EXPECT_EQ(std::count(img.program.begin(), img.program.end(), 0xFF), 0x100000);
     EXPECT_EQ(std::count(img.data.begin(), img.data.end(), 0xFF), 0x800);
+    EXPECT_EQ(std::count(img.idBlock.begin(), img.idBlock.end(), 0xFF), 16);
+    EXPECT_EQ(std::count(img.configBlock.begin(), img.configBlock.end(), 0xFF),
+              static_cast<std::ptrdiff_t>(img.configBlock.size()));
 }
 
 TEST(Images, PicWordSwapStopsAtProgramSize) {
@@ -55,54 +44,52 @@ TEST(Images, PicWordSwapStopsAtProgramSize) {
     EXPECT_EQ(img.program[0xFFFFF], 0xAA);
 }
 
-TEST(Images, PicGroupsMasksAndBlankWords) {
-    EXPECT_EQ(picHighByteMask(46), 0x0F);
-    EXPECT_EQ(picHighByteMask(58), 0x0F);
-    EXPECT_EQ(picHighByteMask(48), 0x3F);
-    EXPECT_EQ(picHighByteMask(59), 0x3F);
-    EXPECT_EQ(picHighByteMask(91), 0x3F);
-    EXPECT_EQ(picHighByteMask(92), 0xFF);
-    EXPECT_EQ(picBlankWord(47), 0x0FFF);
-    EXPECT_EQ(picBlankWord(68), 0x3FFF);
-    EXPECT_EQ(picBlankWord(101), 0xFFFF);
-    EXPECT_EQ(picCoreOf(45), PicCore::None);
-    EXPECT_EQ(picCoreOf(102), PicCore::None);
+TEST(Images, PicGroupBoundaries) {
+    struct Case {
+        int index;
+        PicCore core;
+        uint16_t blank;
+    };
+    const Case cases[] = {
+        {45, PicCore::None, 0xFFFF},   {46, PicCore::Core12, 0x0FFF}, {48, PicCore::Core14, 0x3FFF},
+        {50, PicCore::Core12, 0x0FFF}, {58, PicCore::Core12, 0x0FFF}, {59, PicCore::Core14, 0x3FFF},
+        {91, PicCore::Core14, 0x3FFF}, {92, PicCore::Pic18, 0xFFFF},  {101, PicCore::Pic18, 0xFFFF},
+        {102, PicCore::None, 0xFFFF},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(picCoreOf(c.index), c.core) << c.index;
+        EXPECT_EQ(picBlankWord(c.index), c.blank) << c.index;
+        EXPECT_EQ(picHighByteMask(c.index), c.blank >> 8) << c.index;
+    }
 }
 
-TEST(Images, ActiveImageFollowsSizesAndView) {
+TEST(Images, ViewAndActiveImageFollowTheSizes) {
     Images& img = theState().images;
-    // Program memory only: program view forced.
-    SelectedDevice d = device(3);
-    img.view = DataView;
-    normaliseView(img, d);
-    EXPECT_EQ(img.view, ProgramView);
-    auto a = activeImage(img, d);
-    EXPECT_EQ(a.bytes, img.program.data());
-    EXPECT_EQ(a.size, 4096u);
-    // Single memory: data view forced, image kept in the program buffer.
-    d = device(121);
-    normaliseView(img, d);
-    EXPECT_EQ(img.view, DataView);
-    a = activeImage(img, d);
-    EXPECT_EQ(a.bytes, img.program.data());
-    EXPECT_EQ(a.size, 256u);
-    // Both memories: the view decides and is left as it is.
-    d = device(68);
-    img.view = DataView;
-    normaliseView(img, d);
-    EXPECT_EQ(img.view, DataView);
-    a = activeImage(img, d);
-    EXPECT_EQ(a.bytes, img.data.data());
-    EXPECT_EQ(a.size, 64u);
-    img.view = ProgramView;
-    EXPECT_EQ(activeImage(img, d).size, 2048u);
-    // The unknown row: no image at all, view unchanged.
-    d = device(196);
-    img.view = DataView;
-    normaliseView(img, d);
-    EXPECT_EQ(img.view, DataView);
-    EXPECT_EQ(activeImage(img, d).bytes, nullptr);
-    EXPECT_EQ(activeImage(img, d).size, 0u);
+    struct Case {
+        int device;
+        uint8_t view, normalised;
+        bool dataBuffer;
+        uint32_t size;
+    };
+    const Case cases[] = {
+        {3, DataView, ProgramView, false, 4096},     // program only: program view
+        {121, ProgramView, DataView, false, 256},    // single memory: data view, program buffer
+        {68, DataView, DataView, true, 64},          // both: the view decides
+        {68, ProgramView, ProgramView, false, 2048},
+        {196, DataView, DataView, false, 0},         // the unknown row: no image
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        SelectedDevice d{.index = c.device};
+        catalogueLookup(d);
+        img.view = c.view;
+        normaliseView(img, d);
+        EXPECT_EQ(img.view, c.normalised);
+        const ActiveImage a = activeImage(img, d);
+        const uint8_t* buffer = c.dataBuffer ? img.data.data() : img.program.data();
+        EXPECT_EQ(a.bytes, c.size == 0 ? nullptr : buffer);
+        EXPECT_EQ(a.size, c.size);
+    }
 }
 
 } // namespace

@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace kestro::test {
 
 struct LinkFixture : ::testing::Test {
+    using Ranges = std::vector<std::pair<int, int>>;
+
     FakeHost host;
     AdapterSim adapter;
     SimSerialPort port{host.clock, adapter};
@@ -20,7 +23,7 @@ struct LinkFixture : ::testing::Test {
     State& st = form.st;
 
     // Opens the remembered port as start-up does, without the handshake.
-    void startLinkOn(int portIndex = 0) {
+    void startLinkOn(int portIndex) {
         st.settings.portIndex = portIndex;
         form.startLink();
     }
@@ -29,25 +32,22 @@ struct LinkFixture : ::testing::Test {
         catalogueLookup(st.device);
     }
     void useAdapter(AdapterKind kind) { adapter.config = adapterConfig(kind); }
-    // Device indexes whose menu item is enabled.
-    std::vector<int> enabledItems() const {
-        std::vector<int> v;
-        for (const MenuItem& m : form.model.menus)
-            if (m.deviceIndex >= 0 && m.enabled) v.push_back(m.deviceIndex);
-        return v;
-    }
-    using Ranges = std::initializer_list<std::pair<int, int>>;
-    static bool inRanges(int i, Ranges ranges) {
+    static bool inRanges(int i, const Ranges& ranges) {
         for (auto [first, last] : ranges)
             if (i >= first && i <= last) return true;
         return false;
     }
-    // Device indexes of the menu items inside (or, with inside = false, outside) ranges.
-    std::vector<int> items(Ranges ranges, bool inside = true) const {
+    // Device indexes of the menu items: the enabled ones, or those inside (outside) ranges.
+    std::vector<int> enabledItems() const {
+        return itemsWhere([](const MenuItem& m) { return m.enabled; });
+    }
+    std::vector<int> items(const Ranges& r, bool inside = true) const {
+        return itemsWhere([&](const MenuItem& m) { return inRanges(m.deviceIndex, r) == inside; });
+    }
+    template <typename Keep> std::vector<int> itemsWhere(Keep keep) const {
         std::vector<int> v;
         for (const MenuItem& m : form.model.menus)
-            if (m.deviceIndex >= 0 && inRanges(m.deviceIndex, ranges) == inside)
-                v.push_back(m.deviceIndex);
+            if (m.deviceIndex >= 0 && keep(m)) v.push_back(m.deviceIndex);
         return v;
     }
     // Indexes 0..195 whose allowed-device flag is 0.
@@ -57,15 +57,12 @@ struct LinkFixture : ::testing::Test {
             if (!st.adapter.allowed[static_cast<size_t>(i)]) v.push_back(i);
         return v;
     }
-    static std::vector<int> indexes(Ranges ranges) {
+    // Indexes 0..195 inside ranges.
+    static std::vector<int> indexes(const Ranges& ranges) {
         std::vector<int> v;
         for (int i = 0; i < kDeviceCount; ++i)
             if (inRanges(i, ranges)) v.push_back(i);
         return v;
-    }
-    std::array<uint8_t, kPacketSize> lastPacket() const {
-        if (adapter.packets.empty()) return {};
-        return adapter.packets.back();
     }
 };
 

@@ -1,24 +1,19 @@
 // The termios port against the adapter double on a real pseudo-terminal, in real time.
 
-#include "link/port_path.h"
 #include "link/posix_serial_port.h"
-#include "sim/pty_adapter.h"
 #include "shell/tmyform.h"
 #include "support/fake_host.h"
 #include "support/served_pty.h"
+#include "support/test_config.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sys/resource.h>
 #include <termios.h>
-#include <thread>
 
 namespace kestro {
 namespace {
@@ -26,24 +21,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Texts = std::vector<std::string>;
 
-
 struct Pty : ::testing::Test {
-    std::filesystem::path home;
     test::FakeHost host; // the port keeps real time; the form never sleeps here
     PosixSerialPort port;
     TMyForm form{host, port};
     State& st = form.st;
 
-    void SetUp() override {
-        char dir[] = "/tmp/kestro-pty-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        home = dir;
-        ::setenv("XDG_CONFIG_HOME", dir, 1);
-    }
-    void TearDown() override {
-        form.closePort();
-        std::filesystem::remove_all(home);
-    }
     static double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
     static double cpuSeconds() {
         rusage u{};
@@ -52,18 +35,6 @@ struct Pty : ::testing::Test {
                static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
     }
 };
-
-TEST_F(Pty, HandshakeOverAPseudoTerminal) {
-    test::Served sim(AdapterKind::Full);
-    form.FormCreate();
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(st.link.portOpen, 1);
-    EXPECT_EQ(st.ops.lastResult, 1);
-    EXPECT_STREQ(st.adapter.infoLines[0].data(), "Kestro Adapter Simulator        ");
-    EXPECT_FALSE(form.model.menu("N17C2561").enabled);
-    EXPECT_TRUE(form.model.menu("N27C2561").enabled);
-    EXPECT_EQ(form.exchange(0x00), kLinkOk); // nothing left over on the line
-}
 
 TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
     test::Served sim(AdapterKind::Full);
@@ -75,21 +46,18 @@ TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
     before.c_iflag |= ICRNL;
     ::tcsetattr(line, TCSANOW, &before);
 
-    st.settings.portIndex = 0;
     form.startLink();
     ASSERT_EQ(st.link.portOpen, 1);
     termios t{};
     ::tcgetattr(line, &t);
     EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B19200));
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_FALSE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS));
-    EXPECT_TRUE((t.c_cflag & (CLOCAL | CREAD)) == (CLOCAL | CREAD));
-    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
-    EXPECT_FALSE(t.c_iflag & (IXON | ICRNL));
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+              static_cast<tcflag_t>(CS8 | CLOCAL | CREAD));
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | ICRNL), 0u);
     EXPECT_EQ(t.c_cc[VMIN], 0);
 
     form.closePort();
-    EXPECT_EQ(st.link.portOpen, 0);
     ::tcgetattr(line, &t);
     EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
     EXPECT_TRUE(t.c_cflag & CSTOPB);
@@ -120,9 +88,10 @@ TEST_F(Pty, ASecondOpenerIsRefused) {
 }
 
 TEST_F(Pty, PathsThatAreNoSerialPort) {
-    std::filesystem::create_directories(home / "kestro");
-    std::ofstream(home / "kestro" / "COM2") << "not a terminal";
-    std::filesystem::create_symlink(home / "gone", home / "kestro" / "COM3");
+    const auto dir = test::testConfigDir();
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "COM2") << "not a terminal";
+    std::filesystem::create_symlink(dir / "gone", dir / "COM3");
     st.settings.portIndex = 1;
     form.startLink();
     form.COM31Click(); // closed: remembered only
@@ -131,11 +100,15 @@ TEST_F(Pty, PathsThatAreNoSerialPort) {
               (Texts{"GetCommState Error! (25)", "Could Not Use the 'COM3' Serial Port!"}));
 }
 
-TEST_F(Pty, HangUpIsWaitedOutAndInitialisationReopens) {
+TEST_F(Pty, HandshakeThenHangUpWaitedOutAndInitialisationReopens) {
     {
-        test::Served sim(AdapterKind::Full, {.hangUpAtByte = 2});
-        form.startLink();
-        ASSERT_EQ(form.exchange(0x11), kLinkOk);
+        test::Served sim(AdapterKind::Full, {.hangUpAtByte = 19}); // the handshake's 17, then 2
+        form.FormCreate();
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(st.ops.lastResult, 1);
+        EXPECT_FALSE(form.model.menu("N17C2561").enabled);
+        EXPECT_TRUE(form.model.menu("N27C2561").enabled);
+        ASSERT_EQ(form.exchange(0x11), kLinkOk); // nothing left over on the line
         const double cpu0 = cpuSeconds();
         const auto t0 = Clock::now();
         EXPECT_EQ(form.exchange(0x22), kLinkTimeout); // the simulator has closed its side
