@@ -1,9 +1,11 @@
 #pragma once
-// Helpers for the file tests: a scratch folder, whole-file reads and writes, Intel
-// HEX records with their checksums, and a selected device.
+// Helpers for the file tests: a scratch folder, whole-file reads and writes, byte
+// checks, Intel HEX records with their checksums, and a selected device.
 
 #include "devices/catalogue.h"
 #include "shell/state.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,78 +14,78 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace kestro::test {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/kestro-test-XXXXXX";
-        const char* d = ::mkdtemp(tmpl);
-        path_ = d ? d : "/tmp";
-    }
+using Bytes = std::vector<uint8_t>;
+
+// A scratch folder, removed with everything in it.
+struct TempDir {
+    std::string path = [] {
+        std::string p = "/tmp/kestro-test-XXXXXX";
+        if (!::mkdtemp(p.data())) throw std::runtime_error("no scratch folder");
+        return p;
+    }();
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(path, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-    // Names in the folder, sorted.
-    std::vector<std::string> names() const {
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::vector<std::string> names() const { // sorted
         std::vector<std::string> n;
-        for (const auto& e : std::filesystem::directory_iterator(path_))
-            n.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(path))
+            n.push_back(e.path().filename());
         std::sort(n.begin(), n.end());
         return n;
     }
-
-private:
-    std::string path_;
 };
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// `bytes` is a std::string or Bytes.
+template <class B> void writeFile(const std::string& path, const B& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
-
-inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    writeFile(path, std::string(bytes.begin(), bytes.end()));
-}
-
 inline std::string readFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+inline Bytes readBytes(const std::string& path) {
+    const std::string s = readFile(path);
+    return {s.begin(), s.end()};
 }
 
-inline std::vector<uint8_t> readBytes(const std::string& path) {
-    const std::string s = readFile(path);
-    return std::vector<uint8_t>(s.begin(), s.end());
+// Bytes from..to of an array, a vector or a span.
+template <class C> Bytes slice(const C& c, size_t from, size_t to) {
+    return {c.begin() + from, c.begin() + to};
+}
+// True when bytes from..to of `c` are all 0xFF.
+template <class C> bool erased(const C& c, size_t from = 0, size_t to = SIZE_MAX) {
+    return std::all_of(c.begin() + from, c.begin() + std::min(to, c.size()),
+                       [](uint8_t v) { return v == 0xFF; });
+}
+// Each (offset, value) pair holds in `c`.
+template <class C> void expectAt(const C& c, std::initializer_list<std::pair<uint32_t, int>> at) {
+    for (const auto& [offset, value] : at)
+        EXPECT_EQ(c[offset], value) << "at " << std::hex << offset;
 }
 
 // One record without its line end.
-inline std::string record(uint8_t type, uint16_t address, const std::vector<uint8_t>& data) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::vector<uint8_t> b = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
-                              static_cast<uint8_t>(address), type};
+inline std::string record(uint8_t type, uint16_t address, const Bytes& data) {
+    Bytes b = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
+               static_cast<uint8_t>(address), type};
     b.insert(b.end(), data.begin(), data.end());
     uint8_t sum = 0;
     for (uint8_t v : b) sum = static_cast<uint8_t>(sum + v);
     b.push_back(static_cast<uint8_t>(-sum));
     std::string s = ":";
-    for (uint8_t v : b) {
-        s += kDigits[v >> 4];
-        s += kDigits[v & 15];
-    }
+    for (uint8_t v : b) s += {"0123456789ABCDEF"[v >> 4], "0123456789ABCDEF"[v & 15]};
     return s;
 }
-
 inline const std::string kEndRecord = ":00000001FF";
-
 // Records joined by `lineEnd`, the end record last, with a final line end.
 inline std::string hexFile(std::initializer_list<std::string> records,
                            const std::string& lineEnd = "\n") {
@@ -100,22 +102,19 @@ inline SelectedDevice deviceAt(int index) {
 }
 
 // Deterministic filler bytes.
-inline std::vector<uint8_t> pattern(size_t n, uint32_t seed) {
-    std::vector<uint8_t> v(n);
+inline Bytes pattern(size_t n, uint32_t seed) {
+    Bytes v(n);
     uint32_t x = seed * 2654435761u + 1;
     for (auto& b : v) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
         b = static_cast<uint8_t>(x);
     }
     return v;
 }
 
 // Device indexes used by the tests.
-inline constexpr int kAt89c51 = 3, kAt89s53 = 12, kAt89s8252 = 13, kAt90s2313 = 15, kAttiny11 = 16;
-inline constexpr int kPic12c508 = 46, kPic16c54a = 50, kPic16f84 = 68, kPic16f877 = 87;
-inline constexpr int kPic18f452 = 98, kPic18f6620 = 100;
+inline constexpr int kAt89c51 = 3, kAt89s8252 = 13, kAt90s2313 = 15, kAttiny11 = 16;
+inline constexpr int kPic12c508 = 46, kPic16f84 = 68, kPic16f877 = 87, kPic18f452 = 98;
 inline constexpr int k24c02 = 121, k27c010 = 161, k29f800 = 182;
 
 } // namespace kestro::test

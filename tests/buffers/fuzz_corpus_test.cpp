@@ -13,13 +13,12 @@ namespace kestro {
 namespace {
 
 TEST(FuzzCorpus, EveryInputPassesTheFileReaderChecks) {
-    const std::filesystem::path corpus = std::filesystem::path(KESTRO_SOURCE_DIR) / "fuzz/corpus/file_readers";
     int inputs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(KESTRO_SOURCE_DIR) / "fuzz/corpus/file_readers")) {
         std::ifstream f(entry.path(), std::ios::binary);
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), {});
-        SCOPED_TRACE(entry.path().filename().string());
-        EXPECT_EQ(fuzz::runFileReadersInput(bytes.data(), bytes.size()), 0);
+        EXPECT_EQ(fuzz::runFileReadersInput(bytes.data(), bytes.size()), 0) << entry.path();
         ++inputs;
     }
     EXPECT_GE(inputs, 10);

@@ -11,10 +11,7 @@ namespace {
 
 struct Panel : test::StartedForm {
     Control& ctl(std::string_view name) { return form.model.control(name); }
-    void setIdField(const std::string& text) { ctl("Edit1").caption = text; }
 };
-
-// ---- which devices have a layout ----
 
 TEST_F(Panel, MicrocontrollersWithFusesHaveExactlyOneLayout) {
     for (int i = 0; i <= 196; ++i) {
@@ -25,246 +22,125 @@ TEST_F(Panel, MicrocontrollersWithFusesHaveExactlyOneLayout) {
     EXPECT_EQ(fuseLayoutFor(62), fuseLayoutFor(68));
     EXPECT_NE(fuseLayoutFor(68), fuseLayoutFor(69));
     EXPECT_EQ(fuseLayoutFor(92), fuseLayoutFor(101));
-    EXPECT_EQ(fuseLayouts().size(), 23u);
 }
 
-// ---- DelFuse and SetFuse ----
-
-TEST_F(Panel, DelFuseHidesTheControlsButNotThePanelOrTheBytes) {
+TEST_F(Panel, DelFuseAndSetFuse) {
     select(68);
-    for (int i : st.fuse.controls) form.model.controls[static_cast<size_t>(i)].visible = true;
-    ctl("ConfigLargeButton").visible = true;
-    ctl("Config2Button").visible = true;
+    for (int i : st.fuse.controls) form.model.controls[size_t(i)].visible = true;
+    ctl("ConfigLargeButton").visible = ctl("Config2Button").visible = true;
     st.images.configBlock[0] = 0x5A;
     form.DelFuse();
-    for (int i : st.fuse.controls) EXPECT_FALSE(form.model.controls[static_cast<size_t>(i)].visible);
-    EXPECT_FALSE(ctl("ConfigLargeButton").visible);
-    EXPECT_FALSE(ctl("Config2Button").visible);
-    EXPECT_TRUE(ctl("SetPanel").visible);
+    for (int i : st.fuse.controls) EXPECT_FALSE(form.model.controls[size_t(i)].visible);
+    EXPECT_FALSE(ctl("ConfigLargeButton").visible || ctl("Config2Button").visible);
+    EXPECT_TRUE(ctl("SetPanel").visible); // the panel, its title and the bytes stay
     EXPECT_EQ(ctl("FuseLabel").caption, "Config bits:");
     EXPECT_EQ(st.images.configBlock[0], 0x5A);
-}
 
-TEST_F(Panel, SetFuseTitlesOnlyDevicesWithALayout) {
     select(17); // ATTINY12
     ctl("SetPanel").rect = {0, 0, 755, 409};
-    form.SetFuse(2);
-    EXPECT_EQ(ctl("FuseLabel").caption, "Config bits:");
-    EXPECT_EQ(ctl("SetPanel").rect, (Rect{505, 0, 250, 458}));
     form.SetFuse(1); // a refresh keeps the built layout's title
     EXPECT_EQ(ctl("FuseLabel").caption, "Config bits:");
+    EXPECT_EQ(ctl("SetPanel").rect, (Rect{505, 0, 250, 458}));
     form.SetFuse(0);
     EXPECT_EQ(ctl("FuseLabel").caption, "");
     select(24); // AT90S4434: no layout
-    EXPECT_EQ(ctl("FuseLabel").caption, "");
     form.SetFuse(7);
     EXPECT_EQ(ctl("FuseLabel").caption, "");
-}
 
-TEST_F(Panel, SetFuseLoadsTheBitViewExceptForPic18) {
+    // The bit view holds the configuration word, except for PIC18.
     select(68);
-    st.images.configBlock[0] = 0x05; // bits 0 and 2
-    st.images.configBlock[1] = 0x80; // bit 15
+    st.images.configBlock[0] = 0x05, st.images.configBlock[1] = 0x80;
     form.SetFuse(1);
-    for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(st.fuse.bitView[static_cast<size_t>(k)], k == 0 || k == 2 || k == 15 ? 1 : 0) << k;
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(st.fuse.bitView[k], k == 0 || k == 2 || k == 15) << k;
+    st.fuse.bitView.fill(0);
+    st.fuse.bitView[0] = st.fuse.bitView[3] = st.fuse.bitView[13] = 1;
+    ctl("Edit1").caption = "12"; // the word is stored before the ID field fails
+    EXPECT_EQ(form.GetFuse(), 1);
+    EXPECT_EQ(st.images.configBlock[0], 0x09);
+    EXPECT_EQ(st.images.configBlock[1], 0x20);
+
     select(98);
     st.fuse.bitView.fill(7);
     form.SetFuse(2);
     EXPECT_EQ(st.fuse.bitView[0], 7);
 }
 
-// ---- GetFuse ----
-
-TEST_F(Panel, GetFuseWithoutLayoutChangesNothing) {
-    select(121);
-    setIdField("zz");
-    st.images.configBlock[0] = 0x12;
-    st.fuse.bitView.fill(0);
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_EQ(st.images.configBlock[0], 0x12);
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(Panel, GetFuseOfAnAvrIgnoresTheIdField) {
-    select(17);
-    setIdField("zz");
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(Panel, PicConfigurationWordComesFromTheBitView) {
-    select(68);
-    st.fuse.bitView.fill(0);
-    st.fuse.bitView[0] = st.fuse.bitView[3] = st.fuse.bitView[13] = 1;
-    setIdField("0102");
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_EQ(st.images.configBlock[0], 0x09);
-    EXPECT_EQ(st.images.configBlock[1], 0x20);
-    // A second read-back without SetFuse gives the same bytes.
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_EQ(st.images.configBlock[0], 0x09);
-}
-
-TEST_F(Panel, PicIdFieldNeedsFourHexDigits) {
-    select(68);
-    st.images.idBlock[0] = 0x77;
-    st.images.idBlock[1] = 0x66;
-    st.fuse.bitView.fill(0);
-    for (const char* bad : {"12", "", "    ", "12 AB", "12G4", "-123"}) {
+TEST_F(Panel, GetFuseTakesTheIdFromTheFieldOfAPic) {
+    const char* refused = nullptr;
+    const struct {
+        int device;
+        const char* field;
+        const char* id; // the ID block bytes afterwards, the rest staying 0xFF
+    } cases[] = {
+        // PIC16: the first token starts with four hex digits; the rest is ignored.
+        {68, "12", refused},   {68, "", refused},     {68, "    ", refused}, {68, "12 AB", refused},
+        {68, "12G4", refused}, {68, "-123", refused}, {68, "9a:f", refused}, // ':' follows '9'
+        {68, "12AB 34", "12AB"}, {68, "12ab", "12AB"}, {68, " 12Ab", "12AB"},
+        {68, "12ABCD", "12AB"},
+        // PIC18: sixteen digits.
+        {98, "0123456789ABCDE", refused},
+        {98, "0123456789abcdef99 xyz", "0123456789ABCDEF"},
+        // An AVR, or a device without a layout, never reads the field.
+        {17, "zz", ""},          {121, "zz", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.device) + " \"" + c.field + "\"");
+        select(c.device);
         host.messages.clear();
-        setIdField(bad);
-        EXPECT_EQ(form.GetFuse(), 1) << '"' << bad << '"';
-        ASSERT_EQ(host.texts(), std::vector<std::string>{"Incorrect ID number !"}) << bad;
-        EXPECT_EQ(host.messages[0].caption, "Kestro");
-        EXPECT_EQ(st.images.idBlock[0], 0x77);
-        EXPECT_EQ(st.images.idBlock[1], 0x66);
+        ctl("Edit1").caption = c.field;
+        st.fuse.bitView.fill(0);
+        EXPECT_EQ(form.GetFuse(), c.id ? 0 : 1);
+        std::string id = c.id ? c.id : "";
+        id.resize(16, 'F');
+        EXPECT_EQ(idFieldText(st.images, IdWidth::Pic18), id);
+        EXPECT_EQ(st.images.configBlock[0], c.device == 68 ? 0x00 : 0xFF); // PIC12/16 only
+        EXPECT_EQ(host.texts(), c.id ? std::vector<std::string>{}
+                                     : std::vector<std::string>{"Incorrect ID number !"});
     }
-    // The configuration word was still written before the ID failed.
-    EXPECT_EQ(st.images.configBlock[0], 0x00);
-    EXPECT_EQ(st.images.configBlock[1], 0x00);
-
-    for (const char* good : {"12AB 34", "12ab", " 12Ab", "12ABCD"}) {
-        st.images.idBlock[0] = st.images.idBlock[1] = 0;
-        setIdField(good);
-        host.messages.clear();
-        EXPECT_EQ(form.GetFuse(), 0) << good;
-        EXPECT_TRUE(host.messages.empty()) << good;
-        EXPECT_EQ(st.images.idBlock[0], 0x12) << good;
-        EXPECT_EQ(st.images.idBlock[1], 0xAB) << good;
-    }
-    EXPECT_EQ(st.images.idBlock[2], 0xFF); // only two bytes belong to a PIC16 ID
+    EXPECT_EQ(host.messages[0].caption, "Kestro");
 }
-
-TEST_F(Panel, Pic18IdFieldNeedsSixteenDigits) {
-    select(98);
-    setIdField("0123456789ABCDE");
-    EXPECT_EQ(form.GetFuse(), 1);
-    EXPECT_EQ(host.texts(), std::vector<std::string>{"Incorrect ID number !"});
-    EXPECT_EQ(st.images.idBlock[0], 0xFF);
-
-    setIdField("0123456789abcdef99 xyz");
-    EXPECT_EQ(form.GetFuse(), 0);
-    const uint8_t expected[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
-    for (size_t k = 0; k < 8; ++k) EXPECT_EQ(st.images.idBlock[k], expected[k]) << k;
-    EXPECT_EQ(st.images.idBlock[8], 0xFF);
-}
-
-TEST_F(Panel, Pic18ConfigurationBytesDoNotComeFromTheBitView) {
-    select(98);
-    st.images.configBlock[0] = 0x22;
-    st.images.configBlock[1] = 0x33;
-    st.fuse.bitView.fill(0);
-    setIdField("0000000000000000");
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_EQ(st.images.configBlock[0], 0x22);
-    EXPECT_EQ(st.images.configBlock[1], 0x33);
-}
-
-TEST_F(Panel, IdDigitsAndFieldText) {
-    const auto id = parseIdField("9aFf", IdWidth::Pic16);
-    ASSERT_TRUE(id.has_value());
-    EXPECT_EQ((*id)[0], 0x9A);
-    EXPECT_EQ((*id)[1], 0xFF);
-    EXPECT_FALSE(parseIdField("9aF", IdWidth::Pic16));
-    EXPECT_FALSE(parseIdField("9a:f", IdWidth::Pic16)); // ':' is not a digit
-    Images& img = st.images;
-    img.idBlock = {0x0A, 0xB1, 0x02, 0x03, 0x04, 0x05, 0x06, 0xFF};
-    EXPECT_EQ(idFieldText(img, IdWidth::Pic16), "0AB1");
-    EXPECT_EQ(idFieldText(img, IdWidth::Pic18), "0AB10203040506FF");
-    // The text the panel shows reads back to the same bytes.
-    EXPECT_EQ((*parseIdField(idFieldText(img, IdWidth::Pic18), IdWidth::Pic18))[7], 0xFF);
-}
-
-// ---- large view ----
 
 TEST_F(Panel, LargeButtonReadsBackThenTogglesTheView) {
     select(98);
-    setIdField("1122334455667788");
+    ctl("Edit1").caption = "1122334455667788";
     form.ConfigLargeButtonClick();
     EXPECT_EQ(st.fuse.largeView, 1);
     EXPECT_EQ(st.images.idBlock[0], 0x11);
     EXPECT_EQ(ctl("FuseLabel").caption, "Config bits:");
-    form.ConfigLargeButtonClick();
-    EXPECT_EQ(st.fuse.largeView, 0);
     st.fuse.largeView = 2; // anything but 0 counts as large
-    form.ConfigLargeButtonClick();
+    ctl("Edit1").caption = "12";
+    form.ConfigLargeButtonClick(); // a bad ID does not stop the toggle
     EXPECT_EQ(st.fuse.largeView, 0);
-}
-
-TEST_F(Panel, LargeButtonTogglesEvenWithABadId) {
-    select(98);
-    setIdField("12");
-    form.ConfigLargeButtonClick();
     EXPECT_EQ(host.texts(), std::vector<std::string>{"Incorrect ID number !"});
-    EXPECT_EQ(st.fuse.largeView, 1);
-}
 
-TEST_F(Panel, LargeButtonIsTheHardwareTestsSendButton) {
-    select(98);
-    st.hwTest.mode = 1;
-    setIdField("12");
+    host.messages.clear();
+    st.hwTest.mode = 1; // the hardware tests' Send button: no toggle, no read-back
     form.ConfigLargeButtonClick();
     EXPECT_EQ(st.fuse.largeView, 0);
     EXPECT_TRUE(host.messages.empty());
 }
 
-// ---- building blocks ----
-
-TEST_F(Panel, BuildingBlocksKeepThePlacementRules) {
+TEST_F(Panel, BuildingBlocksUseTheirOwnControls) {
     select(68);
     FusePanel panel(form);
     constexpr std::string_view osc[] = {"LP", "XT", "HS", "RC"};
     constexpr std::string_view bits[] = {"Watchdog", "Power-up Timer", "Code Protect"};
-    Control& g = panel.addGroup(0, 50, 55, "Oscillator:");
-    EXPECT_EQ(g.name, "GroupBox4");
-    EXPECT_EQ(g.rect, (Rect{5, 50, 240, 55}));
-    EXPECT_EQ(g.caption, "Oscillator:");
-    EXPECT_TRUE(g.visible);
-    Control& list = panel.addList(0, 50, osc, kOscillatorListWidth);
-    EXPECT_EQ(list.name, "ComboBox1");
-    EXPECT_EQ(list.rect, (Rect{10, 70, 70, 15}));
-    EXPECT_EQ(list.items.size(), 4u);
-    EXPECT_EQ(list.itemIndex, -1);
-    panel.addCheckBoxes(110, bits, 2);
-    for (int i = 0; i < 3; ++i) {
-        const Control& c = panel.checkBox(2 + i);
-        EXPECT_EQ(c.name, "CheckBox" + std::to_string(3 + i));
-        EXPECT_EQ(c.rect, (Rect{10, 130 + 20 * i, 230, 15}));
-        EXPECT_EQ(c.caption, bits[i]);
-        EXPECT_TRUE(c.visible);
-    }
-    EXPECT_FALSE(panel.checkBox(0).visible);
-    Control& cl = panel.addCheckList(4, 200, 60, bits);
-    EXPECT_EQ(cl.name, "CheckListBox5");
-    EXPECT_EQ(cl.rect, (Rect{10, 220, 230, 60}));
-    EXPECT_EQ(cl.itemChecked.size(), 3u);
+    EXPECT_EQ(panel.addGroup(0, 50, 55, "Oscillator:").rect, (Rect{5, 50, 240, 55}));
+    EXPECT_EQ(panel.groupBox(0).name, "GroupBox4");
+    EXPECT_EQ(panel.addList(1, 50, osc).name, "ComboBox2");
+    EXPECT_EQ(panel.addCheckList(4, 200, 60, bits).name, "CheckListBox5");
+    panel.addCheckBoxes(110, bits, 2); // from the third on, at a pitch of 20
+    EXPECT_TRUE(panel.checkBox(4).visible && !panel.checkBox(1).visible);
+    EXPECT_EQ(panel.checkBox(4).name, "CheckBox5");
+    EXPECT_EQ(panel.checkBox(4).rect, (Rect{10, 170, 230, 15}));
     Control& id = panel.addIdField(300, IdWidth::Pic16);
     EXPECT_EQ(id.name, "Edit1");
-    EXPECT_EQ(id.rect, (Rect{10, 320, 40, 20}));
     EXPECT_EQ(id.maxLength, 4);
     EXPECT_EQ(panel.addIdField(300, IdWidth::Pic18).rect.width, 135);
     EXPECT_EQ(id.maxLength, 16);
-}
-
-TEST_F(Panel, FillHelpers) {
-    select(68);
-    FusePanel panel(form);
-    constexpr std::string_view osc[] = {"LP", "XT", "HS", "RC"};
-    panel.addList(1, 50, osc);
     panel.selectItem(1, 2);
     EXPECT_EQ(panel.comboBox(1).itemIndex, 2);
     panel.selectItem(1, 4); // bits that match no item leave the list empty
     EXPECT_EQ(panel.comboBox(1).itemIndex, -1);
-    st.fuse.bitView.fill(0);
-    panel.invertBits({3, 4});
-    EXPECT_TRUE(panel.bit(3));
-    panel.invertBits({3});
-    EXPECT_FALSE(panel.bit(3));
-    st.images.idBlock[0] = 0xC3;
-    st.images.idBlock[1] = 0x05;
-    panel.fillIdField(IdWidth::Pic16);
-    EXPECT_EQ(ctl("Edit1").caption, "C305");
 }
 
 } // namespace
