@@ -1,6 +1,7 @@
 #include "buffers/binary_file.h"
 
 #include "buffers/atomic_file.h"
+#include "shell/index_ranges.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -94,9 +95,11 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
     return true;
 }
 
-bool writesFuseFile(int i) {
-    return i == 12 || i == 16 || i == 21 || (i >= 13 && i <= 15) || (i >= 17 && i <= 20) ||
-           i == 27 || i == 28;
+bool writesFuseFile(int deviceIndex) {
+    // AT89S53, ATTINY11, ATTINY28 with the program file; AT89S8252, the AT90S and
+    // ATtiny parts with data memory and the ATmegas after the .eep file.
+    constexpr IndexRange kFuseFileDevices[] = {{12, 21}, {27, 28}};
+    return inRanges(kFuseFileDevices, deviceIndex);
 }
 
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,

@@ -1,6 +1,7 @@
 // Reads the signature of the chip in the socket and maps it to a device.
 
 #include "devices/catalogue.h"
+#include "devices/selection_rules.h"
 #include "devices/signatures.h"
 #include "link/protocol.h"
 #include "shell/tmyform.h"
@@ -106,7 +107,7 @@ bool TMyForm::identify(IdentifyMode mode) {
 
 void TMyForm::Identify1Click() {
     lockUserInterface(false);
-    if (st.device.index >= 113 && st.device.index <= 118) {
+    if (isConfigurationProm(st.device.index)) {
         st.fuse.lockMode = 0; // "Reset High, OE Low"
         resetPolarity();
     } else {

@@ -1,6 +1,6 @@
 #include "devices/selection_rules.h"
 
-#include "devices/index_ranges.h"
+#include "shell/index_ranges.h"
 
 #include <algorithm>
 
@@ -122,8 +122,10 @@ std::string_view socketPictureName(uint8_t pictureCode, uint8_t socketVariant) {
     return kPictures[pictureCode][socketVariant == 5 ? 1 : 0];
 }
 
+bool isConfigurationProm(int deviceIndex) { return deviceIndex >= 113 && deviceIndex <= 118; }
+
 IdentifyEraseCaptions identifyEraseCaptions(int deviceIndex) {
-    if (deviceIndex >= 113 && deviceIndex <= 118)
+    if (isConfigurationProm(deviceIndex))
         return {"Reset High, OE Low", "Reset Low, OE High"};
     return {"Identify", "Erase"};
 }

@@ -34,7 +34,8 @@ struct IdentifyEraseCaptions {
     std::string_view identify;
     std::string_view erase;
 };
-// The 17Cxx configuration PROMs use the two items for their reset polarity.
+// The 17Cxx serial configuration PROMs: Identify and Erase set their reset polarity.
+bool isConfigurationProm(int deviceIndex);
 IdentifyEraseCaptions identifyEraseCaptions(int deviceIndex);
 
 // Marker areas only make sense for single-memory devices with a plain address space.

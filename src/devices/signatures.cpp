@@ -1,5 +1,7 @@
 #include "devices/signatures.h"
 
+#include "shell/index_ranges.h"
+
 #include <array>
 
 namespace kestro {
@@ -71,8 +73,9 @@ int firstProbe(int i) {
 std::span<const int> probeSweep() { return kSweep; }
 
 bool withoutIdentification(int i, uint8_t serialAdapter) {
-    if (i == 7 || i == 10 || i == 11 || (i >= 29 && i <= 37) || i >= 46) return true;
-    return (i == 12 || i == 13) && serialAdapter == 1;
+    constexpr IndexRange kNoSignature[] = {{7, 7}, {10, 11}, {29, 37}, {46, 196}};
+    constexpr IndexRange kNoSignatureOnSerialAdapter[] = {{12, 13}};
+    return inRanges(kNoSignature, i) || (serialAdapter == 1 && inRanges(kNoSignatureOnSerialAdapter, i));
 }
 
 bool signatureOf(int deviceIndex, Signature& out) {

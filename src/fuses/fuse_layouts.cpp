@@ -1,6 +1,6 @@
 #include "fuses/fuse_layouts.h"
 
-#include "devices/index_ranges.h"
+#include "shell/index_ranges.h"
 
 namespace kestro {
 namespace {
@@ -44,7 +44,5 @@ const FuseLayout* fuseLayoutFor(int deviceIndex) {
         if (inRanges(layout.devices, deviceIndex)) return &layout;
     return nullptr;
 }
-
-std::span<const FuseLayout> fuseLayouts() { return kLayouts; }
 
 } // namespace kestro

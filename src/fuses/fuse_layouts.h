@@ -25,6 +25,4 @@ struct FuseLayout {
 // the 87C5x parts, DS5000, ...), whose panel stays empty.
 const FuseLayout* fuseLayoutFor(int deviceIndex);
 
-std::span<const FuseLayout> fuseLayouts();
-
 } // namespace kestro

@@ -11,8 +11,7 @@
 namespace kestro {
 
 namespace {
-bool isPic18(int deviceIndex) { return deviceIndex >= 92 && deviceIndex <= 101; }
-bool isPic12Or16(int deviceIndex) { return deviceIndex >= 46 && deviceIndex <= 91; }
+bool isPic18(int deviceIndex) { return picCoreOf(deviceIndex) == PicCore::Pic18; }
 } // namespace
 
 void TMyForm::DelFuse() {
@@ -45,7 +44,7 @@ int TMyForm::GetFuse() {
     FusePanel panel(*this);
     layout->readBack(panel);
     if (!st.device.picFlag) return 0;
-    if (isPic12Or16(st.device.index)) storeBitView(st.fuse, st.images);
+    if (!isPic18(st.device.index)) storeBitView(st.fuse, st.images); // 12- and 14-bit cores
     const IdWidth width = isPic18(st.device.index) ? IdWidth::Pic18 : IdWidth::Pic16;
     const auto id = parseIdField(panel.idField().caption, width);
     if (!id) {

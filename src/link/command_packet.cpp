@@ -1,6 +1,7 @@
 // The command packet: its per-device serial parameters, the transfer range and the
 // byte-by-byte echoed send, with the link's error messages.
 
+#include "shell/index_ranges.h"
 #include "shell/tmyform.h"
 
 #include <cstdio>
@@ -9,17 +10,7 @@ namespace kestro {
 
 namespace {
 
-struct Span {
-    int first, last;
-};
-constexpr Span kNoSpan{-1, -2};
-using DeviceSet = Span[3];
-
-constexpr bool has(const DeviceSet& set, int i) {
-    for (const Span& s : set)
-        if (i >= s.first && i <= s.last) return true;
-    return false;
-}
+using DeviceSet = IndexRange[3];
 
 // Serial parameters A and B (packet bytes 12, 13) by command: the chips' own read,
 // write and erase-all instructions (three-wire EEPROMs: start bit, opcode, address
@@ -37,12 +28,12 @@ struct InstructionRow {
     uint8_t ab[3][2]; // {A, B} for erase, read data, program data
 };
 constexpr InstructionRow kInstructions[] = {
-    {{{102, 102}, {104, 105}, kNoSpan}, {{0x20, 0x01}, {0x80, 0x01}, {0x40, 0x01}}},
-    {{{103, 103}, {109, 109}, kNoSpan}, {{0x40, 0x02}, {0x00, 0x03}, {0x80, 0x02}}},
-    {{{106, 106}, {137, 137}, kNoSpan}, {{0x00, 0x09}, {0x00, 0x0C}, {0x00, 0x0A}}},
+    {{{102, 102}, {104, 105}, kNoRange}, {{0x20, 0x01}, {0x80, 0x01}, {0x40, 0x01}}},
+    {{{103, 103}, {109, 109}, kNoRange}, {{0x40, 0x02}, {0x00, 0x03}, {0x80, 0x02}}},
+    {{{106, 106}, {137, 137}, kNoRange}, {{0x00, 0x09}, {0x00, 0x0C}, {0x00, 0x0A}}},
     {{{107, 108}, {110, 110}, {136, 136}}, {{0x80, 0x04}, {0x00, 0x06}, {0x00, 0x05}}},
-    {{{111, 112}, {138, 138}, kNoSpan}, {{0x00, 0x12}, {0x00, 0x18}, {0x00, 0x14}}},
-    {{{130, 135}, kNoSpan, kNoSpan}, {{0x00, 0x00}, {0x03, 0x00}, {0x02, 0x00}}},
+    {{{111, 112}, {138, 138}, kNoRange}, {{0x00, 0x12}, {0x00, 0x18}, {0x00, 0x14}}},
+    {{{130, 135}, kNoRange, kNoRange}, {{0x00, 0x00}, {0x03, 0x00}, {0x02, 0x00}}},
 };
 
 // Serial parameters C and D (bytes 14, 15) whatever the command: erase/write enable
@@ -53,35 +44,35 @@ struct EnableRow {
     uint8_t c, d;
 };
 constexpr EnableRow kEnables[] = {
-    {{{102, 102}, {104, 105}, kNoSpan}, 0x30, 0x01},
-    {{{103, 103}, {109, 109}, kNoSpan}, 0x60, 0x02},
-    {{{106, 106}, {137, 137}, kNoSpan}, 0x80, 0x09},
+    {{{102, 102}, {104, 105}, kNoRange}, 0x30, 0x01},
+    {{{103, 103}, {109, 109}, kNoRange}, 0x60, 0x02},
+    {{{106, 106}, {137, 137}, kNoRange}, 0x80, 0x09},
     {{{107, 108}, {110, 110}, {136, 136}}, 0xC0, 0x04},
-    {{{111, 112}, {138, 138}, kNoSpan}, 0x00, 0x13},
-    {{{130, 132}, kNoSpan, kNoSpan}, 0x06, 0x00},
-    {{{133, 135}, kNoSpan, kNoSpan}, 0x06, 0xFF},
+    {{{111, 112}, {138, 138}, kNoRange}, 0x00, 0x13},
+    {{{130, 132}, kNoRange, kNoRange}, 0x06, 0x00},
+    {{{133, 135}, kNoRange, kNoRange}, 0x06, 0xFF},
 };
 
-constexpr DeviceSet kEpromFamilies = {{149, 163}, {177, 184}, kNoSpan};
-constexpr Span kSerialEeproms{102, 143};
+constexpr DeviceSet kEpromFamilies = {{149, 163}, {177, 184}, kNoRange};
+constexpr IndexRange kSerialEeproms{102, 143};
 
 // Bytes 12..15 for the device and command. Devices outside the tables keep what the
 // packet held before (the EPROM families rewrite only byte 12).
 void applySerialParameters(LinkState& link, const SelectedDevice& dev, Command command) {
     auto& p = link.packet;
     const int i = dev.index;
-    if (has(kEpromFamilies, i)) p[kPosSerialA] = dev.epromClass;
+    if (inRanges(kEpromFamilies, i)) p[kPosSerialA] = dev.epromClass;
     if (i < kSerialEeproms.first || i > kSerialEeproms.last) return;
     p[kPosSerialA] = p[kPosSerialB] = p[kPosSerialC] = p[kPosSerialD] = 0;
     if (const int column = instructionColumn(command); column >= 0) {
         for (const InstructionRow& row : kInstructions) {
-            if (!has(row.devices, i)) continue;
+            if (!inRanges(row.devices, i)) continue;
             p[kPosSerialA] = row.ab[column][0];
             p[kPosSerialB] = row.ab[column][1];
         }
     }
     for (const EnableRow& row : kEnables) {
-        if (!has(row.devices, i)) continue;
+        if (!inRanges(row.devices, i)) continue;
         p[kPosSerialC] = row.c;
         p[kPosSerialD] = row.d;
     }

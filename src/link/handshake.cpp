@@ -2,6 +2,7 @@
 // the device menus follow it. Also Setup > Initialisation, which reruns it.
 
 #include "devices/catalogue.h"
+#include "shell/index_ranges.h"
 #include "shell/tmyform.h"
 
 #include <array>
@@ -10,12 +11,8 @@ namespace kestro {
 
 namespace {
 
-struct Span {
-    int first, last;
-};
-
 // What the reduced serial adapter cannot serve.
-constexpr std::array<Span, 6> kSerialAdapterWithdraws{{
+constexpr std::array<IndexRange, 6> kSerialAdapterWithdraws{{
     {0, 9}, {16, 16}, {21, 21}, {32, 45}, {50, 57}, {102, 195},
 }};
 // Items the handshake always leaves disabled, whatever the adapter says.
@@ -26,9 +23,9 @@ constexpr int kBitSerialAdapter = 62;
 constexpr int kBitSocketVariant = 63;
 constexpr int kLastFamilyBit = 22;
 constexpr int kIndex24C02 = 121, kIndex93C46x16 = 104;
-constexpr Span kSda25xx{139, 143}, k59Cxx{136, 138};
+constexpr IndexRange kSda25xx{139, 143}, k59Cxx{136, 138};
 
-void withdraw(AdapterState& a, Span s) {
+void withdraw(AdapterState& a, IndexRange s) {
     for (int i = s.first; i <= s.last; ++i) a.allowed[static_cast<size_t>(i)] = 0;
 }
 
@@ -49,7 +46,7 @@ void applyCapabilityMap(AdapterState& a) {
         }
     }
     if (a.serialAdapter)
-        for (Span s : kSerialAdapterWithdraws) withdraw(a, s);
+        for (IndexRange s : kSerialAdapterWithdraws) withdraw(a, s);
     // The SDA25xx are served through the 24C02 path, the 59Cxx through the 93C46 x16's.
     if (!a.allowed[kIndex24C02]) withdraw(a, kSda25xx);
     if (!a.allowed[kIndex93C46x16]) withdraw(a, k59Cxx);

@@ -58,7 +58,7 @@ bool TMyForm::readFuse() {
     if (!next(checksum)) return false;
     auto& id = st.images.idBlock;
     auto& config = st.images.configBlock;
-    if (st.device.index >= 92 && st.device.index <= 101) {
+    if (picCoreOf(st.device.index) == PicCore::Pic18) {
         for (size_t i = 0; i < 8; ++i)
             if (!next(id[i])) return false;
         for (size_t i = 0; i < 14; ++i)

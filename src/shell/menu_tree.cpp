@@ -9,36 +9,41 @@
 namespace kestro {
 namespace {
 
-constexpr IndexRange kNone{-1, -1};
+struct FixedMenuEntry {
+    std::string_view parent; // empty for a top-level menu
+    std::string_view name;   // empty for a separator
+    std::string_view caption;
+    std::string_view shortcut;
+};
 
 constexpr std::array<DeviceSubMenu, 27> kSubMenus{{
-    {"MicroControllers1", "AT89xxx", "AT89xxx1", {{0, 13}, kNone, kNone}},
+    {"MicroControllers1", "AT89xxx", "AT89xxx1", {{0, 13}, kNoRange, kNoRange}},
     {"MicroControllers1", "AT90xxx", "AT90sXXX1", {{14, 22}, {25, 25}, {27, 28}}},
-    {"MicroControllers1", "Winbond", "Winbond1", {{29, 31}, kNone, kNone}},
-    {"MicroControllers1", "Dallas", "Dallas1", {{32, 32}, kNone, kNone}},
-    {"MicroControllers1", "Toshiba", "Toshiba1", {{33, 33}, kNone, kNone}},
-    {"MicroControllers1", "87Cxxx", "N87Cxxx1", {{34, 35}, kNone, kNone}},
-    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", {{46, 49}, kNone, kNone}},
-    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", {{50, 63}, kNone, kNone}},
-    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", {{64, 67}, kNone, kNone}},
-    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", {{68, 80}, kNone, kNone}},
-    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", {{81, 91}, kNone, kNone}},
-    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", {{92, 101}, kNone, kNone}},
-    {"SerialEEPROMs1", "93xxx", "N93xxx1", {{102, 112}, kNone, kNone}},
-    {"SerialEEPROMs1", "17xxx", "N17xxx1", {{113, 118}, kNone, kNone}},
-    {"SerialEEPROMs1", "24xxx", "N24xxx1", {{119, 129}, kNone, kNone}},
-    {"SerialEEPROMs1", "25xxx", "N25xxx1", {{130, 135}, kNone, kNone}},
-    {"SerialEEPROMs1", "59xxx", "N59xxx1", {{136, 138}, kNone, kNone}},
-    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", {{139, 143}, kNone, kNone}},
-    {"SerialEEPROMs1", "PCF", "PCF1", {{144, 144}, kNone, kNone}},
-    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", {{145, 146}, kNone, kNone}},
-    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", {{147, 148}, kNone, kNone}},
-    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", {{149, 163}, kNone, kNone}},
-    {"ParallelEEPROMs1", "28xxx", "N28xxx1", {{164, 169}, kNone, kNone}},
-    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", {{170, 176}, kNone, kNone}},
-    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", {{177, 184}, kNone, kNone}},
-    {"Others1", "HCS", "HCS1", {{185, 194}, kNone, kNone}},
-    {"Others1", "TCN", "TCN1", {{195, 195}, kNone, kNone}},
+    {"MicroControllers1", "Winbond", "Winbond1", {{29, 31}, kNoRange, kNoRange}},
+    {"MicroControllers1", "Dallas", "Dallas1", {{32, 32}, kNoRange, kNoRange}},
+    {"MicroControllers1", "Toshiba", "Toshiba1", {{33, 33}, kNoRange, kNoRange}},
+    {"MicroControllers1", "87Cxxx", "N87Cxxx1", {{34, 35}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", {{46, 49}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", {{50, 63}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", {{64, 67}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", {{68, 80}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", {{81, 91}, kNoRange, kNoRange}},
+    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", {{92, 101}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "93xxx", "N93xxx1", {{102, 112}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "17xxx", "N17xxx1", {{113, 118}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "24xxx", "N24xxx1", {{119, 129}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "25xxx", "N25xxx1", {{130, 135}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "59xxx", "N59xxx1", {{136, 138}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", {{139, 143}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "PCF", "PCF1", {{144, 144}, kNoRange, kNoRange}},
+    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", {{145, 146}, kNoRange, kNoRange}},
+    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", {{147, 148}, kNoRange, kNoRange}},
+    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", {{149, 163}, kNoRange, kNoRange}},
+    {"ParallelEEPROMs1", "28xxx", "N28xxx1", {{164, 169}, kNoRange, kNoRange}},
+    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", {{170, 176}, kNoRange, kNoRange}},
+    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", {{177, 184}, kNoRange, kNoRange}},
+    {"Others1", "HCS", "HCS1", {{185, 194}, kNoRange, kNoRange}},
+    {"Others1", "TCN", "TCN1", {{195, 195}, kNoRange, kNoRange}},
 }};
 
 // The menu bar in order; the device sub-menus are hung under their top-level menus
@@ -98,7 +103,6 @@ constexpr std::array<NameException, 4> kNameExceptions{{
 } // namespace
 
 std::span<const DeviceSubMenu> deviceSubMenus() { return kSubMenus; }
-std::span<const FixedMenuEntry> fixedMenuEntries() { return kFixed; }
 
 bool hasDeviceHandler(int i) { return (i >= 0 && i <= 35) || (i >= 46 && i <= 195); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The main menu: the fixed items and the device menus generated from one table.
 
+#include "shell/index_ranges.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,11 +11,6 @@ namespace kestro {
 
 class FormModel;
 
-struct IndexRange {
-    int first;
-    int last;
-};
-
 struct DeviceSubMenu {
     std::string_view top;     // name of the top-level menu
     std::string_view caption;
@@ -21,15 +18,7 @@ struct DeviceSubMenu {
     IndexRange ranges[3];     // unused entries are {-1, -1}
 };
 
-struct FixedMenuEntry {
-    std::string_view parent; // empty for a top-level menu
-    std::string_view name;   // empty for a separator
-    std::string_view caption;
-    std::string_view shortcut;
-};
-
 std::span<const DeviceSubMenu> deviceSubMenus();
-std::span<const FixedMenuEntry> fixedMenuEntries();
 
 // Caption and component name of a device's menu item (also defined for 23, 24, 26,
 // whose handlers exist without an item).

@@ -1,5 +1,6 @@
 #include "sim/adapter_sim.h"
 
+#include "buffers/images.h"
 #include "devices/catalogue.h"
 
 #include <cstdio>
@@ -14,7 +15,6 @@ namespace {
 // exempt because their repeat request may come after a time-out and a port cycle.
 constexpr uint64_t kQuietResetMs = 3000;
 constexpr size_t kInfoLineLength = 32;
-constexpr int kFirstPic18 = 92, kLastPic18 = 101;
 
 struct KindRow {
     AdapterKind kind;
@@ -216,7 +216,7 @@ void AdapterSim::runCommand() {
         note("packet ignored");
         return;
     }
-    const bool pic18 = device >= kFirstPic18 && device <= kLastPic18;
+    const bool pic18 = picCoreOf(device) == PicCore::Pic18;
     switch (static_cast<Command>(command)) {
     case Command::Handshake: {
         const auto& map = config.capabilityMap;

@@ -1,6 +1,7 @@
 #include "ui/grid_model.h"
 
 #include "shell/tmyform.h"
+#include "view/hex_grid.h"
 
 #include <QBrush>
 #include <QColor>
@@ -10,13 +11,24 @@
 
 namespace kestro {
 
+namespace {
+const QColor kFixedCell(128, 0, 0); // maroon fixed row and column
+const QColor kFixedEdge(64, 0, 0);
+const QColor kCell(0, 0, 128);      // navy byte cells
+constexpr int kRowHeight = 20;
+constexpr int kColumnWidths[kGridColumns] = {52, 18, 18, 18, 18, 18, 18, 18, 18,
+                                             18, 18, 18, 18, 18, 18, 18, 18, 126};
+} // namespace
+
 int GridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
     const int rows = form_.model.control("ProgGrid").rowCount;
     return rows > 1 ? rows - 1 : 0;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 18; }
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kGridColumns;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -24,7 +36,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return QString::fromStdString(form_.cellText(index.row() + 1, index.column()));
     case Qt::BackgroundRole:
-        return QBrush(index.column() == 0 ? QColor(128, 0, 0) : QColor(0, 0, 128));
+        return QBrush(index.column() == 0 ? kFixedCell : kCell);
     case Qt::ForegroundRole: return QBrush(Qt::white);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
@@ -39,8 +51,6 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
 
 namespace {
 
-const QColor kFixedCell(128, 0, 0);
-const QColor kFixedEdge(64, 0, 0);
 
 // Cell text starts one pixel right of and below the cell's corner and is never
 // elided: the 18-pixel byte columns only just hold two digits.
@@ -81,9 +91,24 @@ protected:
 
 } // namespace
 
-HexGridView::HexGridView(TMyForm& form, QWidget* parent) : QTableView(parent), form_(form) {
+HexGridView::HexGridView(TMyForm& form, GridModel* model, QWidget* parent)
+    : QTableView(parent), form_(form) {
     setHorizontalHeader(new FixedRowHeader(this));
     setItemDelegate(new CellDelegate(this));
+    model->setParent(this);
+    setModel(model);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(0); // a larger font must not widen the columns
+    horizontalHeader()->setFixedHeight(kRowHeight);
+    horizontalHeader()->setStyleSheet("QHeaderView { background-color: #000080; }");
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setStyleSheet("QTableView { background-color: #000080; gridline-color: #000060; }");
+    for (int col = 0; col < kGridColumns; ++col) setColumnWidth(col, kColumnWidths[col]);
 }
 
 void HexGridView::paintEvent(QPaintEvent* e) {

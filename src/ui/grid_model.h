@@ -27,7 +27,8 @@ private:
 // concerns the whole image (the PIC word mask) is not repeated for every cell.
 class HexGridView : public QTableView {
 public:
-    HexGridView(TMyForm& form, QWidget* parent);
+    // Takes ownership of the model; sets the grid's fixed look (widths, heights, colours).
+    HexGridView(TMyForm& form, GridModel* model, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -132,29 +132,9 @@ void MainWindow::buildWidgets() {
         }
         case ControlKind::Image: w = new SocketPicture(c.name, parent); break;
         case ControlKind::Grid: {
-            grid_ = new HexGridView(form_, parent);
             gridModel_ = new GridModel(form_);
-            gridModel_->setParent(grid_);
-            grid_->setModel(gridModel_);
-            grid_->verticalHeader()->hide();
-            grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-            grid_->verticalHeader()->setDefaultSectionSize(20);
-            grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-            grid_->horizontalHeader()->setFixedHeight(20);
-            grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            grid_->horizontalHeader()->setStyleSheet(
-                "QHeaderView::section { background-color: #800000; color: white;"
-                " border: 1px solid #400000; padding-left: 2px; }"
-                "QHeaderView { background-color: #000080; }");
-            grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-            grid_->setWordWrap(false);
-            grid_->setCornerButtonEnabled(false);
-            grid_->setFont(toQFont(c.font));
+            grid_ = new HexGridView(form_, gridModel_, parent);
             grid_->horizontalHeader()->setFont(toQFont(c.font));
-            grid_->setStyleSheet("QTableView { background-color: #000080; gridline-color: #000060; }");
-            grid_->setColumnWidth(0, 52);
-            for (int col = 1; col <= 16; ++col) grid_->setColumnWidth(col, 18);
-            grid_->setColumnWidth(17, 126);
             w = grid_;
             break;
         }
