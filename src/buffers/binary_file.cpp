@@ -1,7 +1,7 @@
 #include "buffers/binary_file.h"
 
 #include "buffers/atomic_file.h"
-#include "shell/index_ranges.h"
+#include "devices/traits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -95,12 +95,7 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
     return true;
 }
 
-bool writesFuseFile(int deviceIndex) {
-    // AT89S53, ATTINY11, ATTINY28 with the program file; AT89S8252, the AT90S and
-    // ATtiny parts with data memory and the ATmegas after the .eep file.
-    constexpr IndexRange kFuseFileDevices[] = {{12, 21}, {27, 28}};
-    return inRanges(kFuseFileDevices, deviceIndex);
-}
+bool writesFuseFile(int deviceIndex) { return traitsOf(deviceIndex).fuseFile; }
 
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
                       const std::function<std::array<uint8_t, 2>()>& fusePair) {

@@ -3,7 +3,8 @@
 // fuse bytes.
 
 #include "buffers/path_parts.h"
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 
 #include <array>
 #include <cstdint>

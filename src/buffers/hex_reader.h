@@ -2,7 +2,8 @@
 // The Intel HEX readers: one record parser, one error vocabulary, three ways of
 // placing the data (plain bytes, 12/14-bit PIC words, PIC18).
 
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 
 #include <cstdint>
 #include <span>

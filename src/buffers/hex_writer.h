@@ -3,7 +3,8 @@
 // and configuration records, 14-bit data EEPROM, the PIC18 upper areas.
 
 #include "buffers/path_parts.h"
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 
 #include <string>
 

@@ -5,25 +5,6 @@
 
 namespace kestro {
 
-PicCore picCoreOf(int i) {
-    if (i == 46 || i == 47 || (i >= 50 && i <= 58)) return PicCore::Core12;
-    if (i == 48 || i == 49 || (i >= 59 && i <= 91)) return PicCore::Core14;
-    if (i >= 92 && i <= 101) return PicCore::Pic18;
-    return PicCore::None;
-}
-
-uint8_t picHighByteMask(int deviceIndex) {
-    switch (picCoreOf(deviceIndex)) {
-    case PicCore::Core12: return 0x0F;
-    case PicCore::Core14: return 0x3F;
-    default: return 0xFF;
-    }
-}
-
-uint16_t picBlankWord(int deviceIndex) {
-    return static_cast<uint16_t>(picHighByteMask(deviceIndex) << 8 | 0xFF);
-}
-
 void clearBuffers(Images& img) {
     img.program.fill(0xFF);
     img.data.fill(0xFF);

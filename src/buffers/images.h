@@ -1,7 +1,9 @@
 #pragma once
 // Memory images: clearing, the PIC word swap, the active image and view rules.
 
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
+#include "devices/traits.h"
 
 #include <cstdint>
 #include <span>
@@ -10,14 +12,6 @@ namespace kestro {
 
 inline constexpr const char* kProgramFileDefault = "ProgBuf.bin";
 inline constexpr const char* kDataFileDefault = "DataBuf.bin";
-
-enum class PicCore { None, Core12, Core14, Pic18 };
-
-PicCore picCoreOf(int deviceIndex);
-// Mask for the high byte of a program word: 0x0F, 0x3F, 0xFF (0xFF for non-PIC).
-uint8_t picHighByteMask(int deviceIndex);
-// Value of an erased program word (0x0FFF, 0x3FFF, 0xFFFF).
-uint16_t picBlankWord(int deviceIndex);
 
 // Whole program and data buffers, ID and configuration blocks := 0xFF.
 void clearImages(Images& img);

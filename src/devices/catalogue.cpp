@@ -1,6 +1,6 @@
 #include "devices/catalogue.h"
 
-#include "shell/state.h"
+#include "devices/device_state.h"
 
 #include <array>
 #include <cstring>

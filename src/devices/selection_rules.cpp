@@ -1,6 +1,7 @@
 #include "devices/selection_rules.h"
 
-#include "shell/index_ranges.h"
+#include "devices/index_ranges.h"
+#include "devices/traits.h"
 
 #include <algorithm>
 
@@ -122,7 +123,7 @@ std::string_view socketPictureName(uint8_t pictureCode, uint8_t socketVariant) {
     return kPictures[pictureCode][socketVariant == 5 ? 1 : 0];
 }
 
-bool isConfigurationProm(int deviceIndex) { return deviceIndex >= 113 && deviceIndex <= 118; }
+bool isConfigurationProm(int deviceIndex) { return traitsOf(deviceIndex).configurationProm; }
 
 IdentifyEraseCaptions identifyEraseCaptions(int deviceIndex) {
     if (isConfigurationProm(deviceIndex))
@@ -130,8 +131,8 @@ IdentifyEraseCaptions identifyEraseCaptions(int deviceIndex) {
     return {"Identify", "Erase"};
 }
 
-bool markerAreaAvailable(int deviceIndex) { return deviceIndex >= 102 && deviceIndex <= 184; }
+bool markerAreaAvailable(int deviceIndex) { return traitsOf(deviceIndex).markerArea; }
 
-bool timerHidesPicture(int deviceIndex) { return deviceIndex < 102; }
+bool timerHidesPicture(int deviceIndex) { return traitsOf(deviceIndex).microcontroller; }
 
 } // namespace kestro

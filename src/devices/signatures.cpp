@@ -1,6 +1,7 @@
 #include "devices/signatures.h"
 
-#include "shell/index_ranges.h"
+#include "devices/index_ranges.h"
+#include "devices/traits.h"
 
 #include <array>
 
@@ -79,7 +80,7 @@ bool withoutIdentification(int i, uint8_t serialAdapter) {
 }
 
 bool signatureOf(int deviceIndex, Signature& out) {
-    if (deviceIndex == 19 || deviceIndex == 20) deviceIndex -= 2; // ATTINY12HV, ATTINY15HV
+    if (const int twin = traitsOf(deviceIndex).signatureTwin; twin >= 0) deviceIndex = twin;
     for (const auto& r : kSignatures) {
         if (r.index != deviceIndex) continue;
         // Where any variant is accepted, chips report the erased value 0xFF.

@@ -1,6 +1,6 @@
 #include "fuses/fuse_layouts.h"
 
-#include "shell/index_ranges.h"
+#include "devices/index_ranges.h"
 
 namespace kestro {
 namespace {

@@ -2,7 +2,7 @@
 // Which layout the fuse panel shows for a device, and the three steps each layout
 // provides: build its controls, fill them from the fuse bytes, read them back.
 
-#include "shell/menu_tree.h"
+#include "devices/index_ranges.h"
 
 #include <span>
 #include <string_view>

@@ -54,12 +54,6 @@ enum PacketPos : size_t {
     kPosTerminator = 16,
 };
 
-// Chips addressed in 16-bit words: packet start addresses are word addresses, and a
-// marker area is widened to whole words. The x8 variants 103 and 106 are byte-wide.
-inline constexpr bool wordAddressed(int deviceIndex, uint8_t family) {
-    if (deviceIndex == 103 || deviceIndex == 106) return false;
-    return family == 7 || family == 10 || family == 18;
-}
 
 // Result of one echoed byte exchange (and the codes shown by showLinkError).
 enum LinkResult : uint8_t {

@@ -1,8 +1,9 @@
 // The block-request protocol shared by Read, Verify and Check Erase: 'l' asks for
 // the next block; after a failure the port is cycled and 'U' asks for it again.
 
-#include "link/protocol.h"
-#include "shell/tmyform.h"
+#include "ops/operation.h"
+
+#include <span>
 
 namespace kestro {
 
@@ -10,46 +11,33 @@ namespace {
 constexpr int kMaxRepeats = 5; // one request and five repeats per block
 constexpr int kRetryWaitMs = 800;
 
-uint8_t sum8(const uint8_t* p, size_t n) {
-    uint8_t s = 0;
-    for (size_t i = 0; i < n; ++i) s = static_cast<uint8_t>(s + p[i]);
-    return s;
+// The checksum byte and the block after it; false on anything missing or wrong.
+bool receiveBlock(Link& link, uint8_t* block, size_t n, bool byteByByte) {
+    uint8_t checksum = 0;
+    if (link.readReply(checksum) != kLinkOk) return false;
+    if (byteByByte) {
+        for (size_t got = 0; got < n; ++got)
+            if (link.readReply(block[got]) != kLinkOk) return false;
+    } else if (link.readBlock(block, n) < n) {
+        return false;
+    }
+    return checksum8(std::span<const uint8_t>(block, n)) == checksum;
 }
 } // namespace
 
-bool TMyForm::fetchBlock(uint8_t* block, size_t n, bool byteByByte) {
-    int retries = 0;
-    bool repeat = false;
-    for (;; repeat = true) {
-        uint8_t code;
-        if (!repeat) {
-            code = exchange(kBlockRequest);
-        } else {
-            host.beep();
-            if (++retries > kMaxRepeats) {
-                showMessage("Communication Error !");
-                return false;
-            }
-            host.sleepMs(kRetryWaitMs);
-            reopenPort();
-            code = exchange(kBlockRepeat);
-        }
-        if (code != 0) continue;
-        const uint8_t checksum = readByte();
-        if (st.link.readStatus != 0) continue;
-        if (byteByByte) {
-            size_t got = 0;
-            while (got < n) {
-                block[got] = readByte();
-                if (st.link.readStatus != 0) break;
-                ++got;
-            }
-            if (got < n) continue;
-        } else if (readBlock(block, n) < n) {
-            continue;
-        }
-        if (sum8(block, n) != checksum) continue;
+bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte) {
+    if (c.link.exchange(kBlockRequest) == kLinkOk && receiveBlock(c.link, block, n, byteByByte))
         return true;
+    for (int repeat = 1;; ++repeat) {
+        c.report.beep();
+        if (repeat > kMaxRepeats) {
+            fail(c.report, Fault::Communication);
+            return false;
+        }
+        c.report.waitMs(kRetryWaitMs);
+        reopenPort(c.link, c.report);
+        if (c.link.exchange(kBlockRepeat) == kLinkOk && receiveBlock(c.link, block, n, byteByByte))
+            return true;
     }
 }
 

@@ -1,21 +1,20 @@
-// Read: the chip's memory in view into its buffer; Read Fuse: the fuse bytes.
+// Read: the chip's memory in view into its buffer; Read Fuse: the fuse bytes; Reset
+// Polarity, which reuses the security command.
 
-#include "buffers/images.h"
-#include "link/protocol.h"
-#include "shell/tmyform.h"
-
-#include <algorithm>
+#include "devices/traits.h"
+#include "ops/operation.h"
 
 namespace kestro {
 
-bool TMyForm::readChip() {
-    if (!identify(IdentifyMode::Ask)) return false;
-    computeTransferRange();
+bool readChip(OpContext& c) {
+    State& st = c.st;
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    computeTransferRange(c);
     const uint32_t blocks = static_cast<uint32_t>(st.link.blockCountMinus1) + 1u;
-    progressMode("Reading Chip...", (blocks - 1) * 128u, kGreen);
+    c.report.progressMode("Reading Chip...", (blocks - 1) * 128u, kGreen);
     st.link.readStatus = 0;
     const bool dataView = st.images.view == DataView;
-    if (sendCommandPacket(dataView ? Command::ReadData : Command::ReadProgram) != 0) return false;
+    if (!sendCommand(c, dataView ? Command::ReadData : Command::ReadProgram)) return false;
 
     const uint8_t mask = dataView ? 0xFF : picHighByteMask(st.device.index);
     uint8_t* dest = st.images.program.data();
@@ -29,29 +28,30 @@ bool TMyForm::readChip() {
     uint8_t block[128];
     for (uint32_t b = 0; b < blocks; ++b) {
         const size_t n = b + 1 == blocks ? st.link.lastBlockLength : 128;
-        if (!fetchBlock(block, n, false)) return false;
+        if (!fetchBlock(c, block, n, false)) return false;
         for (size_t i = 0; i < n; ++i, ++pos) {
             // A marker beyond the buffer must not write past it.
             if (pos < capacity) dest[pos] = (i % 2 == 0) ? (block[i] & mask) : block[i];
         }
-        host.processMessages();
-        if (stopRequested()) return operatorInterrupt();
-        progressUpdate((b + 1) * 128);
+        if (c.report.progressStep((b + 1) * 128)) {
+            c.report.operatorInterrupt();
+            return false;
+        }
     }
-    host.sleepMs(500);
-    hidePanel();
+    c.report.waitMs(500);
+    c.report.hidePanel();
     return true;
 }
 
-bool TMyForm::readFuse() {
-    if (!identify(IdentifyMode::Ask)) return false;
-    messageMode("Reading Chip Fuse Bits...", kGreen);
-    if (sendCommandPacket(Command::ReadFuse) != 0) return false;
+bool readFuse(OpContext& c) {
+    State& st = c.st;
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    c.report.messageMode("Reading Chip Fuse Bits...", kGreen);
+    if (!sendCommand(c, Command::ReadFuse)) return false;
     st.link.readStatus = 0;
-    auto next = [this](uint8_t& out) {
-        out = readByte();
-        if (st.link.readStatus == 0) return true;
-        showLinkError(st.link.readStatus);
+    auto next = [&c](uint8_t& out) {
+        if (c.link.readReply(out) == kLinkOk) return true;
+        fail(c.report, Fault::Timeout);
         return false;
     };
     uint8_t checksum;
@@ -68,56 +68,31 @@ bool TMyForm::readFuse() {
             if (!next(spare)) return false;
     } else {
         uint8_t* order[4] = {&config[0], &config[1], &id[0], &id[1]};
-        uint8_t sum = 0;
-        for (uint8_t* p : order) {
-            if (!next(*p)) return false;
-            sum = static_cast<uint8_t>(sum + *p);
+        uint8_t received[4];
+        for (size_t k = 0; k < 4; ++k) {
+            if (!next(*order[k])) return false;
+            received[k] = *order[k];
         }
-        if (sum != checksum) {
-            showMessage("Checksum Error !");
+        if (checksum8(received) != checksum) {
+            fail(c.report, Fault::Checksum);
             return false;
         }
     }
-    host.sleepMs(1000);
-    hidePanel();
+    c.report.waitMs(1000);
+    c.report.hidePanel();
     return true;
 }
 
-bool TMyForm::resetPolarity() {
-    messageMode("Reset Polarity Settings...", kRed);
-    if (sendCommandPacket(Command::ProgramSecurity) != 0) return false;
-    const uint8_t code = exchange(st.fuse.lockMode);
-    if (code != 0) {
-        showLinkError(code);
+bool resetPolarity(OpContext& c) {
+    c.report.messageMode("Reset Polarity Settings...", kRed);
+    if (!sendCommand(c, Command::ProgramSecurity)) return false;
+    if (const LinkResult r = c.link.exchange(c.st.fuse.lockMode); r != kLinkOk) {
+        fail(c.report, faultOf(r));
         return false;
     }
-    host.sleepMs(500);
-    hidePanel();
+    c.report.waitMs(500);
+    c.report.hidePanel();
     return true;
-}
-
-void TMyForm::Read1Click() {
-    lockUserInterface(false);
-    const bool ok = readChip();
-    st.ops.lastResult = ok ? 1 : 0;
-    hidePanel();
-    gridSetup();
-    refreshGrid();
-    if (model.menu("ReadFuse1").enabled && ok && !closeRequested_) {
-        readFuse();
-        hidePanel();
-        SetFuse(1);
-    }
-    lockUserInterface(true);
-    model.focus = model.controlIndex("ProgGrid");
-}
-
-void TMyForm::ReadFuse1Click() {
-    lockUserInterface(false);
-    readFuse();
-    hidePanel();
-    SetFuse(1);
-    lockUserInterface(true);
 }
 
 } // namespace kestro

@@ -2,6 +2,8 @@
 // Plain model of every control and menu item of the main window. The core changes
 // it; the Qt shell copies it into widgets.
 
+#include "ops/colors.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,17 +20,6 @@ struct Rect {
     int left = 0, top = 0, width = 0, height = 0;
     bool operator==(const Rect&) const = default;
 };
-
-inline constexpr uint32_t kNoColor = 0xFF000000; // leave the widget's own colour
-inline constexpr uint32_t rgb(int r, int g, int b) {
-    return static_cast<uint32_t>(r << 16 | g << 8 | b);
-}
-inline constexpr uint32_t kBlack = rgb(0, 0, 0), kWhite = rgb(255, 255, 255),
-                          kRed = rgb(255, 0, 0), kGreen = rgb(0, 128, 0),
-                          kBlue = rgb(0, 0, 255), kYellow = rgb(255, 255, 0),
-                          kAqua = rgb(0, 255, 255), kNavy = rgb(0, 0, 128),
-                          kMaroon = rgb(128, 0, 0), kPurple = rgb(128, 0, 128),
-                          kButtonFace = rgb(240, 240, 240);
 
 struct FontSpec {
     std::string family = "Comic Sans MS";

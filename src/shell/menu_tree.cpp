@@ -1,6 +1,7 @@
 #include "shell/menu_tree.h"
 
 #include "devices/catalogue.h"
+#include "devices/traits.h"
 #include "shell/form_model.h"
 
 #include <array>
@@ -17,33 +18,33 @@ struct FixedMenuEntry {
 };
 
 constexpr std::array<DeviceSubMenu, 27> kSubMenus{{
-    {"MicroControllers1", "AT89xxx", "AT89xxx1", {{0, 13}, kNoRange, kNoRange}},
-    {"MicroControllers1", "AT90xxx", "AT90sXXX1", {{14, 22}, {25, 25}, {27, 28}}},
-    {"MicroControllers1", "Winbond", "Winbond1", {{29, 31}, kNoRange, kNoRange}},
-    {"MicroControllers1", "Dallas", "Dallas1", {{32, 32}, kNoRange, kNoRange}},
-    {"MicroControllers1", "Toshiba", "Toshiba1", {{33, 33}, kNoRange, kNoRange}},
-    {"MicroControllers1", "87Cxxx", "N87Cxxx1", {{34, 35}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", {{46, 49}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", {{50, 63}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", {{64, 67}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", {{68, 80}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", {{81, 91}, kNoRange, kNoRange}},
-    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", {{92, 101}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "93xxx", "N93xxx1", {{102, 112}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "17xxx", "N17xxx1", {{113, 118}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "24xxx", "N24xxx1", {{119, 129}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "25xxx", "N25xxx1", {{130, 135}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "59xxx", "N59xxx1", {{136, 138}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", {{139, 143}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "PCF", "PCF1", {{144, 144}, kNoRange, kNoRange}},
-    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", {{145, 146}, kNoRange, kNoRange}},
-    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", {{147, 148}, kNoRange, kNoRange}},
-    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", {{149, 163}, kNoRange, kNoRange}},
-    {"ParallelEEPROMs1", "28xxx", "N28xxx1", {{164, 169}, kNoRange, kNoRange}},
-    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", {{170, 176}, kNoRange, kNoRange}},
-    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", {{177, 184}, kNoRange, kNoRange}},
-    {"Others1", "HCS", "HCS1", {{185, 194}, kNoRange, kNoRange}},
-    {"Others1", "TCN", "TCN1", {{195, 195}, kNoRange, kNoRange}},
+    {"MicroControllers1", "AT89xxx", "AT89xxx1", DeviceMenu::AT89xxx},
+    {"MicroControllers1", "AT90xxx", "AT90sXXX1", DeviceMenu::AT90xxx},
+    {"MicroControllers1", "Winbond", "Winbond1", DeviceMenu::Winbond},
+    {"MicroControllers1", "Dallas", "Dallas1", DeviceMenu::Dallas},
+    {"MicroControllers1", "Toshiba", "Toshiba1", DeviceMenu::Toshiba},
+    {"MicroControllers1", "87Cxxx", "N87Cxxx1", DeviceMenu::N87Cxxx},
+    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", DeviceMenu::PIC12Cxxx},
+    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", DeviceMenu::PIC16Cxxx},
+    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", DeviceMenu::PIC12Fxxx},
+    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", DeviceMenu::PIC16Fxxx},
+    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", DeviceMenu::PIC16F87x},
+    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", DeviceMenu::PIC18Fxxx},
+    {"SerialEEPROMs1", "93xxx", "N93xxx1", DeviceMenu::N93xxx},
+    {"SerialEEPROMs1", "17xxx", "N17xxx1", DeviceMenu::N17xxx},
+    {"SerialEEPROMs1", "24xxx", "N24xxx1", DeviceMenu::N24xxx},
+    {"SerialEEPROMs1", "25xxx", "N25xxx1", DeviceMenu::N25xxx},
+    {"SerialEEPROMs1", "59xxx", "N59xxx1", DeviceMenu::N59xxx},
+    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", DeviceMenu::SDA25xx},
+    {"SerialEEPROMs1", "PCF", "PCF1", DeviceMenu::PCF},
+    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", DeviceMenu::TVEEPROM},
+    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", DeviceMenu::RAMNVRAM},
+    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", DeviceMenu::N27xxx87xxx},
+    {"ParallelEEPROMs1", "28xxx", "N28xxx1", DeviceMenu::N28xxx},
+    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", DeviceMenu::N29xxx49xxx},
+    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", DeviceMenu::EPROM16bit},
+    {"Others1", "HCS", "HCS1", DeviceMenu::HCS},
+    {"Others1", "TCN", "TCN1", DeviceMenu::TCN},
 }};
 
 // The menu bar in order; the device sub-menus are hung under their top-level menus
@@ -92,28 +93,18 @@ constexpr std::array<FixedMenuEntry, 40> kFixed{{
     {"", "nihil", " ", ""},
 }};
 
-struct NameException {
-    int index;
-    std::string_view name;
-};
-constexpr std::array<NameException, 4> kNameExceptions{{
-    {62, "PIC16C71N"}, {113, "N17LV641"}, {114, "N17C641"}, {170, "N29C0101"},
-}};
 
 } // namespace
 
-std::span<const DeviceSubMenu> deviceSubMenus() { return kSubMenus; }
-
-bool hasDeviceHandler(int i) { return (i >= 0 && i <= 35) || (i >= 46 && i <= 195); }
+bool hasDeviceHandler(int i) { return traitsOf(i).hasHandler; }
 
 std::string deviceItemCaption(int deviceIndex) {
-    if (deviceIndex == 170) return "29C010A";
+    if (const std::string_view c = traitsOf(deviceIndex).itemCaption; !c.empty()) return std::string(c);
     return std::string(catalogueRows()[static_cast<size_t>(deviceIndex)].name);
 }
 
 std::string deviceItemName(int deviceIndex) {
-    for (const auto& e : kNameExceptions)
-        if (e.index == deviceIndex) return std::string(e.name);
+    if (const std::string_view n = traitsOf(deviceIndex).itemName; !n.empty()) return std::string(n);
     const std::string caption = deviceItemCaption(deviceIndex);
     std::string name;
     for (char c : caption)
@@ -150,15 +141,14 @@ void buildMainMenu(FormModel& model) {
         s.caption = std::string(sub.caption);
         s.parent = model.menuIndex(sub.top);
         const int subIndex = model.addMenu(std::move(s));
-        for (const auto& r : sub.ranges) {
-            for (int i = r.first; r.first >= 0 && i <= r.last; ++i) {
-                MenuItem item;
-                item.name = deviceItemName(i);
-                item.caption = deviceItemCaption(i);
-                item.parent = subIndex;
-                item.deviceIndex = i;
-                model.addMenu(std::move(item));
-            }
+        for (int i = 0; i < kDeviceCount; ++i) {
+            if (traitsOf(i).menu != sub.menu) continue;
+            MenuItem item;
+            item.name = deviceItemName(i);
+            item.caption = deviceItemCaption(i);
+            item.parent = subIndex;
+            item.deviceIndex = i;
+            model.addMenu(std::move(item));
         }
     }
     MenuItem& nihil = model.menu("nihil");

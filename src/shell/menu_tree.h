@@ -1,7 +1,7 @@
 #pragma once
 // The main menu: the fixed items and the device menus generated from one table.
 
-#include "shell/index_ranges.h"
+#include "devices/traits.h"
 
 #include <span>
 #include <string>
@@ -15,10 +15,8 @@ struct DeviceSubMenu {
     std::string_view top;     // name of the top-level menu
     std::string_view caption;
     std::string_view name;
-    IndexRange ranges[3];     // unused entries are {-1, -1}
+    DeviceMenu menu;          // the devices whose traits name it, by index
 };
-
-std::span<const DeviceSubMenu> deviceSubMenus();
 
 // Caption and component name of a device's menu item (also defined for 23, 24, 26,
 // whose handlers exist without an item).

@@ -1,19 +1,9 @@
-// Handlers and steps whose subsystems are not built yet. Each subsystem moves its
-// functions out of here into its own file.
+// Handlers whose subsystems are not built yet. Each subsystem moves its handlers out
+// of here into its own form file.
 
 #include "shell/tmyform.h"
 
 namespace kestro {
-
-// ---- operations ----
-void TMyForm::Erase1Click() {}
-void TMyForm::Program1Click() {}
-void TMyForm::Verify1Click() {}
-void TMyForm::ProgramSecurity1Click() {}
-void TMyForm::ProgramFuse1Click() {}
-void TMyForm::EraseProgram1Click() {}
-void TMyForm::EraseProgramSecurity1Click() {}
-void TMyForm::CheckErase1Click() {}
 
 // ---- marker area ----
 void TMyForm::MarkerArea1Click() {}

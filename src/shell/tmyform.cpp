@@ -59,7 +59,8 @@ constexpr const char* kContactBlock =
 
 } // namespace
 
-TMyForm::TMyForm(Host& h, SerialPort& p) : st(theState()), host(h), port(p) {
+TMyForm::TMyForm(Host& h, SerialPort& p)
+    : st(theState()), host(h), port(p), link(p, st.link), reporter(*this) {
     resetState(st);
     buildControls();
     buildMainMenu(model);

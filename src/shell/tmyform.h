@@ -1,9 +1,12 @@
 #pragma once
-// The main window's logic: the state record, the model of every control and menu
-// item, and the handlers. Talks to the outside only through Host and SerialPort.
+// The main window: the model of every control and menu item and every handler of the
+// program, each a thin step over the subsystems. Talks to the outside only through
+// Host and, via the link, SerialPort. Only the window's own files include this.
 
-#include "link/protocol.h"
+#include "link/link.h"
+#include "ops/operation.h"
 #include "shell/form_model.h"
+#include "shell/form_reporter.h"
 #include "shell/host.h"
 #include "shell/state.h"
 
@@ -28,6 +31,9 @@ public:
     Host& host;
     SerialPort& port;
     FormModel model;
+    Link link;
+    FormReporter reporter; // the operation panel, as the operations see it
+    OpContext ops{st, link, reporter};
 
     // ---- shell: window life ----
     void FormCreate();
@@ -123,42 +129,24 @@ public:
     void gridRowCountStep(uint32_t size);
     void refreshGrid(); // repaint the cells from the buffers
 
-    // ---- serial link, command packet, handshake (link/) ----
+    // ---- serial link (link/link_form) ----
     // startLink, closePort and handshake are declared with the start-up steps above.
-    void openPort();               // no-op when open; failures are shown here
+    void openPort();               // no-op when open; failures are shown
     void reopenPort();             // close, then open
     void changePort(const std::string& portName);
-    bool writeByte(uint8_t b);     // false when closed or the write failed
-    uint8_t readByte();            // sets st.link.readStatus (kReadOk / kReadNothing)
-    size_t readBlock(uint8_t* buf, size_t n); // counted read; the count received
-    uint8_t exchange(uint8_t b);   // echoed byte: kLinkOk, kLinkEchoDiffered, kLinkTimeout
-    void showLinkError(uint8_t code);
-    int sendCommandPacket(Command command); // 0 sent; 1 failed (message shown)
-    void computeTransferRange();
 
-    // ---- operation frame (ops/frame) ----
-    void messageMode(const std::string& text, uint32_t color);
-    void progressMode(const std::string& text, uint32_t total, uint32_t color);
+    // ---- operation panel (ops/frame_form) ----
+    void messageMode(std::string_view text, uint32_t color);
+    void progressMode(std::string_view text, uint32_t total, uint32_t color);
     void progressUpdate(uint32_t done);
     void hidePanel();
     void lockUserInterface(bool enable);
-    bool operatorInterrupt();
+    void operatorInterrupt();
     // Closing the window while an operation pumps messages: the operation ends at
     // its next pump and the shut-down runs once it has returned.
     bool FormCloseQuery();
     bool closeRequested() const { return closeRequested_; }
     bool operationRunning() const { return operationRunning_; }
-
-    // ---- chip operations (ops) ----
-    enum class IdentifyMode { Menu, Ask };
-    bool identify(IdentifyMode mode);
-    bool readSignature(uint8_t sig[3]);
-    int matchSignature(const uint8_t sig[3]);
-    // One block with the request/repeat protocol; false after six failed attempts.
-    bool fetchBlock(uint8_t* block, size_t n, bool byteByByte);
-    bool readChip();
-    bool readFuse();
-    bool resetPolarity();
     bool stopRequested() const { return st.ops.cancel != 0 || closeRequested_; }
 
 private:

@@ -2,7 +2,8 @@
 
 #include "devices/catalogue.h"
 #include "devices/signatures.h"
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 
 #include <algorithm>
 

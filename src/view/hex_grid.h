@@ -2,7 +2,8 @@
 // Text of the hex grid: one row per 16 bytes with its address, sixteen byte cells and
 // the same bytes as characters. Nothing is cached; every cell is formatted on demand.
 
-#include "shell/state.h"
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 
 #include <cstddef>
 #include <cstdint>

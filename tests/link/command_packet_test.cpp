@@ -32,7 +32,7 @@ TEST_F(Packet, SerialEepromsCarryTheirInstructionsByCommand) {
         std::fill_n(st.link.packet.begin() + kPosSerialA, 4, 0xAA); // stale values
         select(c.device);
         adapter.received.clear();
-        ASSERT_EQ(form.sendCommandPacket(c.command), 0);
+        ASSERT_TRUE(sendCommand(form.ops, c.command));
         const auto p = adapter.packets.back();
         EXPECT_EQ(serialBytes(p), c.expected);
         EXPECT_EQ(p[kPosDevice], c.device);
@@ -51,7 +51,7 @@ TEST_F(Packet, OtherDevicesKeepTheSerialBytesButEpromsTheirClass) {
     startLinkOn(0);
     select(153);
     st.marker = {0x1234, 0x12B3, 1};
-    form.computeTransferRange(); // the range bytes outlive commands without a range too
+    computeTransferRange(form.ops); // the range bytes outlive commands without a range too
     const Bytes range{0x34, 0x12, 0x00, 128, 0, 0, 0, 0};
     const Bytes stale{0x11, 0x22, 0x33, 0x44};
     for (int i = 0; i < kDeviceCount; ++i) {
@@ -59,7 +59,7 @@ TEST_F(Packet, OtherDevicesKeepTheSerialBytesButEpromsTheirClass) {
         SCOPED_TRACE(i);
         std::copy(stale.begin(), stale.end(), st.link.packet.begin() + kPosSerialA);
         select(i);
-        ASSERT_EQ(form.sendCommandPacket(Command::Erase), 0);
+        ASSERT_TRUE(sendCommand(form.ops, Command::Erase));
         Bytes expected = stale;
         if (test::LinkFixture::inRanges(i, {{149, 163}, {177, 184}}))
             expected[0] = catalogueRows()[static_cast<size_t>(i)].epromClass;
@@ -71,17 +71,17 @@ TEST_F(Packet, OtherDevicesKeepTheSerialBytesButEpromsTheirClass) {
     // In the hardware test the packet carries what the test put there, even for a 93Cxx.
     st.hwTest.mode = 1;
     select(104);
-    ASSERT_EQ(form.sendCommandPacket(Command::HardwareTest), 0);
+    ASSERT_TRUE(sendCommand(form.ops, Command::HardwareTest));
     EXPECT_EQ(serialBytes(adapter.packets.back()), stale);
 }
 
 TEST_F(Packet, StopsAtTheFirstBadExchangeWithItsMessage) {
     startLinkOn(0);
     adapter.faults.wrongEchoFromByte = 1; // every byte comes back different
-    EXPECT_EQ(form.sendCommandPacket(Command::ReadSignature), 1);
+    EXPECT_FALSE(sendCommand(form.ops, Command::ReadSignature));
     EXPECT_EQ(adapter.received.size(), 1u);
-    for (LinkResult code : {kLinkOk, kLinkInterrupted, kLinkTimeout, LinkResult{4}})
-        form.showLinkError(code);
+    for (LinkResult code : {kLinkOk, kLinkInterrupted, kLinkTimeout})
+        fail(form.reporter, faultOf(code));
     EXPECT_EQ(host.texts(), (std::vector<std::string>{"Communication Error !",
                                                       "Operator Interrupt !",
                                                       "Serial Communication Timeout Error !"}));
@@ -115,7 +115,7 @@ TEST_F(Packet, TransferRange) {
         select(c.device);
         st.images.view = c.view;
         st.marker = c.marker;
-        form.computeTransferRange();
+        computeTransferRange(form.ops);
         EXPECT_EQ(st.marker.start, c.markerStart);
         EXPECT_EQ(st.marker.end, c.markerEnd);
         const auto& p = st.link.packet;

@@ -108,10 +108,10 @@ TEST_F(Pty, HandshakeThenHangUpWaitedOutAndInitialisationReopens) {
         EXPECT_EQ(st.ops.lastResult, 1);
         EXPECT_FALSE(form.model.menu("N17C2561").enabled);
         EXPECT_TRUE(form.model.menu("N27C2561").enabled);
-        ASSERT_EQ(form.exchange(0x11), kLinkOk); // nothing left over on the line
+        ASSERT_EQ(form.link.exchange(0x11), kLinkOk); // nothing left over on the line
         const double cpu0 = cpuSeconds();
         const auto t0 = Clock::now();
-        EXPECT_EQ(form.exchange(0x22), kLinkTimeout); // the simulator has closed its side
+        EXPECT_EQ(form.link.exchange(0x22), kLinkTimeout); // the simulator has closed its side
         EXPECT_GE(seconds(Clock::now() - t0), 2.5);
         EXPECT_LT(cpuSeconds() - cpu0, 0.5); // waited, not spun
     }

@@ -20,9 +20,9 @@ TEST_F(SerialLink, StartUpWithThePortAbsentStillComesUp) {
     EXPECT_EQ(st.link.portOpen, 0);
     EXPECT_TRUE(withdrawn().empty()); // every chip stays selectable
     // Later operations: a closed port answers nothing, at once.
-    EXPECT_EQ(form.sendCommandPacket(Command::ReadProgram), 1);
+    EXPECT_FALSE(sendCommand(form.ops, Command::ReadProgram));
     EXPECT_EQ(host.texts().back(), "Serial Communication Timeout Error !");
-    EXPECT_FALSE(form.writeByte(0x12));
+    EXPECT_FALSE(form.link.writeByte(0x12));
     EXPECT_EQ(host.clock.nowMs, 0u);
     EXPECT_TRUE(adapter.received.empty());
 }
@@ -46,10 +46,10 @@ TEST_F(SerialLink, SwitchingAnOpenPortReopensAClosedOneIsOnlyRemembered) {
     EXPECT_EQ(st.settings.portIndex, 2);
     EXPECT_EQ(form.model.control("ComLabel").caption, "COM3");
     // Nothing is attached to COM3: a byte goes unanswered for its whole time-out.
-    EXPECT_EQ(form.exchange(0x5C), kLinkTimeout);
+    EXPECT_EQ(form.link.exchange(0x5C), kLinkTimeout);
     EXPECT_EQ(host.clock.nowMs, 2520u);
     form.COM11Click();
-    EXPECT_EQ(form.exchange(0x5C), kLinkOk);
+    EXPECT_EQ(form.link.exchange(0x5C), kLinkOk);
 
     port.unusable["COM2"] = {Status::OpenFailed, EBUSY};
     form.COM21Click();

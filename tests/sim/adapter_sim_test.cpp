@@ -23,12 +23,12 @@ struct Adapter : test::LinkFixture {
     void startTransfer(Command command, BufferView view, MarkerArea marker = {}) {
         st.images.view = view;
         st.marker = marker;
-        form.computeTransferRange();
-        ASSERT_EQ(form.sendCommandPacket(command), 0);
+        computeTransferRange(form.ops);
+        ASSERT_TRUE(sendCommand(form.ops, command));
     }
     Bytes readBytes(size_t n) {
         Bytes v(n);
-        v.resize(form.readBlock(v.data(), n));
+        v.resize(form.link.readBlock(v.data(), n));
         return v;
     }
     static uint8_t sum(const Bytes& v) {
@@ -41,8 +41,8 @@ struct Adapter : test::LinkFixture {
     }
     // One block request ('l' or 'U'): its checksum and the n bytes that followed.
     std::pair<uint8_t, Bytes> request(uint8_t what, size_t n = 128) {
-        EXPECT_EQ(form.exchange(what), kLinkOk);
-        const uint8_t checksum = form.readByte();
+        EXPECT_EQ(form.link.exchange(what), kLinkOk);
+        const uint8_t checksum = form.link.readByte();
         return {checksum, readBytes(n)};
     }
 };
@@ -64,8 +64,8 @@ TEST_F(Adapter, BlockReadsRepeatsChecksumFaultsAndStop) {
         EXPECT_EQ(block1, counting(128, 128));
         EXPECT_NE(checksum, sum(block1));
     }
-    EXPECT_TRUE(form.writeByte(kStopByte));
-    EXPECT_EQ(form.sendCommandPacket(Command::ReadSignature), 0); // back to packets
+    EXPECT_TRUE(form.link.writeByte(kStopByte));
+    EXPECT_TRUE(sendCommand(form.ops, Command::ReadSignature)); // back to packets
 }
 
 TEST_F(Adapter, ReadsOfAWordChipAndOfDataMemory) {
@@ -74,7 +74,7 @@ TEST_F(Adapter, ReadsOfAWordChipAndOfDataMemory) {
     auto [checksum, words] = request(kBlockRequest);
     EXPECT_EQ(words, counting(16, 18));
     EXPECT_EQ(checksum, sum(words));
-    EXPECT_TRUE(form.writeByte(kStopByte));
+    EXPECT_TRUE(form.link.writeByte(kStopByte));
 
     insert(68); // PIC16F84: 64 data bytes apart from the program memory
     adapter.chip.data.assign(64, 0x5A);
@@ -89,10 +89,10 @@ TEST_F(Adapter, ProgrammingBlocksAnswerSumEchoAndStatus) {
     startTransfer(Command::ProgramData, DataView, {0, 144, 1}); // two blocks, the second 17 bytes
     for (int block = 0; block < 2; ++block) {
         const Bytes bytes(128, static_cast<uint8_t>(0xA0 + block));
-        for (uint8_t b : bytes) form.writeByte(b); // not echoed
-        EXPECT_EQ(form.readByte(), sum(bytes));
-        EXPECT_EQ(form.exchange(kBlockRequest), kLinkOk);
-        EXPECT_EQ(form.readByte(), kBlockDone);
+        for (uint8_t b : bytes) form.link.writeByte(b); // not echoed
+        EXPECT_EQ(form.link.readByte(), sum(bytes));
+        EXPECT_EQ(form.link.exchange(kBlockRequest), kLinkOk);
+        EXPECT_EQ(form.link.readByte(), kBlockDone);
     }
     EXPECT_TRUE(adapter.output().empty());
     EXPECT_EQ(adapter.chip.memory[0], 0xA0);
@@ -101,29 +101,29 @@ TEST_F(Adapter, ProgrammingBlocksAnswerSumEchoAndStatus) {
 
     adapter.faults.status167 = true; // a chip that fails to program
     startTransfer(Command::ProgramData, DataView, {0, 0, 1});
-    for (int i = 0; i < 128; ++i) form.writeByte(0);
-    EXPECT_EQ(form.readByte(), 0);
-    EXPECT_EQ(form.exchange(kBlockRequest), kLinkOk);
-    EXPECT_EQ(form.readByte(), kBlockFailed);
-    EXPECT_EQ(form.sendCommandPacket(Command::ReadSignature), 0);
+    for (int i = 0; i < 128; ++i) form.link.writeByte(0);
+    EXPECT_EQ(form.link.readByte(), 0);
+    EXPECT_EQ(form.link.exchange(kBlockRequest), kLinkOk);
+    EXPECT_EQ(form.link.readByte(), kBlockFailed);
+    EXPECT_TRUE(sendCommand(form.ops, Command::ReadSignature));
 }
 
 TEST_F(Adapter, SecurityFusesAndErase) {
     for (auto [device, fuses] : {std::pair{3, 4}, std::pair{98, 32}}) { // AT89C51; PIC18F452
         SCOPED_TRACE(device);
         insert(device);
-        ASSERT_EQ(form.sendCommandPacket(Command::ProgramSecurity), 0);
-        EXPECT_EQ(form.exchange(7), kLinkOk);
+        ASSERT_TRUE(sendCommand(form.ops, Command::ProgramSecurity));
+        EXPECT_EQ(form.link.exchange(7), kLinkOk);
         EXPECT_EQ(adapter.chip.lockByte, 7);
-        ASSERT_EQ(form.sendCommandPacket(Command::ProgramFuse), 0);
+        ASSERT_TRUE(sendCommand(form.ops, Command::ProgramFuse));
         const Bytes written = counting(0x30, static_cast<size_t>(fuses));
-        for (uint8_t b : written) ASSERT_EQ(form.exchange(b), kLinkOk);
-        ASSERT_EQ(form.sendCommandPacket(Command::ReadFuse), 0); // the packet after the last
+        for (uint8_t b : written) ASSERT_EQ(form.link.exchange(b), kLinkOk);
+        ASSERT_TRUE(sendCommand(form.ops, Command::ReadFuse)); // the packet after the last
         Bytes expected{sum(written)};
         expected.insert(expected.end(), written.begin(), written.end());
         EXPECT_EQ(readBytes(40), expected);
 
-        ASSERT_EQ(form.sendCommandPacket(Command::Erase), 0);
+        ASSERT_TRUE(sendCommand(form.ops, Command::Erase));
         EXPECT_TRUE(adapter.output().empty()); // nothing but the echoes
         EXPECT_EQ(adapter.chip.memory[5], 0xFF);
         EXPECT_EQ(adapter.chip.lockByte, 0);
@@ -135,10 +135,10 @@ TEST_F(Adapter, HardwareTestTakesThePinsUntilTheStopByte) {
     st.hwTest.mode = 1;
     const Bytes pins{0x00, 0x00, 0xFF, 0xE0, 0x89, 0x0E};
     std::copy(pins.begin(), pins.end(), st.link.packet.begin() + kPosStart0);
-    ASSERT_EQ(form.sendCommandPacket(Command::HardwareTest), 0);
+    ASSERT_TRUE(sendCommand(form.ops, Command::HardwareTest));
     EXPECT_TRUE(adapter.hardwareTestOn);
     EXPECT_EQ(Bytes(adapter.pins.begin(), adapter.pins.end()), pins);
-    EXPECT_TRUE(form.writeByte(kStopByte));
+    EXPECT_TRUE(form.link.writeByte(kStopByte));
     EXPECT_FALSE(adapter.hardwareTestOn);
     EXPECT_TRUE(adapter.output().empty()); // the stop byte is not echoed
 }

@@ -1,4 +1,5 @@
-// The operation panel and the user-interface lock shared by every chip operation.
+// The operation panel and the user-interface lock shared by every chip operation:
+// what the window's reporter draws.
 
 #include "shell/tmyform.h"
 
@@ -11,7 +12,7 @@ constexpr const char* kTopMenus[] = {"File1",  "Process1", "MicroControllers1", 
                                      "ParallelEEPROMs1", "Others1", "Setup1", "Help1"};
 }
 
-void TMyForm::messageMode(const std::string& text, uint32_t color) {
+void TMyForm::messageMode(std::string_view text, uint32_t color) {
     Control& label = model.control("ProcLabel");
     label.font.color = color;
     label.caption = text;
@@ -24,7 +25,7 @@ void TMyForm::messageMode(const std::string& text, uint32_t color) {
     host.repaint();
 }
 
-void TMyForm::progressMode(const std::string& text, uint32_t total, uint32_t color) {
+void TMyForm::progressMode(std::string_view text, uint32_t total, uint32_t color) {
     st.ops.cancel = 0;
     model.control("PosLabel").visible = true;
     model.control("ProcBar").visible = true;
@@ -63,17 +64,16 @@ void TMyForm::lockUserInterface(bool enable) {
     operationRunning_ = !enable;
 }
 
-bool TMyForm::operatorInterrupt() {
+void TMyForm::operatorInterrupt() {
     if (closeRequested_) { // the window is closing: end quietly
         hidePanel();
-        return false;
+        return;
     }
     model.control("ProcLabel").caption = "Operator Interrupt";
     host.repaint();
     host.beep();
     host.sleepMs(2000);
     hidePanel();
-    return false;
 }
 
 bool TMyForm::FormCloseQuery() {

@@ -34,7 +34,7 @@ void loadFile(TMyForm& f, const std::string& path) {
         const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
         if (e != HexError::None) f.showMessage(hexErrorMessage(e));
         if (isPic(dev)) picWordSwap(img, dev.programSize);
-        if (isPic(dev) || dev.index >= 102) img.dataFileName = path;
+        if (isPic(dev) || traitsOf(dev.index).singleMemory) img.dataFileName = path;
     } else if (!loadBinary(parts, img, dev)) {
         showError(f, kCantOpenBinary);
     }

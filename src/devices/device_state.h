@@ -1,0 +1,20 @@
+#pragma once
+// The selected device: the current catalogue row, written only by the catalogue lookup.
+
+#include <cstdint>
+
+namespace kestro {
+
+struct SelectedDevice {
+    int32_t index = 0;
+    char name[16] = {};
+    uint32_t programSize = 0;
+    uint32_t dataSize = 0;
+    uint8_t family = 0;
+    uint8_t voltage = 0;
+    uint8_t epromClass = 0;
+    uint8_t socketPicture = 0;
+    uint8_t picFlag = 0;
+};
+
+} // namespace kestro

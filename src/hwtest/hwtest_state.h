@@ -1,0 +1,12 @@
+#pragma once
+// The hardware test: while it runs, the packet's per-device bytes carry its pin pattern.
+
+#include <cstdint>
+
+namespace kestro {
+
+struct HardwareTestState {
+    uint8_t mode = 0;
+};
+
+} // namespace kestro

@@ -1,0 +1,103 @@
+// Identification: reads the signature of the chip in the socket and maps it to a device.
+
+#include "devices/catalogue.h"
+#include "devices/signatures.h"
+#include "devices/traits.h"
+#include "link/handshake.h"
+#include "ops/operation.h"
+
+#include <cstdio>
+
+namespace kestro {
+
+namespace {
+
+constexpr int kSignatureWaitMs = 150;
+
+bool readSignature(OpContext& c, Signature& sig) {
+    c.report.waitMs(kSignatureWaitMs);
+    if (!sendCommand(c, Command::ReadSignature)) return false;
+    uint8_t bytes[4];
+    for (uint8_t& b : bytes) {
+        if (c.link.readReply(b) != kLinkOk) { // a missing byte is a link failure, not a signature
+            fail(c.report, Fault::Timeout);
+            return false;
+        }
+    }
+    if (checksum8(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
+        fail(c.report, Fault::Checksum);
+        return false;
+    }
+    sig = {bytes[1], bytes[2], bytes[3]};
+    return true;
+}
+
+// The device a signature names, when it is of the probing device's family.
+int matchSignature(SelectedDevice& dev, const Signature& sig) {
+    const int candidate = signatureDevice(sig);
+    if (candidate == kUnknownDevice) return kUnknownDevice;
+    const uint8_t probeFamily = dev.family;
+    dev.index = candidate;
+    catalogueLookup(dev);
+    const int result = dev.family == probeFamily ? candidate : kUnknownDevice;
+    dev.family = probeFamily;
+    return result;
+}
+
+void select(SelectedDevice& dev, int index) {
+    dev.index = index;
+    catalogueLookup(dev);
+}
+
+} // namespace
+
+bool identify(OpContext& c, IdentifyMode mode) {
+    SelectedDevice& dev = c.st.device;
+    if (withoutIdentification(dev.index, c.st.adapter.serialAdapter)) return true;
+    c.report.messageMode("Reading Chip Signature Bytes...", kWhite);
+    const int start = dev.index;
+
+    int result = kUnknownDevice;
+    auto probe = [&](int device) {
+        select(dev, device);
+        Signature sig{};
+        if (!readSignature(c, sig)) return false;
+        result = matchSignature(dev, sig);
+        return true;
+    };
+    bool answered = probe(firstProbe(start));
+    for (int p : probeSweep()) {
+        if (!answered || result != kUnknownDevice) break;
+        answered = probe(p);
+    }
+    select(dev, start);
+    if (!answered) return false;
+
+    // A high-voltage variant answers with the signature of its low-voltage twin.
+    if (traitsOf(start).signatureTwin == result) result = start;
+    if (!isAllowed(c.st.adapter, result)) result = kUnknownDevice;
+
+    char* msg = c.st.ops.msgText;
+    if (result == start) {
+        std::snprintf(msg, kMessageTextSize, "Device: %s", dev.name);
+        c.report.status(msg);
+        c.report.waitMs(1200);
+    } else if (result != kUnknownDevice) {
+        select(dev, result);
+        std::snprintf(msg, kMessageTextSize, "Set Identifyed Device: %s", dev.name);
+        c.report.status(msg);
+        c.report.selectionChanged();
+        c.report.waitMs(1500);
+        c.report.hidePanel();
+        return false;
+    } else if (mode == IdentifyMode::Menu) {
+        c.report.status("Unknown Device.");
+        c.report.waitMs(2000);
+    } else {
+        return c.report.ask("Continue the Process Y/N", "Unknown Device");
+    }
+    c.report.hidePanel();
+    return true;
+}
+
+} // namespace kestro

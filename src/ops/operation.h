@@ -1,0 +1,51 @@
+#pragma once
+// Chip operations as functions over the state record, the link and a reporter. Each
+// returns true when it completed; a failure has been reported once, by the piece that
+// found it.
+
+#include "link/link.h"
+#include "ops/colors.h"
+#include "ops/reporter.h"
+#include "shell/state.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kestro {
+
+struct OpContext {
+    State& st;
+    Link& link;
+    Reporter& report;
+};
+
+// ---- the port (also used by the front ends' start-up, port change and Initialisation)
+// Opens the port named in the link state; a failure is reported.
+bool openPort(Link& link, Reporter& report);
+// Closes it; a failure is reported and the port stays marked open.
+void closePort(Link& link, Reporter& report);
+void reopenPort(Link& link, Reporter& report);
+
+// Sends the command packet for the selected device; a failure is reported.
+bool sendCommand(OpContext& c, Command command);
+
+// Packet bytes 4..11 and the block counts for the view or the marker area. A
+// word-addressed transfer widens the marker area to whole words and shows it.
+void computeTransferRange(OpContext& c);
+
+// One block with the request/repeat protocol: 'l' asks for it; after a failure the
+// port is cycled and 'U' asks again, five times at most. False after that.
+bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte);
+
+enum class IdentifyMode { Menu, Ask };
+// True to go on: the chip matches, has no signature, or the user agrees to go on with
+// an unknown one. False when nothing answered, the user declined, or the selection
+// was switched to the chip found.
+bool identify(OpContext& c, IdentifyMode mode);
+
+bool readChip(OpContext& c);
+bool readFuse(OpContext& c);
+// The serial configuration PROMs' reset polarity: the lock mode byte is the value.
+bool resetPolarity(OpContext& c);
+
+} // namespace kestro

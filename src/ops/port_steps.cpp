@@ -1,0 +1,31 @@
+// Opening and closing the port with their messages, shared by start-up, the port
+// change, Initialisation and the block retries.
+
+#include "ops/operation.h"
+
+namespace kestro {
+
+bool openPort(Link& link, Reporter& report) {
+    const SerialPort::OpenResult r = link.open();
+    if (r.status == SerialPort::OpenStatus::Ok) return true;
+    report.failure(Fault::PortOpen, openFailureText(r, link.state().portName));
+    return false;
+}
+
+void closePort(Link& link, Reporter& report) {
+    if (!link.close()) fail(report, Fault::PortClose);
+}
+
+void reopenPort(Link& link, Reporter& report) {
+    closePort(link, report);
+    openPort(link, report);
+}
+
+bool sendCommand(OpContext& c, Command command) {
+    const LinkResult r = c.link.sendPacket(c.st.device, command, c.st.hwTest.mode == 1);
+    if (r == kLinkOk) return true;
+    fail(c.report, faultOf(r));
+    return false;
+}
+
+} // namespace kestro

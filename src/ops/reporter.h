@@ -1,0 +1,57 @@
+#pragma once
+// What a chip operation shows and asks while it runs. The window's reporter is the
+// operation panel; a terminal front end draws a progress line; tests record.
+
+#include "link/link.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+
+    // An operation that cannot be cancelled announces itself.
+    virtual void messageMode(std::string_view text, uint32_t color) = 0;
+    // A block transfer announces itself; clears the cancel request. `total` is
+    // (blocks - 1) x 128.
+    virtual void progressMode(std::string_view text, uint32_t total, uint32_t color) = 0;
+    // After each completed block: lets the user act, then answers whether to stop; when
+    // going on, shows `done` bytes (from the marker start) as done.
+    virtual bool progressStep(uint32_t done) = 0;
+    // The status line of the running operation shows this text now.
+    virtual void status(std::string_view text) = 0;
+    // Shows the text and waits until the user cancels (a difference found).
+    virtual void holdUntilCancel(std::string_view text) = 0;
+    // The operator-interrupt ending: stopped between blocks.
+    virtual void operatorInterrupt() = 0;
+    virtual void hidePanel() = 0;
+    virtual void beep() = 0;
+    virtual void waitMs(int ms) = 0;
+    // The Yes/No question; true for Yes.
+    virtual bool ask(const std::string& text, const std::string& caption) = 0;
+    // A failure, shown once: its kind and the text to show.
+    virtual void failure(Fault kind, const std::string& text) = 0;
+    // A word-addressed transfer widened the marker area to whole words.
+    virtual void markerShown(uint32_t start, uint32_t end) = 0;
+    // Identification switched the selection to another device: the front end follows.
+    virtual void selectionChanged() = 0;
+
+    // ---- between the links of a chain ----
+    // The buffers changed: show them anew.
+    virtual void imageChanged() = 0;
+    // The fuse bytes changed: show them.
+    virtual void fusesChanged() = 0;
+    // True when the front end is going away: the chain ends.
+    virtual bool closing() = 0;
+};
+
+// Shows the fault with its own message (nothing for Fault::None).
+inline void fail(Reporter& r, Fault f) {
+    if (f != Fault::None) r.failure(f, faultMessage(f));
+}
+
+} // namespace kestro
