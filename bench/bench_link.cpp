@@ -55,7 +55,7 @@ void measure(benchmark::State& state, Step step, double exchangesPerStep) {
 void BM_EchoRoundTrip(benchmark::State& state) {
     Rig rig(false);
     measure(state, [&] {
-        if (rig.form.exchange(0x55) != kLinkOk) state.SkipWithError("no echo");
+        if (rig.form.link.exchange(0x55) != kLinkOk) state.SkipWithError("no echo");
     }, 1);
 }
 
@@ -64,7 +64,7 @@ void BM_CommandPacket(benchmark::State& state) {
     Rig rig(paced);
     rig.form.st.device.index = 153; // 27C256: an erase packet is all the adapter gets
     measure(state, [&] {
-        if (rig.form.sendCommandPacket(Command::Erase) != 0) state.SkipWithError("packet failed");
+        if (!sendCommand(rig.form.ops, Command::Erase)) state.SkipWithError("packet failed");
     }, kPacketSize);
     // 17 echoed bytes = 34 bytes of 10 bits at 19200 baud.
     constexpr double kWireUs = 34 * 10 * 1e6 / 19200;

@@ -30,7 +30,7 @@ void readOnce(benchmark::State& state, bool paced) {
     rig.form.selectDevice();
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        if (!rig.form.readChip()) state.SkipWithError("read failed");
+        if (!readChip(rig.form.ops)) state.SkipWithError("read failed");
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         state.SetIterationTime(s);
         state.counters["wire_ratio"] = wireSeconds(256) / s;

@@ -16,14 +16,9 @@ constexpr Rect kPicturePlace{60, 80, 200, 300};
 } // namespace
 
 void TMyForm::selectDevice() {
-    st.images.view = ProgramView;
-    clearImages(st.images);
-    catalogueLookup(st.device);
+    selectDeviceState(st);
     gridSetup();
     processMenuEnabling();
-    st.fuse.largeView = 0;
-    st.hwTest.mode = 0;
-    st.marker = MarkerArea{};
     model.control("SLabel").caption.clear();
     const int index = st.device.index;
     model.menu("MarkerArea1").enabled = markerAreaAvailable(index);

@@ -19,6 +19,10 @@ struct OpContext {
     Reporter& report;
 };
 
+// The state side of choosing the device named by st.device.index: its catalogue row,
+// cleared images in the view it has, no marker area, no hardware test, small fuse view.
+void selectDeviceState(State& st);
+
 // ---- the port (also used by the front ends' start-up, port change and Initialisation)
 // Opens the port named in the link state; a failure is reported.
 bool openPort(Link& link, Reporter& report);

@@ -1,0 +1,82 @@
+// The operations need no window: over a link and a recording reporter they send the
+// very bytes the window's handlers send.
+
+#include "link/handshake.h"
+#include "ops/chains.h"
+#include "ops/ops_fixture.h"
+#include "sim/sim_serial_port.h"
+#include "support/recording_reporter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+
+namespace kestro {
+namespace {
+
+constexpr int kAttiny12 = 17; // signature, program and data memory, Read Fuse offered
+
+// A state record, a link and a reporter: everything an operation runs over.
+struct Headless {
+    VirtualClock clock;
+    AdapterSim adapter;
+    SimSerialPort port{clock, adapter};
+    std::unique_ptr<State> st = std::make_unique<State>();
+    Link link{port, st->link};
+    test::RecordingReporter report{clock};
+    OpContext ctx{*st, link, report};
+
+    explicit Headless(int device) {
+        st->device.index = device;
+        selectDeviceState(*st);
+        st->link.portName = "COM1";
+        EXPECT_TRUE(openPort(link, report));
+        EXPECT_EQ(runHandshake(link, st->device, st->adapter), Fault::None);
+        adapter.received.clear();
+    }
+};
+
+using WindowRead = test::OpsFixture;
+
+TEST_F(WindowRead, HeadlessReadSendsTheSameBytesAsTheMenu) {
+    selectWithChip(kAttiny12, kAttiny12);
+    std::iota(adapter.chip.memory.begin(), adapter.chip.memory.end(), 7);
+    form.Read1Click();
+    ASSERT_EQ(st.ops.lastResult, 1);
+
+    Headless h(kAttiny12);
+    h.adapter.chip = adapter.chip;
+    runProcess(h.ctx, ProcessCommand::Read);
+    EXPECT_EQ(h.st->ops.lastResult, 1);
+    EXPECT_EQ(h.adapter.received, sent());
+    EXPECT_TRUE(std::equal(st.images.program.begin(), st.images.program.begin() + 1024,
+                           h.st->images.program.begin()));
+    EXPECT_EQ(st.images.configBlock, h.st->images.configBlock);
+    EXPECT_TRUE(h.report.faults.empty());
+    // The chain's links in order: identification, read, grid, fuse read, fuse panel.
+    EXPECT_EQ(h.report.events.front(), "message Reading Chip Signature Bytes...");
+    EXPECT_EQ(h.report.events.back(), "fuses");
+    EXPECT_EQ(h.report.steps.size(), 8u); // 1 KiB in 128-byte blocks
+}
+
+TEST(Headless, AStopBetweenBlocksEndsTheChainWithTheInterrupt) {
+    Headless h(153); // 27C256: no signature, no fuses
+    h.report.stopAfterSteps = 3;
+    runProcess(h.ctx, ProcessCommand::Read);
+    EXPECT_EQ(h.st->ops.lastResult, 0);
+    EXPECT_EQ(h.report.steps.size(), 3u);
+    EXPECT_EQ(h.report.events.back(), "image"); // the grid still shows what was read
+    EXPECT_EQ(std::count(h.report.events.begin(), h.report.events.end(), "interrupt"), 1);
+}
+
+TEST(Headless, LinkFailuresArriveAsTheirKind) {
+    Headless h(153);
+    h.adapter.faults.silentFromByte = 1;
+    runProcess(h.ctx, ProcessCommand::Read);
+    EXPECT_EQ(h.report.faults, std::vector<Fault>{Fault::Timeout});
+    EXPECT_EQ(h.report.events.back(), "image");
+}
+
+} // namespace
+} // namespace kestro
