@@ -1,4 +1,7 @@
 #pragma once
+// buffers/ owns the memory images and the files they come from and go to: Intel HEX
+// reader and writer, binary files and their side files, the File menu's handlers.
+//
 // Memory images: clearing, the PIC word swap, the active image and view rules.
 
 #include "buffers/image_state.h"

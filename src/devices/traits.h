@@ -1,4 +1,8 @@
 #pragma once
+// devices/ owns what is known about each chip type: the catalogue, these traits,
+// the selection rules, the signatures and the serial parameters, and the selected
+// device's record.
+//
 // What the rest of the program needs to know about a chip type beyond its catalogue
 // row: one record per device index, built in one place from index ranges. Every
 // per-device rule outside this folder reads it instead of comparing indexes.

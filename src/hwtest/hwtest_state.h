@@ -1,4 +1,6 @@
 #pragma once
+// hwtest/ owns the hardware test.
+//
 // The hardware test: while it runs, the packet's per-device bytes carry its pin pattern.
 
 #include <cstdint>

@@ -1,4 +1,7 @@
 #pragma once
+// link/ owns the way to the adapter: the SerialPort seam and its termios port, this
+// Link, the wire protocol, the handshake, and the link and adapter state.
+//
 // The adapter link: the serial port with the link state beside it. It moves bytes with
 // the port-open checks and the read status the protocol relies on, runs the echoed
 // exchange and sends command packets. It shows nothing: every failure comes back as a

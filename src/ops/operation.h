@@ -1,4 +1,7 @@
 #pragma once
+// ops/ owns the chip operations, the reporter they show and ask through, the
+// block-request loop, the Process menu's chains and the operation frame's state.
+//
 // Chip operations as functions over the state record, the link and a reporter. Each
 // returns true when it completed; a failure has been reported once, by the piece that
 // found it.

@@ -1,4 +1,6 @@
 #pragma once
+// ui/ owns the Qt widgets: the window renders the form model and forwards input; no
+// rule of the program lives here.
 
 #include "shell/form_model.h"
 

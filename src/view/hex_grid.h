@@ -1,4 +1,6 @@
 #pragma once
+// view/ owns how the images are shown: the hex grid text and the marker area.
+//
 // Text of the hex grid: one row per 16 bytes with its address, sixteen byte cells and
 // the same bytes as characters. Nothing is cached; every cell is formatted on demand.
 
