@@ -84,6 +84,20 @@ constexpr Traits buildTraits() {
     // ATTINY12HV and ATTINY15HV report the signatures of ATTINY12 and ATTINY15.
     t[19].signatureTwin = 17;
     t[20].signatureTwin = 18;
+    forRanges(t, {{46, 49}}, [](DeviceTraits& d) { d.lastWordExempt = true; });
+    // AT89C51RC and AT89C55WD take a second erase packet at once; the 28F010 erases in
+    // nine steps of a second each.
+    forRanges(t, {{4, 4}, {9, 9}}, [](DeviceTraits& d) { d.extraErasePackets = 1; });
+    t[168].extraErasePackets = 8;
+    t[168].extraEraseWaitMs = 1000;
+    forRanges(t, {{0, 2}, {14, 25}}, [](DeviceTraits& d) {
+        d.strongestLockEntry = 2;
+        d.strongestLockMode = 3;
+    });
+    forRanges(t, {{3, 13}}, [](DeviceTraits& d) {
+        d.strongestLockEntry = 3;
+        d.strongestLockMode = 7;
+    });
     // AT89C51RC1 and the four 128/256 Kbit configuration PROMs.
     forRanges(t, {{4, 4}, {115, 118}}, [](DeviceTraits& d) { d.menuAlwaysDisabled = true; });
     forRanges(t, {{0, 35}, {46, 195}}, [](DeviceTraits& d) { d.hasHandler = true; });

@@ -43,6 +43,16 @@ struct DeviceTraits {
     int16_t signatureTwin = -1;
     // The menus always keep its item disabled, whatever the adapter serves.
     bool menuAlwaysDisabled = false;
+    // Verify passes a difference in the last program word (it holds the oscillator
+    // calibration the chip keeps).
+    bool lastWordExempt = false;
+    // Erase packets after the first, and the wait after each of them.
+    uint8_t extraErasePackets = 0;
+    uint16_t extraEraseWaitMs = 0;
+    // Program Security with no lock level chosen takes the strongest one: the lock
+    // list's entry and the lock mode sent. -1: the device keeps lock mode 0.
+    int8_t strongestLockEntry = -1;
+    uint8_t strongestLockMode = 0;
     DeviceMenu menu = DeviceMenu::None; // None: no menu item (a handler may still exist)
     bool hasHandler = false;            // a "<item name>Click" handler exists
     std::string_view itemName;          // exception to the item-name rule; empty for none

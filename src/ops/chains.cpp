@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 namespace kestro {
 
@@ -12,93 +13,202 @@ namespace {
 
 enum class Step : uint8_t {
     End,
-    Identify,      // identification in menu mode
-    ResetPolarity, // lock mode := 0 ("Reset High, OE Low"), then Reset Polarity
+    Identify,          // identification in menu mode
+    ResetPolarityHigh, // lock mode := 0 ("Reset High, OE Low"), then Reset Polarity
+    ResetPolarityLow,  // lock mode := 1 ("Reset Low, OE High"), then Reset Polarity
     Read,
     ReadFuse,
-    ShowImage, // the grid shows the buffers anew
-    ShowFuses, // the fuse panel shows the fuse bytes
+    Erase,
+    Program,
+    ProgramAndVerify,
+    Verify,
+    CheckErase,
+    FuseThenProgramFuse, // the panel's values, then (when they are usable) Program Fuse
+    FuseThenSecurity,    // the panel's values, then (when they are usable) Program Security
+    DataPass,            // data view, the data pass, program view; grid shown anew each time
+    ShowImage,           // the grid shows the buffers anew
+    ShowFuses,           // the fuse panel shows the fuse bytes
 };
 
 enum class When : uint8_t {
     Always,
     ConfigurationProm,
     NotConfigurationProm,
-    ResultAndReadFuseOffered, // the last result, and the device offers Read Fuse
+    Result,                // the last-operation result
+    ResultAndVerifyFlag,   // ... and verify after program
+    ResultAndReadFuse,     // ... and the device offers Read Fuse
+    ResultAndSecurity,     // ... and the device offers Program Security
+    ProgramFuseOffered,    // the device offers Program Fuse
+    DataPassDue,           // auto data memory, the result, a data memory, the program view
 };
 
 struct ChainLink {
     Step step = Step::End;
     When when = When::Always;
     bool setsResult = false; // the step's outcome becomes the last-operation result
+    When then = When::Always; // the FuseThen steps: what the second half tests
 };
+
+enum class ChainWhen : uint8_t { Always, Family17, NotFamily17 };
 
 struct Chain {
     ProcessCommand command;
-    std::array<ChainLink, 12> links;
+    ChainWhen when;
+    std::array<ChainLink, 10> links;
+};
+
+// Program's data pass, run between switching to the data view and back: the data
+// memory follows the program memory in the same run.
+constexpr ChainLink kDataPass[] = {
+    {Step::Program, When::Always, true},
+    {Step::Verify, When::ResultAndVerifyFlag, true},
 };
 
 constexpr Chain kChains[] = {
-    {ProcessCommand::Identify,
-     {{{Step::ResetPolarity, When::ConfigurationProm},
+    {ProcessCommand::Identify, ChainWhen::Always,
+     {{{Step::ResetPolarityHigh, When::ConfigurationProm},
        {Step::Identify, When::NotConfigurationProm}}}},
-    {ProcessCommand::Read,
+    {ProcessCommand::Read, ChainWhen::Always,
      {{{Step::Read, When::Always, true},
        {Step::ShowImage},
-       {Step::ReadFuse, When::ResultAndReadFuseOffered},
-       {Step::ShowFuses, When::ResultAndReadFuseOffered}}}},
-    {ProcessCommand::ReadFuse, {{{Step::ReadFuse}, {Step::ShowFuses}}}},
+       {Step::ReadFuse, When::ResultAndReadFuse},
+       {Step::ShowFuses, When::ResultAndReadFuse}}}},
+    {ProcessCommand::ReadFuse, ChainWhen::Always, {{{Step::ReadFuse}, {Step::ShowFuses}}}},
+    {ProcessCommand::Erase, ChainWhen::Always,
+     {{{Step::ResetPolarityLow, When::ConfigurationProm},
+       {Step::Erase, When::NotConfigurationProm}}}},
+    {ProcessCommand::Program, ChainWhen::Family17,
+     {{{Step::ProgramAndVerify, When::Always, true}}}},
+    {ProcessCommand::Program, ChainWhen::NotFamily17,
+     {{{Step::Program, When::Always, true},
+       {Step::Verify, When::ResultAndVerifyFlag, true},
+       {Step::DataPass, When::DataPassDue},
+       {Step::FuseThenProgramFuse, When::ProgramFuseOffered, false, When::Result}}}},
+    {ProcessCommand::Verify, ChainWhen::Always, {{{Step::Verify}}}},
+    {ProcessCommand::ProgramSecurity, ChainWhen::Always, {{{Step::FuseThenSecurity}}}},
+    {ProcessCommand::ProgramFuse, ChainWhen::Always, {{{Step::FuseThenProgramFuse}}}},
+    {ProcessCommand::EraseProgram, ChainWhen::Always,
+     {{{Step::Erase, When::Always, true},
+       {Step::Program, When::Result, true},
+       {Step::Verify, When::ResultAndVerifyFlag, true},
+       {Step::DataPass, When::DataPassDue},
+       {Step::FuseThenProgramFuse, When::ProgramFuseOffered, false, When::Result}}}},
+    {ProcessCommand::EraseProgramSecurity, ChainWhen::Always,
+     {{{Step::Erase, When::Always, true},
+       {Step::Program, When::Result, true},
+       {Step::Verify, When::ResultAndVerifyFlag, true},
+       {Step::DataPass, When::DataPassDue},
+       {Step::FuseThenProgramFuse, When::ProgramFuseOffered, false, When::Result},
+       {Step::FuseThenSecurity, When::ResultAndSecurity}}}},
+    {ProcessCommand::CheckErase, ChainWhen::Always, {{{Step::CheckErase}}}},
 };
 
-bool offers(const State& st, std::string_view item) {
-    const ProcessEnabling on = processEnabling(st.device.index, st.adapter.serialAdapter != 0);
-    const auto k = std::find(kProcessItems.begin(), kProcessItems.end(), item) - kProcessItems.begin();
-    return on[static_cast<size_t>(k)];
+bool isOperation(Step step) {
+    switch (step) {
+    case Step::DataPass:
+    case Step::ShowImage:
+    case Step::ShowFuses: return false;
+    default: return true;
+    }
 }
 
-bool holds(const State& st, When when) {
+struct Runner {
+    OpContext& c;
+
+    bool offers(std::string_view item) const {
+        const ProcessEnabling on =
+            processEnabling(c.st.device.index, c.st.adapter.serialAdapter != 0);
+        const auto k = std::find(kProcessItems.begin(), kProcessItems.end(), item) -
+                       kProcessItems.begin();
+        return on[static_cast<size_t>(k)];
+    }
+
+    bool holds(When when) const {
+        const State& st = c.st;
+        const bool r = st.ops.lastResult != 0;
+        const bool verify = st.settings.verifyAfterProgram != 0;
+        switch (when) {
+        case When::Always: return true;
+        case When::ConfigurationProm: return traitsOf(st.device.index).configurationProm;
+        case When::NotConfigurationProm: return !traitsOf(st.device.index).configurationProm;
+        case When::Result: return r;
+        case When::ResultAndVerifyFlag: return r && verify;
+        case When::ResultAndReadFuse: return r && offers("ReadFuse1");
+        case When::ResultAndSecurity: return r && offers("ProgramSecurity1");
+        case When::ProgramFuseOffered: return offers("ProgramFuse1");
+        case When::DataPassDue:
+            return st.settings.autoDataMemory && r && st.device.dataSize > 0 &&
+                   st.images.view == ProgramView;
+        }
+        return false;
+    }
+
+    void switchView(uint8_t view) {
+        c.st.images.view = view;
+        c.report.imageChanged();
+    }
+
+    void runLinks(std::span<const ChainLink> links) {
+        for (const ChainLink& link : links) {
+            if (link.step == Step::End) break;
+            // The window is going away: no further operation starts.
+            if (isOperation(link.step) && c.report.closing()) continue;
+            if (!holds(link.when)) continue;
+            const bool ok = run(link);
+            if (isOperation(link.step)) c.report.hidePanel();
+            if (link.setsResult) c.st.ops.lastResult = ok ? 1 : 0;
+        }
+    }
+
+    // Runs one step; operations answer whether they completed, the rest true.
+    bool run(const ChainLink& link) {
+        switch (link.step) {
+        case Step::Identify: return identify(c, IdentifyMode::Menu);
+        case Step::ResetPolarityHigh:
+        case Step::ResetPolarityLow:
+            c.st.fuse.lockMode = link.step == Step::ResetPolarityLow ? 1 : 0;
+            return resetPolarity(c);
+        case Step::Read: return readChip(c);
+        case Step::ReadFuse: return readFuse(c);
+        case Step::Erase: return eraseChip(c);
+        case Step::Program: return programChip(c);
+        case Step::ProgramAndVerify: return programAndVerify(c);
+        case Step::Verify: return verifyChip(c);
+        case Step::CheckErase: return checkErase(c);
+        case Step::FuseThenProgramFuse:
+            return c.report.collectFuses() && holds(link.then) && programFuse(c);
+        case Step::FuseThenSecurity:
+            return c.report.collectFuses() && holds(link.then) && programSecurity(c);
+        case Step::DataPass:
+            switchView(DataView);
+            runLinks(kDataPass);
+            switchView(ProgramView);
+            return true;
+        case Step::ShowImage: c.report.imageChanged(); return true;
+        case Step::ShowFuses: c.report.fusesChanged(); return true;
+        case Step::End: break;
+        }
+        return true;
+    }
+};
+
+bool chainApplies(ChainWhen when, const State& st) {
     switch (when) {
-    case When::Always: return true;
-    case When::ConfigurationProm: return traitsOf(st.device.index).configurationProm;
-    case When::NotConfigurationProm: return !traitsOf(st.device.index).configurationProm;
-    case When::ResultAndReadFuseOffered: return st.ops.lastResult && offers(st, "ReadFuse1");
+    case ChainWhen::Always: return true;
+    case ChainWhen::Family17: return st.device.family == 17;
+    case ChainWhen::NotFamily17: return st.device.family != 17;
     }
     return false;
 }
 
-// Runs one step; operations answer whether they completed, the rest true.
-bool run(OpContext& c, Step step) {
-    switch (step) {
-    case Step::Identify: return identify(c, IdentifyMode::Menu);
-    case Step::ResetPolarity:
-        c.st.fuse.lockMode = 0;
-        return resetPolarity(c);
-    case Step::Read: return readChip(c);
-    case Step::ReadFuse: return readFuse(c);
-    case Step::ShowImage: c.report.imageChanged(); return true;
-    case Step::ShowFuses: c.report.fusesChanged(); return true;
-    case Step::End: break;
-    }
-    return true;
-}
-
-bool isOperation(Step step) { return step != Step::ShowImage && step != Step::ShowFuses; }
-
 } // namespace
 
 void runProcess(OpContext& c, ProcessCommand command) {
-    const Chain* chain = nullptr;
-    for (const Chain& ch : kChains)
-        if (ch.command == command) chain = &ch;
-    if (!chain) return;
-    for (const ChainLink& link : chain->links) {
-        if (link.step == Step::End) break;
-        if (c.report.closing()) break; // the window is going away: nothing more runs
-        if (!holds(c.st, link.when)) continue;
-        const bool ok = run(c, link.step);
-        if (isOperation(link.step)) c.report.hidePanel();
-        if (link.setsResult) c.st.ops.lastResult = ok ? 1 : 0;
-    }
+    const auto chain = std::find_if(std::begin(kChains), std::end(kChains), [&](const Chain& ch) {
+        return ch.command == command && chainApplies(ch.when, c.st);
+    });
+    if (chain == std::end(kChains)) return;
+    Runner{c}.runLinks(chain->links);
 }
 
 } // namespace kestro

@@ -8,7 +8,19 @@
 
 namespace kestro {
 
-enum class ProcessCommand : uint8_t { Identify, Read, ReadFuse };
+enum class ProcessCommand : uint8_t {
+    Identify,
+    Read,
+    Erase,
+    Program,
+    Verify,
+    ProgramSecurity,
+    ProgramFuse,
+    ReadFuse,
+    EraseProgram,
+    EraseProgramSecurity,
+    CheckErase,
+};
 
 // Runs the command's chain. The front end locks its interface before and unlocks it
 // after; the panel is hidden after every operation.

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace kestro {
 
@@ -36,6 +37,23 @@ void reopenPort(Link& link, Reporter& report);
 // Sends the command packet for the selected device; a failure is reported.
 bool sendCommand(OpContext& c, Command command);
 
+// The image a block transfer reads into or from: the program buffer, or the data
+// buffer in the data view of a device with both memories, and the mask for the high
+// byte of a program word.
+struct TransferImage {
+    uint8_t* bytes;
+    size_t capacity;
+    uint8_t mask;
+    // Past the end of the buffer a chip is read as erased.
+    uint8_t at(size_t pos) const { return pos < capacity ? bytes[pos] : 0xFF; }
+};
+TransferImage transferImage(State& st);
+
+// The progress total of a block transfer: (blocks - 1) x 128.
+inline uint32_t progressTotal(const LinkState& link) {
+    return static_cast<uint32_t>(link.blockCountMinus1) * 128u;
+}
+
 // Packet bytes 4..11 and the block counts for the view or the marker area. A
 // word-addressed transfer widens the marker area to whole words and shows it.
 void computeTransferRange(OpContext& c);
@@ -43,6 +61,11 @@ void computeTransferRange(OpContext& c);
 // One block with the request/repeat protocol: 'l' asks for it; after a failure the
 // port is cycled and 'U' asks again, five times at most. False after that.
 bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte);
+// Every block of the transfer range in turn: fetched, handed to `accept` (block, its
+// length, its number), then the progress step. False when a block could not be
+// fetched, `accept` said stop, or the user stopped between blocks.
+bool readBlocks(OpContext& c, bool byteByByte,
+                const std::function<bool(const uint8_t*, size_t, uint32_t)>& accept);
 
 enum class IdentifyMode { Menu, Ask };
 // True to go on: the chip matches, has no signature, or the user agrees to go on with
@@ -51,6 +74,14 @@ enum class IdentifyMode { Menu, Ask };
 bool identify(OpContext& c, IdentifyMode mode);
 
 bool readChip(OpContext& c);
+bool programChip(OpContext& c);
+// The encoders: the adapter programs and verifies each block itself.
+bool programAndVerify(OpContext& c);
+bool verifyChip(OpContext& c);
+bool eraseChip(OpContext& c);
+bool checkErase(OpContext& c);
+bool programSecurity(OpContext& c);
+bool programFuse(OpContext& c);
 bool readFuse(OpContext& c);
 // The serial configuration PROMs' reset polarity: the lock mode byte is the value.
 bool resetPolarity(OpContext& c);

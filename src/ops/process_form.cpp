@@ -22,13 +22,15 @@ void TMyForm::Read1Click() {
 
 void TMyForm::ReadFuse1Click() { runLocked(*this, ProcessCommand::ReadFuse); }
 
-void TMyForm::Erase1Click() {}
-void TMyForm::Program1Click() {}
-void TMyForm::Verify1Click() {}
-void TMyForm::ProgramSecurity1Click() {}
-void TMyForm::ProgramFuse1Click() {}
-void TMyForm::EraseProgram1Click() {}
-void TMyForm::EraseProgramSecurity1Click() {}
-void TMyForm::CheckErase1Click() {}
+void TMyForm::Erase1Click() { runLocked(*this, ProcessCommand::Erase); }
+void TMyForm::Program1Click() { runLocked(*this, ProcessCommand::Program); }
+void TMyForm::Verify1Click() { runLocked(*this, ProcessCommand::Verify); }
+void TMyForm::ProgramSecurity1Click() { runLocked(*this, ProcessCommand::ProgramSecurity); }
+void TMyForm::ProgramFuse1Click() { runLocked(*this, ProcessCommand::ProgramFuse); }
+void TMyForm::EraseProgram1Click() { runLocked(*this, ProcessCommand::EraseProgram); }
+void TMyForm::EraseProgramSecurity1Click() {
+    runLocked(*this, ProcessCommand::EraseProgramSecurity);
+}
+void TMyForm::CheckErase1Click() { runLocked(*this, ProcessCommand::CheckErase); }
 
 } // namespace kestro

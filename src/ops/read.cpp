@@ -10,34 +10,21 @@ bool readChip(OpContext& c) {
     State& st = c.st;
     if (!identify(c, IdentifyMode::Ask)) return false;
     computeTransferRange(c);
-    const uint32_t blocks = static_cast<uint32_t>(st.link.blockCountMinus1) + 1u;
-    c.report.progressMode("Reading Chip...", (blocks - 1) * 128u, kGreen);
+    c.report.progressMode("Reading Chip...", progressTotal(st.link), kGreen);
     st.link.readStatus = 0;
     const bool dataView = st.images.view == DataView;
     if (!sendCommand(c, dataView ? Command::ReadData : Command::ReadProgram)) return false;
 
-    const uint8_t mask = dataView ? 0xFF : picHighByteMask(st.device.index);
-    uint8_t* dest = st.images.program.data();
-    size_t capacity = st.images.program.size();
-    if (dataView && st.device.programSize > 0) {
-        dest = st.images.data.data();
-        capacity = st.images.data.size();
-    }
+    const TransferImage dest = transferImage(st);
     size_t pos = st.marker.start;
-
-    uint8_t block[128];
-    for (uint32_t b = 0; b < blocks; ++b) {
-        const size_t n = b + 1 == blocks ? st.link.lastBlockLength : 128;
-        if (!fetchBlock(c, block, n, false)) return false;
+    const bool read = readBlocks(c, false, [&](const uint8_t* block, size_t n, uint32_t) {
         for (size_t i = 0; i < n; ++i, ++pos) {
             // A marker beyond the buffer must not write past it.
-            if (pos < capacity) dest[pos] = (i % 2 == 0) ? (block[i] & mask) : block[i];
+            if (pos < dest.capacity) dest.bytes[pos] = (i % 2 == 0) ? (block[i] & dest.mask) : block[i];
         }
-        if (c.report.progressStep((b + 1) * 128)) {
-            c.report.operatorInterrupt();
-            return false;
-        }
-    }
+        return true;
+    });
+    if (!read) return false;
     c.report.waitMs(500);
     c.report.hidePanel();
     return true;

@@ -24,8 +24,9 @@ public:
     virtual bool progressStep(uint32_t done) = 0;
     // The status line of the running operation shows this text now.
     virtual void status(std::string_view text) = 0;
-    // Shows the text and waits until the user cancels (a difference found).
-    virtual void holdUntilCancel(std::string_view text) = 0;
+    // A difference found (ContentDiffers, NotBlank): shows the text and waits until the
+    // user cancels.
+    virtual void holdUntilCancel(Fault kind, std::string_view text) = 0;
     // The operator-interrupt ending: stopped between blocks.
     virtual void operatorInterrupt() = 0;
     virtual void hidePanel() = 0;
@@ -45,6 +46,11 @@ public:
     virtual void imageChanged() = 0;
     // The fuse bytes changed: show them.
     virtual void fusesChanged() = 0;
+    // The fuse panel's values into the fuse bytes and the lock mode; false when they
+    // cannot be used (the front end has said why).
+    virtual bool collectFuses() = 0;
+    // Program Security chose the lock list's entry itself.
+    virtual void lockLevelChosen(int entry) = 0;
     // True when the front end is going away: the chain ends.
     virtual bool closing() = 0;
 };

@@ -5,6 +5,14 @@
 
 namespace kestro {
 
+TransferImage transferImage(State& st) {
+    const bool dataView = st.images.view == DataView;
+    if (dataView && st.device.programSize > 0)
+        return {st.images.data.data(), st.images.data.size(), 0xFF};
+    return {st.images.program.data(), st.images.program.size(),
+            dataView ? uint8_t{0xFF} : picHighByteMask(st.device.index)};
+}
+
 void computeTransferRange(OpContext& c) {
     LinkState& link = c.st.link;
     MarkerArea& m = c.st.marker;

@@ -29,7 +29,7 @@ void FormReporter::status(std::string_view text) {
     form_.host.repaint();
 }
 
-void FormReporter::holdUntilCancel(std::string_view text) {
+void FormReporter::holdUntilCancel(Fault, std::string_view text) {
     status(text);
     // Short naps between pumps: waiting for the user must not spin the processor.
     for (;;) {
@@ -63,6 +63,13 @@ void FormReporter::imageChanged() {
 }
 
 void FormReporter::fusesChanged() { form_.SetFuse(1); }
+
+bool FormReporter::collectFuses() { return form_.GetFuse() == 0; }
+
+void FormReporter::lockLevelChosen(int entry) {
+    Control& list = form_.model.control("ComboBox1"); // the lock list of every layout that has one
+    list.itemIndex = entry < static_cast<int>(list.items.size()) ? entry : -1;
+}
 
 bool FormReporter::closing() { return form_.closeRequested(); }
 

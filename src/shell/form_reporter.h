@@ -16,7 +16,7 @@ public:
     void progressMode(std::string_view text, uint32_t total, uint32_t color) override;
     bool progressStep(uint32_t done) override;
     void status(std::string_view text) override;
-    void holdUntilCancel(std::string_view text) override;
+    void holdUntilCancel(Fault kind, std::string_view text) override;
     void operatorInterrupt() override;
     void hidePanel() override;
     void beep() override;
@@ -27,6 +27,8 @@ public:
     void selectionChanged() override;
     void imageChanged() override;
     void fusesChanged() override;
+    bool collectFuses() override;
+    void lockLevelChosen(int entry) override;
     bool closing() override;
 
 private:

@@ -22,8 +22,12 @@ TEST(Traits, AgreeWithTheCatalogue) {
         EXPECT_EQ(t.picCore != PicCore::None, d.picFlag != 0) << i;
         EXPECT_EQ(t.singleMemory, d.programSize == 0 && d.dataSize > 0) << i;
         EXPECT_EQ(t.microcontroller, !t.singleMemory) << i;
-        if (t.servedThrough >= 0) EXPECT_TRUE(traitsOf(t.servedThrough).serialEeprom) << i;
-        if (t.menu != DeviceMenu::None) EXPECT_TRUE(t.hasHandler) << i;
+        if (t.servedThrough >= 0) {
+            EXPECT_TRUE(traitsOf(t.servedThrough).serialEeprom) << i;
+        }
+        if (t.menu != DeviceMenu::None) {
+            EXPECT_TRUE(t.hasHandler) << i;
+        }
     }
     EXPECT_EQ(&traitsOf(-1), &traitsOf(kUnknownDevice)); // both the empty record
     EXPECT_FALSE(traitsOf(kUnknownDevice).hasHandler);

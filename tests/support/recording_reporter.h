@@ -24,7 +24,10 @@ struct RecordingReporter : Reporter {
         return stopAfterSteps > 0 && steps.size() >= stopAfterSteps;
     }
     void status(std::string_view text) override { log("status " + std::string(text)); }
-    void holdUntilCancel(std::string_view text) override { log("hold " + std::string(text)); }
+    void holdUntilCancel(Fault kind, std::string_view text) override {
+        faults.push_back(kind);
+        log("hold " + std::string(text));
+    }
     void operatorInterrupt() override { log("interrupt"); }
     void hidePanel() override { ++hides; }
     void beep() override { ++beeps; }
@@ -46,6 +49,11 @@ struct RecordingReporter : Reporter {
     void selectionChanged() override { log("selection"); }
     void imageChanged() override { log("image"); }
     void fusesChanged() override { log("fuses"); }
+    bool collectFuses() override {
+        log("collect fuses");
+        return fusesUsable;
+    }
+    void lockLevelChosen(int entry) override { log("lock entry " + std::to_string(entry)); }
     bool closing() override { return false; }
 
     void log(std::string line) { events.push_back(std::move(line)); }
@@ -56,6 +64,7 @@ struct RecordingReporter : Reporter {
     std::vector<uint32_t> steps;
     std::deque<bool> answers; // Yes/No questions take these in turn; default No
     size_t stopAfterSteps = 0; // 0: never stop
+    bool fusesUsable = true;
     int hides = 0;
     int beeps = 0;
 };

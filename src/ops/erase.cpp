@@ -1,0 +1,79 @@
+// Erase (the adapter erases; the program only paces it), Program Security and Program
+// Fuse.
+
+#include "devices/traits.h"
+#include "ops/operation.h"
+
+#include <array>
+
+namespace kestro {
+
+bool eraseChip(OpContext& c) {
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    c.report.messageMode("Erase Chip...", kBlue);
+    if (!sendCommand(c, Command::Erase)) return false;
+    c.report.waitMs(1000);
+    const DeviceTraits& t = traitsOf(c.st.device.index);
+    for (int k = 0; k < t.extraErasePackets; ++k) {
+        if (!sendCommand(c, Command::Erase)) return false;
+        if (t.extraEraseWaitMs) c.report.waitMs(t.extraEraseWaitMs);
+    }
+    c.report.waitMs(500);
+    c.report.hidePanel();
+    return true;
+}
+
+namespace {
+
+// Each byte echoed; the first failure is reported.
+bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes) {
+    for (uint8_t b : bytes) {
+        if (const LinkResult r = c.link.exchange(b); r != kLinkOk) {
+            fail(c.report, faultOf(r));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool programSecurity(OpContext& c) {
+    State& st = c.st;
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    const DeviceTraits& t = traitsOf(st.device.index);
+    if (st.fuse.lockMode == 0 && t.strongestLockEntry >= 0) {
+        c.report.lockLevelChosen(t.strongestLockEntry);
+        st.fuse.lockMode = t.strongestLockMode;
+    }
+    c.report.messageMode("Chip Security Process...", kRed);
+    if (!sendCommand(c, Command::ProgramSecurity)) return false;
+    if (!exchangeAll(c, std::array{st.fuse.lockMode})) return false;
+    c.report.waitMs(500);
+    c.report.hidePanel();
+    return true;
+}
+
+bool programFuse(OpContext& c) {
+    State& st = c.st;
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    c.report.messageMode("Programming Chip Fuse Bits...", kRed);
+    if (!sendCommand(c, Command::ProgramFuse)) return false;
+    const auto& id = st.images.idBlock;
+    const auto& config = st.images.configBlock;
+    if (picCoreOf(st.device.index) == PicCore::Pic18) {
+        // The order Read Fuse delivers them in: 8 ID bytes, 14 configuration bytes, 10 spare.
+        std::array<uint8_t, 32> bytes;
+        bytes.fill(0xFF);
+        std::copy_n(id.begin(), 8, bytes.begin());
+        std::copy_n(config.begin(), 14, bytes.begin() + 8);
+        if (!exchangeAll(c, bytes)) return false;
+    } else if (!exchangeAll(c, std::array{config[0], config[1], id[0], id[1]})) {
+        return false;
+    }
+    c.report.waitMs(1000);
+    c.report.hidePanel();
+    return true;
+}
+
+} // namespace kestro

@@ -1,0 +1,94 @@
+// Program: the image in view into the chip, 128 raw bytes a block, each acknowledged by
+// the adapter's checksum, the echoed 'l' and the block status. No retry: any fault ends
+// it. Programming + Verify does the same for the encoders, which check each block.
+
+#include "ops/operation.h"
+
+#include <span>
+
+namespace kestro {
+
+namespace {
+
+enum class BlockStatus { Done, Failed };
+
+// Sends one block and takes the adapter's answers up to the status byte, which is
+// left in `status`; false after a failure that has been reported.
+bool sendBlock(OpContext& c, const TransferImage& src, size_t& pos, uint8_t& status) {
+    uint8_t block[128];
+    for (size_t i = 0; i < sizeof block; ++i, ++pos) {
+        const uint8_t b = src.at(pos);
+        block[i] = i % 2 == 0 ? static_cast<uint8_t>(b & src.mask) : b;
+        c.link.writeByte(block[i]); // not echoed; a lost byte shows in the checksum
+    }
+    uint8_t checksum = 0;
+    if (c.link.readReply(checksum) != kLinkOk) {
+        fail(c.report, Fault::Timeout);
+        return false;
+    }
+    if (checksum != checksum8(block)) {
+        fail(c.report, Fault::Checksum);
+        return false;
+    }
+    if (const LinkResult r = c.link.exchange(kBlockRequest); r != kLinkOk) {
+        fail(c.report, faultOf(r));
+        return false;
+    }
+    if (c.link.readReply(status) != kLinkOk) {
+        fail(c.report, Fault::Timeout);
+        return false;
+    }
+    return true;
+}
+
+uint32_t blockCount(const LinkState& link) { return static_cast<uint32_t>(link.blockCountMinus1) + 1u; }
+
+} // namespace
+
+bool programChip(OpContext& c) {
+    State& st = c.st;
+    if (!identify(c, IdentifyMode::Ask)) return false;
+    computeTransferRange(c);
+    c.report.progressMode("Programming Chip...", progressTotal(st.link), kRed);
+    st.link.readStatus = 0;
+    if (!sendCommand(c, st.images.view == DataView ? Command::ProgramData : Command::ProgramProgram))
+        return false;
+    const TransferImage src = transferImage(st);
+    size_t pos = st.marker.start;
+    for (uint32_t b = 0; b < blockCount(st.link); ++b) {
+        uint8_t status = 0;
+        if (!sendBlock(c, src, pos, status)) return false;
+        if (status != kBlockDone) {
+            fail(c.report, Fault::Communication);
+            return false;
+        }
+        if (c.report.progressStep((b + 1) * 128)) {
+            c.report.operatorInterrupt();
+            return false;
+        }
+    }
+    c.report.waitMs(500);
+    c.report.hidePanel();
+    return true;
+}
+
+bool programAndVerify(OpContext& c) {
+    State& st = c.st;
+    computeTransferRange(c);
+    c.report.messageMode("Programming + Verify...", kRed);
+    st.link.readStatus = 0;
+    if (!sendCommand(c, Command::ProgramData)) return false;
+    const TransferImage src{st.images.program.data(), st.images.program.size(), 0xFF};
+    size_t pos = st.marker.start;
+    for (uint32_t b = 0; b < blockCount(st.link); ++b) {
+        uint8_t status = 0;
+        if (!sendBlock(c, src, pos, status)) return false;
+        if (status == kBlockDone) continue;
+        c.report.beep();
+        fail(c.report, status == kBlockFailed ? Fault::Programming : Fault::Communication);
+        return false;
+    }
+    return true;
+}
+
+} // namespace kestro
