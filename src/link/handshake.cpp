@@ -111,7 +111,8 @@ bool TMyForm::handshake() {
 
 void TMyForm::Initialisation1Click() {
     messageMode("Initialisation...", kWhite);
-    reopenPort(); // a port chosen while closed is opened here
+    closePort(); // the name is resolved again: a port chosen while closed opens here
+    openPort();
     handshake();
     if (!isAllowed(st.adapter, st.device.index)) {
         showMessage("This Device NOT Allowed !\nWill Set The First Allowed Device.");

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -43,8 +44,23 @@ PosixSerialPort::~PosixSerialPort() {
 
 SerialPort::OpenResult PosixSerialPort::open(const std::string& portName) {
     if (fd_ >= 0) close();
-    const std::string path = portDevicePath(portName).string();
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // The device behind a link, not the link: a retry must find the same device even
+    // when the link is removed or pointed elsewhere meanwhile.
+    const std::filesystem::path path = portDevicePath(portName);
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(path, ec);
+    device_ = ec ? path.string() : device.string();
+    return openDevice();
+}
+
+SerialPort::OpenResult PosixSerialPort::reopen() {
+    if (fd_ >= 0) close();
+    if (device_.empty()) return {OpenStatus::OpenFailed, ENOENT};
+    return openDevice();
+}
+
+SerialPort::OpenResult PosixSerialPort::openDevice() {
+    const int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {OpenStatus::OpenFailed, errno};
     // Reads wait in poll(); the descriptor itself blocks, and VMIN/VTIME 0 make read()
     // return what is there.

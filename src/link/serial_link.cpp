@@ -30,9 +30,9 @@ void TMyForm::startLink() {
     openPort();
 }
 
-void TMyForm::openPort() {
+void TMyForm::openPort(bool sameDevice) {
     if (st.link.portOpen) return;
-    const SerialPort::OpenResult r = port.open(st.link.portName);
+    const SerialPort::OpenResult r = sameDevice ? port.reopen() : port.open(st.link.portName);
     char text[kMessageTextSize + 32] = {};
     switch (r.status) {
     case SerialPort::OpenStatus::Ok:
@@ -62,7 +62,7 @@ void TMyForm::closePort() {
 
 void TMyForm::reopenPort() {
     closePort();
-    openPort();
+    openPort(true);
 }
 
 void TMyForm::changePort(const std::string& portName) {
@@ -70,7 +70,7 @@ void TMyForm::changePort(const std::string& portName) {
     const bool wasOpen = st.link.portOpen;
     closePort();
     st.link.portName = portName;
-    if (wasOpen) openPort(); // a closed one waits for Initialisation or a block retry
+    if (wasOpen) openPort(); // a closed one waits for Initialisation
 }
 
 void TMyForm::COM11Click() { choosePort(*this, 0); }

@@ -125,8 +125,8 @@ public:
 
     // ---- serial link, command packet, handshake (link/) ----
     // startLink, closePort and handshake are declared with the start-up steps above.
-    void openPort();               // no-op when open; failures are shown here
-    void reopenPort();             // close, then open
+    void openPort(bool sameDevice = false); // no-op when open; failures are shown here
+    void reopenPort();             // close, then open the device last opened (retries)
     void changePort(const std::string& portName);
     bool writeByte(uint8_t b);     // false when closed or the write failed
     uint8_t readByte();            // sets st.link.readStatus (kReadOk / kReadNothing)
