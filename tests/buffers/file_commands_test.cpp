@@ -2,8 +2,13 @@
 #include "buffers/images.h"
 #include "buffers/file_test_support.h"
 #include "support/form_fixture.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 namespace kestro {
 namespace {
@@ -142,6 +147,71 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
     saveAs(std::nullopt); // cancelled
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
+}
+
+TEST_F(FileCommands, SaveLeavesAloneWhatTheUserCouldNotWriteHimself) {
+    select(test::kAt89c51);
+    // No regular files: a rename would replace them where a write would block or fail.
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0666), 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    (dir / "sock.bin").copy(addr.sun_path, sizeof addr.sun_path - 1);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(sock);
+    for (const char* name : {"pipe.bin", "sock.bin"}) {
+        saveAs(dir / name);
+        expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
+        struct stat sb {};
+        EXPECT_TRUE(::lstat((dir / name).c_str(), &sb) == 0 && !S_ISREG(sb.st_mode)) << name;
+    }
+
+    const auto user = test::Unprivileged::find();
+    if (!user) GTEST_SKIP() << "no unprivileged user to save as: read-only targets untested";
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chown(dir.path.c_str(), user->uid, user->gid), 0); // a folder the user may write
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool theirs; // owned by root, not by the user
+        bool saved;
+    };
+    const Case cases[] = {
+        {"readonly.bin", 0444, false, false},
+        {"roots.bin", 0644, true, false},
+        {"writable.bin", 0644, false, true}, // the atomic replace stays for these
+    };
+    for (const Case& c : cases) {
+        if (c.theirs && !root) continue;
+        test::writeFile(dir / c.name, std::string("previous"));
+        ASSERT_EQ(::chmod((dir / c.name).c_str(), c.mode), 0);
+        if (!c.theirs) {
+            ASSERT_EQ(::chown((dir / c.name).c_str(), user->uid, user->gid), 0);
+        }
+    }
+    ASSERT_EQ(::symlink("readonly.bin", (dir / "link.bin").c_str()), 0);
+
+    const auto report = user->run([&](std::string& report) {
+        auto check = [&](const std::string& name, bool saved) {
+            saveAs(dir / name);
+            const bool refused = host.texts() == std::vector<std::string>{"Can't Save File!"} &&
+                                 host.messages[0].icon == MsgIcon::Stop;
+            const bool replaced = test::readFile(dir / name) != "previous";
+            if (saved ? !host.messages.empty() || !replaced : !refused || replaced)
+                report += name + (saved ? ": not saved\n" : ": replaced\n");
+            host.messages.clear();
+        };
+        for (const Case& c : cases)
+            if (!c.theirs || root) check(c.name, c.saved);
+        check("link.bin", false);
+    });
+    if (!report) GTEST_SKIP() << "cannot drop privileges: read-only targets untested";
+    EXPECT_EQ(*report, "");
+    struct stat sb {};
+    ASSERT_EQ(::stat((dir / "writable.bin").c_str(), &sb), 0);
+    EXPECT_EQ(sb.st_mode & 0777, 0644u);
+    EXPECT_EQ(sb.st_uid, user->uid);
+    EXPECT_EQ(dir.names().size(), root ? 6u : 5u); // no temporary file left
 }
 
 TEST_F(FileCommands, ViewToggleShowsTheViewsFileName) {
