@@ -92,6 +92,52 @@ TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
     EXPECT_EQ(st.settings.lastFileName, sub + "/missing.bin");
 }
 
+TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
+    select(test::kAt90s2313); // a binary load also reads the .eep and .fus beside it
+    const auto makeSocket = [](const std::string& path) {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool made = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        return made;
+    };
+    std::vector<std::string> fifos;
+    for (const std::string ext : {".hex", ".bin"}) {
+        fifos.push_back(dir / ("pipe" + ext));
+        ASSERT_EQ(::mkfifo(fifos.back().c_str(), 0666), 0);
+        ASSERT_TRUE(makeSocket(dir / ("socket" + ext)));
+        ASSERT_EQ(::symlink("/dev/null", (dir / ("device" + ext)).c_str()), 0);
+        std::filesystem::create_directory(dir / ("folder" + ext));
+    }
+    for (const char* name : {"pipe", "socket", "device", "folder"}) {
+        for (const bool hex : {true, false}) {
+            const std::string path = dir / (name + std::string(hex ? ".hex" : ".bin"));
+            SCOPED_TRACE(path);
+            const auto expectRefused = [&] {
+                if (hex) expectOnlyMessage("Can't Open File !", "Kestro", MsgIcon::None);
+                else expectOnlyMessage("Can't Open File!", "Error", MsgIcon::Stop);
+            };
+            EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { open(path); }));
+            expectRefused();
+            EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { form.OpenLastFile1Click(); }));
+            expectRefused();
+        }
+    }
+
+    // Side files that are no regular files are skipped like missing ones.
+    test::writeFile(dir / "main.bin", test::pattern(2048, 1));
+    for (const char* ext : {".eep", ".fus"}) {
+        fifos.push_back(dir / ("main" + std::string(ext)));
+        ASSERT_EQ(::mkfifo(fifos.back().c_str(), 0666), 0);
+    }
+    EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { open(dir / "main.bin"); }));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(test::slice(st.images.program, 0, 2048), test::pattern(2048, 1));
+    EXPECT_EQ(st.images.dataFileName, kDataFileDefault);
+}
+
 TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
     select(test::kPic16f84);
     for (uint32_t i = 0; i < 2048; i += 2) st.images.program[i] = 0x3F;
