@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -27,6 +28,24 @@ SerialPort::OpenResult abandon(int fd, SerialPort::OpenStatus status) {
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
     return {status, error};
+}
+
+// USB-serial bridges hold received bytes up to their latency timer (16 ms on common
+// ones) before passing them on, and every echoed byte of the protocol would wait for
+// it. Low latency passes them on at once. True when this open switched it on; ptys
+// and drivers without the setting refuse, and the port works as it is.
+bool askLowLatency(int fd) {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0 || (s.flags & ASYNC_LOW_LATENCY)) return false;
+    s.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &s) == 0;
+}
+
+void dropLowLatency(int fd) {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0) return;
+    s.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &s);
 }
 
 // Whole milliseconds to wait for `deadline`, rounded up so a poll never spins on 0.
@@ -92,6 +111,7 @@ SerialPort::OpenResult PosixSerialPort::openDevice() {
     // Whatever waited on the line before the open is not an answer to us (a pty keeps
     // unread bytes across a close and reopen).
     ::tcflush(fd, TCIFLUSH);
+    lowLatencySet_ = askLowLatency(fd);
     fd_ = fd;
     return {OpenStatus::Ok, 0};
 }
@@ -99,6 +119,8 @@ SerialPort::OpenResult PosixSerialPort::openDevice() {
 bool PosixSerialPort::close() {
     if (fd_ < 0) return true;
     ::tcsetattr(fd_, TCSANOW, &saved_); // a dead line may refuse it; closing goes on
+    if (lowLatencySet_) dropLowLatency(fd_); // as it was before the open
+    lowLatencySet_ = false;
     ::ioctl(fd_, TIOCNXCL);
     const int r = ::close(fd_);
     fd_ = -1; // Linux releases the descriptor even when close() reports an error

@@ -27,6 +27,7 @@ private:
 
     int fd_ = -1;
     termios saved_{};
+    bool lowLatencySet_ = false; // the open switched the driver's low latency on
     std::string device_; // what the last open() resolved the port name to
 };
 

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
 
@@ -46,8 +48,11 @@ TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
     before.c_iflag |= ICRNL;
     ::tcsetattr(line, TCSANOW, &before);
 
+    serial_struct s{};
+    ASSERT_NE(::ioctl(line, TIOCGSERIAL, &s), 0); // no low latency to ask for: no harm done
     form.startLink();
     ASSERT_EQ(st.link.portOpen, 1);
+    ASSERT_EQ(form.exchange(0x5C), kLinkOk);
     termios t{};
     ::tcgetattr(line, &t);
     EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B19200));
