@@ -3,6 +3,8 @@
 
 #include "devices/catalogue.h"
 #include "link/port_path.h"
+#include "shell/paths.h"
+#include "sim/demo.h"
 #include "sim/pty_adapter.h"
 
 #include <atomic>
@@ -33,10 +35,14 @@ Ctrl+C or SIGTERM and removes its link.
                               wrong-checksum
   --version N                 the version byte the handshake reports (29 matches)
   --chip NAME                 the chip in the socket: a catalogue name (AT89C52,
-                              27C256, 93C46_16 ...), any (default: whatever chip the
-                              program selects) or none (empty socket)
+                              the default, 27C256, 93C46_16 ...); any (a blank chip
+                              without a signature that takes the shape of whatever
+                              device the program selects); none (empty socket)
   --memory blank|pattern|FILE the chip's main memory at start (default blank)
   --data blank|pattern|FILE   its data memory at start
+  --demo                      the demo: --chip AT89C52 --memory pattern, and a
+                              settings file selecting that chip on COM1 when the
+                              config folder has none (later options still apply)
   --silent-from K             answer nothing from received byte K on (from 1)
   --wrong-echo-from K         echo every byte inverted from byte K on
   --hang-up-at K              drop the line when byte K arrives, then exit
@@ -75,7 +81,7 @@ Repeat repeat(const char* option, const std::string& value) {
 void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
     if (source == "blank") return; // the chip starts erased
     if (source == "pattern") {
-        for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
+        fillPattern(memory);
         return;
     }
     std::ifstream in(source, std::ios::binary);
@@ -88,7 +94,7 @@ void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
 }
 
 std::string chipText(int device) {
-    if (device == kAnyChip) return "any chip";
+    if (device == kAnyChip) return "any chip, no signature";
     if (device == kEmptySocket) return "empty socket";
     return std::string(catalogueRows()[static_cast<size_t>(device)].name);
 }
@@ -97,7 +103,7 @@ std::string chipText(int device) {
 
 int main(int argc, char** argv) {
     enum Opt { Port = 1, Adapter, Version, Chip, Memory, Data, Silent, WrongEcho, HangUp,
-               BadChecksum, ShortBlock, Status167, Paced, Trace };
+               BadChecksum, ShortBlock, Status167, Paced, Trace, Demo };
     const option options[] = {
         {"port", required_argument, nullptr, Port},
         {"adapter", required_argument, nullptr, Adapter},
@@ -113,14 +119,15 @@ int main(int argc, char** argv) {
         {"status-167", no_argument, nullptr, Status167},
         {"paced", no_argument, nullptr, Paced},
         {"trace", no_argument, nullptr, Trace},
+        {"demo", no_argument, nullptr, Demo},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     std::string portName = "COM1", kindName = "full", memorySpec = "blank", dataSpec = "blank";
     int version = -1;
-    int device = kAnyChip;
+    int device = *chipByName(kDemoChipName);
     AdapterFaults faults;
-    bool paced = false, tracing = false;
+    bool paced = false, tracing = false, demo = false;
     for (int c; (c = getopt_long(argc, argv, "h", options, nullptr)) != -1;) {
         switch (c) {
         case Port: portName = optarg; break;
@@ -140,6 +147,11 @@ int main(int argc, char** argv) {
         case Status167: faults.status167 = true; break;
         case Paced: paced = true; break;
         case Trace: tracing = true; break;
+        case Demo:
+            demo = true;
+            device = *chipByName(kDemoChipName);
+            memorySpec = "pattern";
+            break;
         case 'h': std::fputs(kUsage, stdout); return 0;
         default: std::fputs(kUsage, stderr); return 2;
         }
@@ -170,9 +182,10 @@ int main(int argc, char** argv) {
     sa.sa_handler = onSignal; // no SA_RESTART: poll() returns and the loop sees the flag
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
 
+    std::string error;
+    if (demo && !writeDemoSettings(configDir(), error)) fail(error);
     PtyAdapter pty(sim);
     pty.paced = paced;
-    std::string error;
     const auto link = portLinkPath(portName);
     if (!pty.open(error) || !pty.publish(link, error)) fail(error);
     std::printf("kestro-sim: %s -> %s (%s adapter, version %u, %s%s)\n", link.c_str(),

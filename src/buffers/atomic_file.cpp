@@ -14,15 +14,27 @@ namespace kestro {
 
 namespace {
 
-// Saving through a symbolic link replaces the file it points to, not the link.
-std::string resolveLink(const std::string& target) {
-    struct stat sb {};
-    if (::lstat(target.c_str(), &sb) != 0 || !S_ISLNK(sb.st_mode)) return target;
-    char* real = ::realpath(target.c_str(), nullptr);
-    if (real == nullptr) return target;
-    std::string r(real);
-    std::free(real);
-    return r;
+// Saving through a symbolic link replaces the file it points to, not the link; a
+// dangling link gets its target created, as writing through it would. Empty for a
+// chain that never ends.
+std::string resolveLink(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) { // the kernel's own limit on a chain
+        struct stat sb {};
+        if (::lstat(path.c_str(), &sb) != 0 || !S_ISLNK(sb.st_mode)) return path;
+        char to[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), to, sizeof to);
+        if (n <= 0 || static_cast<size_t>(n) == sizeof to) return path;
+        const std::string next(to, static_cast<size_t>(n));
+        path = next.front() == '/' ? next : splitPath(path).dir + next;
+    }
+    return {};
+}
+
+// The rename only asks for the folder; a target this user could not have opened for
+// writing, or one that is no regular file (a FIFO, a device, a folder), is refused as
+// a plain create-or-truncate would refuse it.
+bool mayReplace(const std::string& path, const struct stat& sb) {
+    return S_ISREG(sb.st_mode) && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace
@@ -40,9 +52,10 @@ bool AtomicFile::create(const std::string& target) {
     discard();
     failed_ = false;
     target_ = resolveLink(target);
+    if (target_.empty()) return false;
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) return false;
+    if (exists && !mayReplace(target_, old)) return false;
     static unsigned counter = 0;
     const std::string folder = splitPath(target_).dir;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -52,8 +65,13 @@ bool AtomicFile::create(const std::string& target) {
         if (fd >= 0) {
             fd_ = fd;
             temp_ = std::move(name);
-            // A replaced file keeps its permissions.
-            if (exists) ::fchmod(fd_, old.st_mode & 07777);
+            // A replaced file keeps its owner and group where this user may give them,
+            // and its permissions (set last: a change of owner clears set-id bits).
+            if (exists) {
+                [[maybe_unused]] const bool kept = ::fchown(fd_, old.st_uid, old.st_gid) == 0 ||
+                                                   ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) == 0;
+                ::fchmod(fd_, old.st_mode & 07777);
+            }
             return true;
         }
         if (errno != EEXIST) return false;

@@ -15,7 +15,9 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
     ~AtomicFile(); // an unfinished temporary file is removed
 
-    // Creates the temporary file for `target`; false when that is not possible.
+    // Creates the temporary file for `target`; false when that is not possible, or
+    // when `target` exists and this user could not write it himself (no write
+    // permission, or not a regular file).
     bool create(const std::string& target);
     // Appends bytes; a failure is remembered and reported by commit().
     void write(const void* bytes, size_t size);

@@ -1,12 +1,11 @@
 #include "buffers/binary_file.h"
 
 #include "buffers/atomic_file.h"
+#include "buffers/regular_file.h"
 #include "devices/traits.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestro {
@@ -15,14 +14,7 @@ namespace {
 
 class ReadFile {
 public:
-    explicit ReadFile(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat sb {};
-        if (fd_ >= 0 && (::fstat(fd_, &sb) != 0 || S_ISDIR(sb.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
+    explicit ReadFile(const std::string& path) : fd_(openRegularFile(path)) {}
     ~ReadFile() {
         if (fd_ >= 0) ::close(fd_);
     }

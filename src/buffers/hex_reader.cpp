@@ -3,11 +3,10 @@
 #include "buffers/hex_format.h"
 #include "buffers/hex_input.h"
 #include "buffers/images.h"
+#include "buffers/regular_file.h"
 
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestro {
@@ -223,13 +222,8 @@ HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const Selecte
 HexError loadIntelHex(HexReader reader, const std::string& path, Images& img,
                       const SelectedDevice& dev) {
     clearImages(img);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(path);
     if (fd < 0) return HexError::CantOpen;
-    struct stat sb {};
-    if (::fstat(fd, &sb) != 0 || S_ISDIR(sb.st_mode)) {
-        ::close(fd);
-        return HexError::CantOpen;
-    }
     HexError e;
     {
         HexInput in(fd);

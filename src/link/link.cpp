@@ -81,9 +81,9 @@ std::string openFailureText(const SerialPort::OpenResult& r, const std::string& 
     return text;
 }
 
-SerialPort::OpenResult Link::open() {
+SerialPort::OpenResult Link::open(bool sameDevice) {
     if (st_.portOpen) return {};
-    const SerialPort::OpenResult r = port_.open(st_.portName);
+    const SerialPort::OpenResult r = sameDevice ? port_.reopen() : port_.open(st_.portName);
     if (r.status == SerialPort::OpenStatus::Ok) st_.portOpen = 1;
     return r;
 }

@@ -55,8 +55,10 @@ public:
     LinkState& state() { return st_; }
     bool isOpen() const { return st_.portOpen != 0; }
 
-    // Opens the port named in the state; Ok at once when it is open already.
-    SerialPort::OpenResult open();
+    // Opens the port named in the state; Ok at once when it is open already. With
+    // `sameDevice` the device the name led to at the last open is opened again
+    // (block retries); without, the name is resolved anew.
+    SerialPort::OpenResult open(bool sameDevice = false);
     // False when closing failed ("COM Close Error !"); true when closed or not open.
     bool close();
 

@@ -48,7 +48,7 @@ void TMyForm::changePort(const std::string& portName) {
     const bool wasOpen = link.isOpen();
     closePort();
     st.link.portName = portName;
-    if (wasOpen) openPort(); // a closed one waits for Initialisation or a block retry
+    if (wasOpen) openPort(); // a closed one waits for Initialisation
 }
 
 void TMyForm::COM11Click() { choosePort(*this, 0); }
@@ -67,7 +67,8 @@ bool TMyForm::handshake() {
 
 void TMyForm::Initialisation1Click() {
     messageMode("Initialisation...", kWhite);
-    reopenPort(); // a port chosen while closed is opened here
+    closePort(); // the name is resolved again: a port chosen while closed opens here
+    openPort();
     handshake();
     if (!isAllowed(st.adapter, st.device.index)) {
         showMessage("This Device NOT Allowed !\nWill Set The First Allowed Device.");

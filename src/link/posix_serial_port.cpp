@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -28,6 +30,24 @@ SerialPort::OpenResult abandon(int fd, SerialPort::OpenStatus status) {
     return {status, error};
 }
 
+// USB-serial bridges hold received bytes up to their latency timer (16 ms on common
+// ones) before passing them on, and every echoed byte of the protocol would wait for
+// it. Low latency passes them on at once. True when this open switched it on; ptys
+// and drivers without the setting refuse, and the port works as it is.
+bool askLowLatency(int fd) {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0 || (s.flags & ASYNC_LOW_LATENCY)) return false;
+    s.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &s) == 0;
+}
+
+void dropLowLatency(int fd) {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0) return;
+    s.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &s);
+}
+
 // Whole milliseconds to wait for `deadline`, rounded up so a poll never spins on 0.
 int msUntil(Clock::time_point deadline) {
     const auto left = deadline - Clock::now();
@@ -43,8 +63,23 @@ PosixSerialPort::~PosixSerialPort() {
 
 SerialPort::OpenResult PosixSerialPort::open(const std::string& portName) {
     if (fd_ >= 0) close();
-    const std::string path = portDevicePath(portName).string();
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // The device behind a link, not the link: a retry must find the same device even
+    // when the link is removed or pointed elsewhere meanwhile.
+    const std::filesystem::path path = portDevicePath(portName);
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(path, ec);
+    device_ = ec ? path.string() : device.string();
+    return openDevice();
+}
+
+SerialPort::OpenResult PosixSerialPort::reopen() {
+    if (fd_ >= 0) close();
+    if (device_.empty()) return {OpenStatus::OpenFailed, ENOENT};
+    return openDevice();
+}
+
+SerialPort::OpenResult PosixSerialPort::openDevice() {
+    const int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {OpenStatus::OpenFailed, errno};
     // Reads wait in poll(); the descriptor itself blocks, and VMIN/VTIME 0 make read()
     // return what is there.
@@ -76,6 +111,7 @@ SerialPort::OpenResult PosixSerialPort::open(const std::string& portName) {
     // Whatever waited on the line before the open is not an answer to us (a pty keeps
     // unread bytes across a close and reopen).
     ::tcflush(fd, TCIFLUSH);
+    lowLatencySet_ = askLowLatency(fd);
     fd_ = fd;
     return {OpenStatus::Ok, 0};
 }
@@ -83,6 +119,8 @@ SerialPort::OpenResult PosixSerialPort::open(const std::string& portName) {
 bool PosixSerialPort::close() {
     if (fd_ < 0) return true;
     ::tcsetattr(fd_, TCSANOW, &saved_); // a dead line may refuse it; closing goes on
+    if (lowLatencySet_) dropLowLatency(fd_); // as it was before the open
+    lowLatencySet_ = false;
     ::ioctl(fd_, TIOCNXCL);
     const int r = ::close(fd_);
     fd_ = -1; // Linux releases the descriptor even when close() reports an error

@@ -20,6 +20,11 @@ public:
     // Opens the port named "COM1".."COM4" for this program alone, sets 19200 8N1 raw,
     // raises DTR and drops RTS. `error` is the errno of the step that failed.
     virtual OpenResult open(const std::string& portName) = 0;
+    // Opens again the device the last open() resolved its name to, whether that open
+    // succeeded or not; fails when there was none. Retries use it: a name may by now
+    // resolve to another device (a simulator's link gone, a link changed), and bytes
+    // meant for the adapter must not go there.
+    virtual OpenResult reopen() = 0;
     // Restores the settings found at open and closes; false when closing failed.
     virtual bool close() = 0;
     virtual bool writeByte(uint8_t b) = 0;

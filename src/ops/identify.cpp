@@ -14,24 +14,6 @@ namespace {
 
 constexpr int kSignatureWaitMs = 150;
 
-bool readSignature(OpContext& c, Signature& sig) {
-    c.report.waitMs(kSignatureWaitMs);
-    if (!sendCommand(c, Command::ReadSignature)) return false;
-    uint8_t bytes[4];
-    for (uint8_t& b : bytes) {
-        if (c.link.readReply(b) != kLinkOk) { // a missing byte is a link failure, not a signature
-            fail(c.report, Fault::Timeout);
-            return false;
-        }
-    }
-    if (checksum8(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
-        fail(c.report, Fault::Checksum);
-        return false;
-    }
-    sig = {bytes[1], bytes[2], bytes[3]};
-    return true;
-}
-
 // The device a signature names, when it is of the probing device's family.
 int matchSignature(SelectedDevice& dev, const Signature& sig) {
     const int candidate = signatureDevice(sig);
@@ -50,6 +32,24 @@ void select(SelectedDevice& dev, int index) {
 }
 
 } // namespace
+
+bool readSignature(OpContext& c, Signature& sig) {
+    c.report.waitMs(kSignatureWaitMs);
+    if (!sendCommand(c, Command::ReadSignature)) return false;
+    uint8_t bytes[4];
+    for (uint8_t& b : bytes) {
+        if (c.link.readReply(b) != kLinkOk) { // a missing byte is a link failure, not a signature
+            fail(c.report, Fault::Timeout);
+            return false;
+        }
+    }
+    if (checksum8(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
+        fail(c.report, Fault::Checksum);
+        return false;
+    }
+    sig = {bytes[1], bytes[2], bytes[3]};
+    return true;
+}
 
 bool identify(OpContext& c, IdentifyMode mode) {
     SelectedDevice& dev = c.st.device;

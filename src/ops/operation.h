@@ -6,6 +6,7 @@
 // returns true when it completed; a failure has been reported once, by the piece that
 // found it.
 
+#include "devices/signatures.h"
 #include "link/link.h"
 #include "ops/colors.h"
 #include "ops/reporter.h"
@@ -29,9 +30,10 @@ void selectDeviceState(State& st);
 
 // ---- the port (also used by the front ends' start-up, port change and Initialisation)
 // Opens the port named in the link state; a failure is reported.
-bool openPort(Link& link, Reporter& report);
+bool openPort(Link& link, Reporter& report, bool sameDevice = false);
 // Closes it; a failure is reported and the port stays marked open.
 void closePort(Link& link, Reporter& report);
+// Close, then open the device last opened: a retry never goes to another device.
 void reopenPort(Link& link, Reporter& report);
 
 // Sends the command packet for the selected device; a failure is reported.
@@ -66,6 +68,9 @@ bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte);
 // fetched, `accept` said stop, or the user stopped between blocks.
 bool readBlocks(OpContext& c, bool byteByByte,
                 const std::function<bool(const uint8_t*, size_t, uint32_t)>& accept);
+
+// The three signature bytes of the chip in the socket, for the selected device's probe.
+bool readSignature(OpContext& c, Signature& sig);
 
 enum class IdentifyMode { Menu, Ask };
 // True to go on: the chip matches, has no signature, or the user agrees to go on with

@@ -5,8 +5,8 @@
 
 namespace kestro {
 
-bool openPort(Link& link, Reporter& report) {
-    const SerialPort::OpenResult r = link.open();
+bool openPort(Link& link, Reporter& report, bool sameDevice) {
+    const SerialPort::OpenResult r = link.open(sameDevice);
     if (r.status == SerialPort::OpenStatus::Ok) return true;
     report.failure(Fault::PortOpen, openFailureText(r, link.state().portName));
     return false;
@@ -18,7 +18,7 @@ void closePort(Link& link, Reporter& report) {
 
 void reopenPort(Link& link, Reporter& report) {
     closePort(link, report);
-    openPort(link, report);
+    openPort(link, report, true);
 }
 
 bool sendCommand(OpContext& c, Command command) {

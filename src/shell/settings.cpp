@@ -1,10 +1,12 @@
 // The settings file: port, device, the two Setup toggles and the last file name,
 // one whitespace-separated word per line.
 
+#include "buffers/atomic_file.h"
 #include "devices/catalogue.h"
 #include "shell/paths.h"
 #include "shell/tmyform.h"
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -24,6 +26,21 @@ std::string nextWord(std::istream& in) {
 }
 
 std::filesystem::path settingsPath() { return configDir() / "kestro.cfg"; }
+
+// A name a file can have and the settings file can hold on one line.
+bool usableFileName(const std::string& name) {
+    return name.size() < PATH_MAX && name.find_first_of(std::string("\0\n", 2)) == std::string::npos;
+}
+
+// Line 5, the last file name, whole, so a path with spaces survives. Read no further
+// than a usable name can go: a name that is too long is dropped, never cut to another.
+std::string lastFileLine(std::istream& in) {
+    in >> std::ws;
+    std::string name;
+    for (char c; name.size() < PATH_MAX && in.get(c) && c != '\n';) name += c;
+    while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
+    return usableFileName(name) ? name : std::string();
+}
 
 } // namespace
 
@@ -66,13 +83,7 @@ int TMyForm::readSettings() {
     if (data == "DataProg:Disabled") st.settings.autoDataMemory = 0;
     if (data == "DataProg:Enabled") st.settings.autoDataMemory = 1;
 
-    // The last line is the whole rest of the file, so a path with spaces survives.
-    st.settings.lastFileName.clear();
-    in >> std::ws;
-    std::getline(in, st.settings.lastFileName);
-    while (!st.settings.lastFileName.empty() &&
-           (st.settings.lastFileName.back() == '\r' || st.settings.lastFileName.back() == ' '))
-        st.settings.lastFileName.pop_back();
+    st.settings.lastFileName = lastFileLine(in);
     return 0;
 }
 
@@ -80,28 +91,21 @@ void TMyForm::writeSettings() {
     const std::filesystem::path path = settingsPath();
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    const std::filesystem::path tmp = path.string() + ".tmp";
-    bool ok = false;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out << "Serialport:COM" << static_cast<char>('1' + st.settings.portIndex) << "\n"
-                << "Device:" << st.device.name << "\n"
-                << (st.settings.verifyAfterProgram ? "Verify:Enabled\n" : "Verify:Disabled\n")
-                << (st.settings.autoDataMemory ? "DataProg:Enabled\n" : "DataProg:Disabled\n")
-                << st.settings.lastFileName;
-            out.flush();
-            ok = static_cast<bool>(out);
-        }
-    }
+    std::string text = "Serialport:COM";
+    text += static_cast<char>('1' + st.settings.portIndex);
+    text += "\nDevice:";
+    text += st.device.name;
+    text += st.settings.verifyAfterProgram ? "\nVerify:Enabled\n" : "\nVerify:Disabled\n";
+    text += st.settings.autoDataMemory ? "DataProg:Enabled\n" : "DataProg:Disabled\n";
+    if (usableFileName(st.settings.lastFileName)) text += st.settings.lastFileName;
+    // A settings file that is a link is written through it, as image saves are.
+    AtomicFile out;
+    bool ok = out.create(path.string());
     if (ok) {
-        std::filesystem::rename(tmp, path, ec);
-        ok = !ec;
+        out.write(text.data(), text.size());
+        ok = out.commit();
     }
-    if (!ok) {
-        std::filesystem::remove(tmp, ec);
-        showMessage("Can't Write ConfigFile!");
-    }
+    if (!ok) showMessage("Can't Write ConfigFile!");
 }
 
 } // namespace kestro

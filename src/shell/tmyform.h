@@ -135,7 +135,7 @@ public:
     // ---- serial link (link/link_form) ----
     // startLink, closePort and handshake are declared with the start-up steps above.
     void openPort();               // no-op when open; failures are shown
-    void reopenPort();             // close, then open
+    void reopenPort();             // close, then open the device last opened (retries)
     void changePort(const std::string& portName);
 
     // ---- operation panel (ops/frame_form) ----

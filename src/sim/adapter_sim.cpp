@@ -228,7 +228,7 @@ void AdapterSim::runCommand() {
         break;
     }
     case Command::ReadSignature: {
-        const auto sig = chip.signature(device);
+        const auto sig = chip.signature();
         send(sum8(sig.data(), sig.size()));
         for (uint8_t s : sig) send(s);
         note("signature " + hexBytes(sig.data(), sig.size()));

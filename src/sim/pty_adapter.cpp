@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
@@ -108,6 +110,7 @@ void PtyAdapter::serve(const std::atomic<bool>& stop) {
         const bool spin = paced && Clock::now() - lastReply < kSpinWindow;
         pollfd p{master_, POLLIN, 0};
         const int r = ::poll(&p, 1, spin ? 0 : kTickMs);
+        if (r == 0 && !spin) clearStaleExclusive();
         if (r <= 0) continue; // time to look at `stop`, or EINTR
         const ssize_t k = (p.revents & POLLIN) ? ::read(master_, buf, sizeof buf) : -1;
         if (k <= 0) {
@@ -129,6 +132,14 @@ void PtyAdapter::serve(const std::atomic<bool>& stop) {
         }
         lastReply = Clock::now();
     }
+}
+
+void PtyAdapter::clearStaleExclusive() {
+    int exclusive = 0;
+    if (slave_ < 0 || ::ioctl(slave_, TIOCGEXCL, &exclusive) != 0 || !exclusive) return;
+    if (::flock(slave_, LOCK_EX | LOCK_NB) != 0) return; // still held
+    ::ioctl(slave_, TIOCNXCL);
+    ::flock(slave_, LOCK_UN);
 }
 
 void PtyAdapter::deliver(Clock::time_point arrived) {

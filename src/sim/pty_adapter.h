@@ -31,8 +31,15 @@ public:
     void unpublish();
 
     // Answers the program until `stop` is set or the adapter hangs up (a hang-up fault
-    // closes the pty: the program's side then sees POLLHUP).
+    // closes the pty: the program's side then sees POLLHUP). Clears a stale exclusive
+    // mode whenever the line is idle.
     void serve(const std::atomic<bool>& stop);
+
+    // A program killed while it held the port leaves TIOCEXCL set: the flag outlives
+    // its close because this side keeps the pty open, and every non-root opener after
+    // it is refused. The holder of the port also holds a flock on it; once that lock
+    // is free, the holder is gone and the flag is cleared.
+    void clearStaleExclusive();
 
     // Pace both directions at 19200 baud (10 bits a byte: 521 us), as a real line does.
     bool paced = false;

@@ -37,16 +37,19 @@ void SimChip::erase() {
     lockByte = 0;
 }
 
-std::array<uint8_t, 3> SimChip::signature(int addressedDevice) const {
-    const int chip = device == kAnyChip ? addressedDevice : device;
+std::array<uint8_t, 3> SimChip::signature() const {
     Signature s;
-    if (!signatureOf(chip, s)) return {0xFF, 0xFF, 0xFF};
+    if (!signatureOf(device, s)) return {0xFF, 0xFF, 0xFF};
     return {s.manufacturer, s.device, s.variant};
 }
 
 std::vector<uint8_t>& SimChip::memoryFor(bool programCommand, int addressedDevice) {
     const int chip = device == kAnyChip ? addressedDevice : device;
     return programCommand || chip >= kFirstSingleMemoryDevice ? memory : data;
+}
+
+void fillPattern(std::vector<uint8_t>& memory) {
+    for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
 }
 
 std::optional<int> chipByName(std::string_view name) {

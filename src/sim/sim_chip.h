@@ -10,7 +10,10 @@
 
 namespace kestro {
 
-inline constexpr int kAnyChip = -1;     // takes the shape of whatever chip the program names
+// A blank chip without a signature that takes the shape of whatever chip the program
+// names. A chip with a signature answers with its own whatever the probe, as in a
+// real socket, so only a concrete chip of that kind passes identification.
+inline constexpr int kAnyChip = -1;
 inline constexpr int kEmptySocket = -2; // nothing in the socket: everything reads 0xFF
 
 struct SimChip {
@@ -25,9 +28,9 @@ struct SimChip {
     static SimChip blank(int device);
     void erase();
 
-    // The three signature bytes the chip reports while the program addresses it as
-    // `addressedDevice`; 0xFF 0xFF 0xFF for chips without a signature.
-    std::array<uint8_t, 3> signature(int addressedDevice) const;
+    // The three signature bytes the chip reports, whatever device the program probes
+    // with; 0xFF 0xFF 0xFF for chips without a signature.
+    std::array<uint8_t, 3> signature() const;
     // The memory a transfer command works on: the main memory for program-memory
     // commands and for single-memory chips, the data memory otherwise.
     std::vector<uint8_t>& memoryFor(bool programCommand, int addressedDevice);
@@ -35,5 +38,8 @@ struct SimChip {
 
 // Parses a chip choice: "any", "none", or a catalogue name such as "AT89C52".
 std::optional<int> chipByName(std::string_view name);
+
+// Fills memory with a recognisable pattern: byte i holds i ^ (i >> 8).
+void fillPattern(std::vector<uint8_t>& memory);
 
 } // namespace kestro

@@ -12,15 +12,22 @@ SimSerialPort::SimSerialPort(VirtualClock& clock, AdapterSim& adapter, std::stri
     : clock_(clock), adapter_(adapter), adapterPort_(std::move(adapterPort)) {}
 
 SerialPort::OpenResult SimSerialPort::open(const std::string& portName) {
+    last_ = portName;
+    return openAs("open ");
+}
+
+SerialPort::OpenResult SimSerialPort::reopen() { return openAs("reopen "); }
+
+SerialPort::OpenResult SimSerialPort::openAs(const std::string& verb) {
     if (!open_.empty()) close();
     OpenResult r;
-    if (auto it = unusable.find(portName); it != unusable.end())
+    if (auto it = unusable.find(last_); it != unusable.end())
         r = it->second;
-    else if (portIndexOfName(portName) < 0)
+    else if (portIndexOfName(last_) < 0)
         r = {OpenStatus::OpenFailed, ENOENT};
-    log.push_back("open " + portName + (r.status == OpenStatus::Ok ? "" : " failed"));
+    log.push_back(verb + last_ + (r.status == OpenStatus::Ok ? "" : " failed"));
     if (r.status != OpenStatus::Ok) return r;
-    open_ = portName;
+    open_ = last_;
     if (attached()) adapter_.output().clear(); // the input flush of a real open
     return r;
 }

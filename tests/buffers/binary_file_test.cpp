@@ -1,5 +1,6 @@
 #include "buffers/binary_file.h"
 #include "buffers/file_test_support.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,9 @@ TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
     select(test::kAt89s8252);
     writeFile(dir / "keep.bin", std::string("previous"));
     ::chmod((dir / "keep.bin").c_str(), 0640);
+    const auto owner = test::Unprivileged::find(); // root saving another's file keeps its owner
+    ASSERT_TRUE(owner);
+    ASSERT_EQ(::chown((dir / "keep.bin").c_str(), owner->uid, owner->gid), 0);
     ASSERT_EQ(::mkdir((dir / "keep.eep").c_str(), 0755), 0); // a side file that cannot be made
 
     // A write error after the file was created (here: the file size limit).
@@ -154,12 +158,15 @@ TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
     EXPECT_EQ(test::readFile(dir / "keep.bin"), "previous");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"keep.bin", "keep.eep"})); // no temporary left
 
-    // Success replaces the file, keeps its permissions and skips the side file silently.
+    // Success replaces the file, keeps its permissions and owner and skips the side
+    // file silently.
     EXPECT_TRUE(save("keep.bin").ok);
     EXPECT_EQ(readBytes(dir / "keep.bin").size(), 8192u);
     struct stat sb {};
     ::stat((dir / "keep.bin").c_str(), &sb);
     EXPECT_EQ(sb.st_mode & 0777, 0640u);
+    EXPECT_EQ(sb.st_uid, owner->uid);
+    EXPECT_EQ(sb.st_gid, owner->gid);
     EXPECT_EQ(img->dataFileName, "DataBuf.bin");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"keep.bin", "keep.eep", "keep.fus"}));
     EXPECT_FALSE(save("no/such/folder.bin").ok);
@@ -171,6 +178,12 @@ TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
     ASSERT_EQ(::lstat((dir / "link.bin").c_str(), &sb), 0);
     EXPECT_TRUE(S_ISLNK(sb.st_mode));
     EXPECT_EQ(readBytes(dir / "real.bin").size(), 8192u);
+    // A dangling one gets its target made, beside the link when it names it relatively.
+    ASSERT_EQ(::symlink("made.bin", (dir / "dangling.bin").c_str()), 0);
+    EXPECT_TRUE(save("dangling.bin").ok);
+    ASSERT_EQ(::lstat((dir / "dangling.bin").c_str(), &sb), 0);
+    EXPECT_TRUE(S_ISLNK(sb.st_mode));
+    EXPECT_EQ(readBytes(dir / "made.bin").size(), 8192u);
 }
 
 } // namespace

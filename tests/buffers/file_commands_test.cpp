@@ -2,8 +2,13 @@
 #include "buffers/images.h"
 #include "buffers/file_test_support.h"
 #include "support/form_fixture.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 namespace kestro {
 namespace {
@@ -87,6 +92,52 @@ TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
     EXPECT_EQ(st.settings.lastFileName, sub + "/missing.bin");
 }
 
+TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
+    select(test::kAt90s2313); // a binary load also reads the .eep and .fus beside it
+    const auto makeSocket = [](const std::string& path) {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool made = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        return made;
+    };
+    std::vector<std::string> fifos;
+    for (const std::string ext : {".hex", ".bin"}) {
+        fifos.push_back(dir / ("pipe" + ext));
+        ASSERT_EQ(::mkfifo(fifos.back().c_str(), 0666), 0);
+        ASSERT_TRUE(makeSocket(dir / ("socket" + ext)));
+        ASSERT_EQ(::symlink("/dev/null", (dir / ("device" + ext)).c_str()), 0);
+        std::filesystem::create_directory(dir / ("folder" + ext));
+    }
+    for (const char* name : {"pipe", "socket", "device", "folder"}) {
+        for (const bool hex : {true, false}) {
+            const std::string path = dir / (name + std::string(hex ? ".hex" : ".bin"));
+            SCOPED_TRACE(path);
+            const auto expectRefused = [&] {
+                if (hex) expectOnlyMessage("Can't Open File !", "Kestro", MsgIcon::None);
+                else expectOnlyMessage("Can't Open File!", "Error", MsgIcon::Stop);
+            };
+            EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { open(path); }));
+            expectRefused();
+            EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { form.OpenLastFile1Click(); }));
+            expectRefused();
+        }
+    }
+
+    // Side files that are no regular files are skipped like missing ones.
+    test::writeFile(dir / "main.bin", test::pattern(2048, 1));
+    for (const char* ext : {".eep", ".fus"}) {
+        fifos.push_back(dir / ("main" + std::string(ext)));
+        ASSERT_EQ(::mkfifo(fifos.back().c_str(), 0666), 0);
+    }
+    EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { open(dir / "main.bin"); }));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(test::slice(st.images.program, 0, 2048), test::pattern(2048, 1));
+    EXPECT_EQ(st.images.dataFileName, kDataFileDefault);
+}
+
 TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
     select(test::kPic16f84);
     for (uint32_t i = 0; i < 2048; i += 2) st.images.program[i] = 0x3F;
@@ -142,6 +193,71 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
     saveAs(std::nullopt); // cancelled
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
+}
+
+TEST_F(FileCommands, SaveLeavesAloneWhatTheUserCouldNotWriteHimself) {
+    select(test::kAt89c51);
+    // No regular files: a rename would replace them where a write would block or fail.
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0666), 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    (dir / "sock.bin").copy(addr.sun_path, sizeof addr.sun_path - 1);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(sock);
+    for (const char* name : {"pipe.bin", "sock.bin"}) {
+        saveAs(dir / name);
+        expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
+        struct stat sb {};
+        EXPECT_TRUE(::lstat((dir / name).c_str(), &sb) == 0 && !S_ISREG(sb.st_mode)) << name;
+    }
+
+    const auto user = test::Unprivileged::find();
+    if (!user) GTEST_SKIP() << "no unprivileged user to save as: read-only targets untested";
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chown(dir.path.c_str(), user->uid, user->gid), 0); // a folder the user may write
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool theirs; // owned by root, not by the user
+        bool saved;
+    };
+    const Case cases[] = {
+        {"readonly.bin", 0444, false, false},
+        {"roots.bin", 0644, true, false},
+        {"writable.bin", 0644, false, true}, // the atomic replace stays for these
+    };
+    for (const Case& c : cases) {
+        if (c.theirs && !root) continue;
+        test::writeFile(dir / c.name, std::string("previous"));
+        ASSERT_EQ(::chmod((dir / c.name).c_str(), c.mode), 0);
+        if (!c.theirs) {
+            ASSERT_EQ(::chown((dir / c.name).c_str(), user->uid, user->gid), 0);
+        }
+    }
+    ASSERT_EQ(::symlink("readonly.bin", (dir / "link.bin").c_str()), 0);
+
+    const auto report = user->run([&](std::string& report) {
+        auto check = [&](const std::string& name, bool saved) {
+            saveAs(dir / name);
+            const bool refused = host.texts() == std::vector<std::string>{"Can't Save File!"} &&
+                                 host.messages[0].icon == MsgIcon::Stop;
+            const bool replaced = test::readFile(dir / name) != "previous";
+            if (saved ? !host.messages.empty() || !replaced : !refused || replaced)
+                report += name + (saved ? ": not saved\n" : ": replaced\n");
+            host.messages.clear();
+        };
+        for (const Case& c : cases)
+            if (!c.theirs || root) check(c.name, c.saved);
+        check("link.bin", false);
+    });
+    if (!report) GTEST_SKIP() << "cannot drop privileges: read-only targets untested";
+    EXPECT_EQ(*report, "");
+    struct stat sb {};
+    ASSERT_EQ(::stat((dir / "writable.bin").c_str(), &sb), 0);
+    EXPECT_EQ(sb.st_mode & 0777, 0644u);
+    EXPECT_EQ(sb.st_uid, user->uid);
+    EXPECT_EQ(dir.names().size(), root ? 6u : 5u); // no temporary file left
 }
 
 TEST_F(FileCommands, ViewToggleShowsTheViewsFileName) {

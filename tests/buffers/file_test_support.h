@@ -8,14 +8,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace kestro::test {
@@ -56,6 +64,36 @@ inline std::string readFile(const std::string& path) {
 inline Bytes readBytes(const std::string& path) {
     const std::string s = readFile(path);
     return {s.begin(), s.end()};
+}
+
+// Runs `body`, which may open the FIFOs in `fifos` for reading. If it has not returned
+// after a second, it is taken to be stuck in such an open: a writer comes and goes on
+// each FIFO until it returns, so the test ends instead of hanging. False then.
+inline bool returnsAtOnce(const std::vector<std::string>& fifos, const std::function<void()>& body) {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::atomic<bool> rescued{false};
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        std::chrono::milliseconds wait(1000);
+        while (!cv.wait_for(lock, wait, [&] { return done; })) {
+            rescued = true;
+            wait = std::chrono::milliseconds(100);
+            for (const auto& f : fifos) { // fails at once while nobody reads
+                const int fd = ::open(f.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) ::close(fd);
+            }
+        }
+    });
+    body();
+    {
+        std::lock_guard lock(m);
+        done = true;
+    }
+    cv.notify_one();
+    watchdog.join();
+    return !rescued;
 }
 
 // Bytes from..to of an array, a vector or a span.

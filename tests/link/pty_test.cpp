@@ -12,6 +12,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
 
@@ -46,8 +48,11 @@ TEST_F(Pty, OpenSetsTheLineAndCloseRestoresIt) {
     before.c_iflag |= ICRNL;
     ::tcsetattr(line, TCSANOW, &before);
 
+    serial_struct s{};
+    ASSERT_NE(::ioctl(line, TIOCGSERIAL, &s), 0); // no low latency to ask for: no harm done
     form.startLink();
     ASSERT_EQ(st.link.portOpen, 1);
+    ASSERT_EQ(form.link.exchange(0x5C), kLinkOk);
     termios t{};
     ::tcgetattr(line, &t);
     EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B19200));
@@ -95,7 +100,7 @@ TEST_F(Pty, PathsThatAreNoSerialPort) {
     st.settings.portIndex = 1;
     form.startLink();
     form.COM31Click(); // closed: remembered only
-    form.reopenPort();
+    form.openPort();   // as Initialisation does
     EXPECT_EQ(host.texts(),
               (Texts{"GetCommState Error! (25)", "Could Not Use the 'COM3' Serial Port!"}));
 }
@@ -120,6 +125,28 @@ TEST_F(Pty, HandshakeThenHangUpWaitedOutAndInitialisationReopens) {
     EXPECT_TRUE(host.messages.empty()) << host.texts().front();
     EXPECT_EQ(st.link.portOpen, 1);
     EXPECT_EQ(st.adapter.socketVariant, 5); // the new simulator's handshake came through
+}
+
+TEST_F(Pty, RetriesAfterTheLinkWentAwayReachNoOtherDevice) {
+    // What COM1 resolves to once the simulator's link is gone: /dev/ttyS0, another
+    // simulator, a link the user changed. Stood in for by a pty of its own.
+    test::SilentPty elsewhere;
+    constexpr int k27C256 = 153; // no signature: the read starts at once
+    test::Served sim(AdapterKind::Full, {.hangUpAtByte = 2 * kPacketSize + 3}, SimChip::blank(k27C256));
+    test::writeSettingsFile("Serialport:COM1\nDevice:27C256\nVerify:Disabled\nDataProg:Disabled\n");
+    form.FormCreate();
+    ASSERT_TRUE(host.messages.empty());
+    host.onPump = [&](int pump) {
+        if (pump != 1) return;
+        const auto link = portLinkPath("COM1");
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(elsewhere.path, link);
+    };
+    form.Read1Click(); // after the handshake and the read packet, the third block request
+    const std::string gone = "Could Not Use the 'COM1' Serial Port!";
+    EXPECT_EQ(host.texts(), (Texts{gone, gone, gone, gone, gone, "Communication Error !"}));
+    EXPECT_EQ(elsewhere.received(), "");
+    EXPECT_EQ(st.link.portOpen, 0);
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(SerialLink, SwitchingAnOpenPortReopensAClosedOneIsOnlyRemembered) {
     EXPECT_EQ(st.settings.portIndex, 3);
     EXPECT_EQ(form.model.control("ComLabel").caption, "COM4");
     EXPECT_EQ(st.link.portOpen, 0);
-    form.reopenPort(); // Initialisation or a block retry opens it
+    form.openPort(); // as Initialisation does
     EXPECT_EQ(port.openName(), "COM4");
 }
 

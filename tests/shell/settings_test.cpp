@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <fstream>
 
 namespace kestro {
 namespace {
@@ -79,12 +81,53 @@ TEST_F(Settings, WordsAreMatchedExactlyAndByPosition) {
     }
 }
 
-TEST_F(Settings, LastFileNameKeepsSpacesAndLength) {
-    const std::string longName = "/home/user/firmware images/" + std::string(120, 'x') + ".hex";
-    test::writeSettingsFile("Serialport:COM1\nDevice:AT89C51\nVerify:Disabled\nDataProg:Disabled\n" +
-                            longName);
-    form.readSettings();
-    EXPECT_EQ(st.settings.lastFileName, longName);
+TEST_F(Settings, LastFileNameIsOneLineThatAFileCanHave) {
+    const std::string head = "Serialport:COM1\nDevice:AT89C51\nVerify:Disabled\nDataProg:Disabled\n";
+    const std::string spaced = "/home/user/firmware images/" + std::string(120, 'x') + ".hex";
+    const std::string longest = "/" + std::string(PATH_MAX - 2, 'y');
+    const std::pair<std::string, std::string> cases[] = {
+        {spaced + " \r\n", spaced},
+        {longest, longest},
+        {"/a/b.hex\n/c/d.hex\n", "/a/b.hex"},
+        {longest + "z", ""},                   // no file has a name that long: dropped, not cut
+        {std::string(10 << 20, 'z'), ""},
+        {std::string("/a/b\0.hex", 9), ""}, // nor one with a NUL byte
+    };
+    for (const auto& [line, name] : cases) {
+        SCOPED_TRACE(line.substr(0, 40));
+        test::writeSettingsFile(head + line);
+        form.readSettings();
+        EXPECT_EQ(st.settings.lastFileName, name);
+        form.writeSettings();
+        EXPECT_EQ(test::readSettingsFile(), head + name);
+    }
+    st.settings.lastFileName = "/a/b.hex\nDevice:27C256"; // what a file dialog could give
+    form.writeSettings();
+    EXPECT_EQ(test::readSettingsFile(), head);
+}
+
+TEST_F(Settings, ALinkedSettingsFileIsWrittenThroughTheLink) {
+    const auto dir = test::testConfigDir();
+    std::filesystem::create_directories(dir / "profiles");
+    const std::string file = "Serialport:COM1\nDevice:PIC16F84\nVerify:Disabled\nDataProg:Disabled\n";
+    for (const bool dangling : {false, true}) {
+        SCOPED_TRACE(dangling);
+        std::filesystem::remove(dir / "kestro.cfg");
+        std::filesystem::remove(dir / "profiles/bench.cfg");
+        std::filesystem::create_symlink("profiles/bench.cfg", dir / "kestro.cfg");
+        if (!dangling) std::ofstream(dir / "profiles/bench.cfg") << file;
+        test::FakeHost host2;
+        SimSerialPort port2{host2.clock, adapter};
+        TMyForm form2{host2, port2};
+        form2.FormCreate();
+        form2.VerifyafterProgram1Click();
+        form2.FormClose();
+        EXPECT_TRUE(host2.messages.empty());
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / "kestro.cfg"));
+        EXPECT_EQ(test::readSettingsFile(),
+                  dangling ? "Serialport:COM1\nDevice:AT89C1051\nVerify:Enabled\nDataProg:Disabled\n"
+                           : "Serialport:COM1\nDevice:PIC16F84\nVerify:Enabled\nDataProg:Disabled\n");
+    }
 }
 
 TEST_F(Settings, UnwritableFolderIsReportedAndStartUpGoesOn) {

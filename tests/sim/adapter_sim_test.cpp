@@ -2,6 +2,7 @@
 // don't already drive: its faults, transfers of other memories, programming, erase,
 // security, fuses and the hardware test.
 
+#include "devices/signatures.h"
 #include "link/link_fixture.h"
 
 #include <numeric>
@@ -46,6 +47,24 @@ struct Adapter : test::LinkFixture {
         return {checksum, readBytes(n)};
     }
 };
+
+// A socket holds one chip: it answers every probe with its own signature, or with
+// none. The chip that takes any shape has none, so it never poses as the probe.
+TEST_F(Adapter, TheChipInTheSocketAnswersItsOwnSignatureWhateverTheProbe) {
+    for (const int chip : {3, 6, 15, 98, kAnyChip, kEmptySocket}) {
+        Signature own{0xFF, 0xFF, 0xFF};
+        signatureOf(chip, own);
+        adapter.chip = SimChip::blank(chip);
+        for (const int probe : probeSweep()) {
+            select(probe);
+            Signature sig{};
+            ASSERT_TRUE(readSignature(form.ops, sig));
+            EXPECT_EQ((Bytes{sig.manufacturer, sig.device, sig.variant}),
+                      (Bytes{own.manufacturer, own.device, own.variant}))
+                << chip << " probed as " << probe;
+        }
+    }
+}
 
 TEST_F(Adapter, BlockReadsRepeatsChecksumFaultsAndStop) {
     insert(121); // 24C02: 256 bytes, two blocks

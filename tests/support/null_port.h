@@ -11,6 +11,7 @@ public:
         ++opens;
         return {OpenStatus::OpenFailed, 2};
     }
+    OpenResult reopen() override { return open({}); }
     bool close() override { return true; }
     bool writeByte(uint8_t) override { return false; }
     size_t read(uint8_t*, size_t) override { return 0; }
