@@ -1,0 +1,205 @@
+// The Process menu's chains: which links run, which test the last result, and what
+// the adapter sees of it.
+
+#include "ops/ops_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro {
+namespace {
+
+using Chains = test::OpsFixture;
+using Texts = std::vector<std::string>;
+
+constexpr int kAt89C2051 = 1, kAt89C51 = 3, kAt89C55WD = 9, kPic16F84 = 68, kPic18F452 = 98,
+              k17C256 = 118, k28F010 = 168, k27C256 = 153;
+
+struct ChainFixture : Chains {
+    void withVerify(bool verify, bool autoData) {
+        st.settings.verifyAfterProgram = verify;
+        st.settings.autoDataMemory = autoData;
+        form.refreshSetupCaptions();
+    }
+    // The ID field of the PIC layouts, which Program Fuse's GetFuse reads.
+    void idField(const char* text) { form.model.control("Edit1").caption = text; }
+    std::vector<Command> commands() const {
+        std::vector<Command> v;
+        for (const auto& p : adapter.packets) v.push_back(static_cast<Command>(p[kPosCommand]));
+        return v;
+    }
+};
+
+using C = Command;
+
+TEST_F(ChainFixture, ProgramWithVerifyAndDataMemoryRunsBothPassesThenTheFuses) {
+    selectWithChip(kPic16F84, kPic16F84);
+    withVerify(true, true);
+    idField("1234");
+    for (size_t i = 0; i < 64; ++i) st.images.data[i] = static_cast<uint8_t>(i);
+    std::vector<uint64_t> gridAt;
+    form.Program1Click();
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(commands(), (std::vector<C>{C::ProgramProgram, C::ReadProgram, C::ProgramData,
+                                          C::ReadData, C::ProgramFuse}));
+    EXPECT_TRUE(std::equal(st.images.data.begin(), st.images.data.begin() + 64,
+                           adapter.chip.data.begin()));
+    EXPECT_EQ(adapter.chip.fuses[2], 0x12); // ID bytes after the configuration word
+    EXPECT_EQ(adapter.chip.fuses[3], 0x34);
+    EXPECT_EQ(st.images.view, ProgramView); // back where it started
+    EXPECT_EQ(form.model.control("SizeLabel").caption, "Program Size: 2Kbyte");
+    EXPECT_EQ(st.ops.lastResult, 1);
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(ChainFixture, NoDataPassWithoutADataMemoryOrFromTheDataView) {
+    selectWithChip(k27C256, k27C256); // data size only: the view is the data view
+    withVerify(false, true);
+    form.Program1Click();
+    EXPECT_EQ(commands(), std::vector<C>{C::ProgramData});
+
+    selectWithChip(kPic16F84, kPic16F84);
+    form.ProgDatButtClick(); // the data view: only it is programmed
+    idField("0000");
+    form.Program1Click();
+    EXPECT_EQ(commands(), (std::vector<C>{C::ProgramData, C::ProgramFuse}));
+    EXPECT_EQ(st.images.view, DataView);
+}
+
+TEST_F(ChainFixture, ProgramFailingAtBlockThreeSkipsVerifyAndFusesButReadsThePanel) {
+    selectWithChip(kPic16F84, kPic16F84);
+    withVerify(true, false);
+    idField("xx"); // GetFuse still runs: its message shows it
+    silentFrom(17 + 2 * 129 + 1); // the third block's data gets no checksum back
+    form.Program1Click();
+    EXPECT_EQ(texts(), (Texts{"Serial Communication Timeout Error !", "Incorrect ID number !"}));
+    EXPECT_EQ(commands(), std::vector<C>{C::ProgramProgram});
+    EXPECT_EQ(st.ops.lastResult, 0);
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(ChainFixture, EscapeDuringProgramStopsTheChain) {
+    selectWithChip(kPic16F84, kPic16F84);
+    withVerify(true, true);
+    idField("0000");
+    host.onPump = [&](int pump) {
+        if (pump == 2) form.ProcCancelKeyPress(27);
+    };
+    form.Program1Click();
+    EXPECT_EQ(commands(), std::vector<C>{C::ProgramProgram});
+    EXPECT_EQ(countReceived(kBlockRequest), 2); // the current block completed first
+    EXPECT_NE(std::find(panelTexts.begin(), panelTexts.end(), "Operator Interrupt"), panelTexts.end());
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(st.ops.lastResult, 0);
+}
+
+TEST_F(ChainFixture, ErasePacketsAndTheirWaits) {
+    struct Case {
+        int device;
+        int packets;
+        std::vector<int> sleeps;
+    };
+    const Case cases[] = {
+        {k27C256, 1, {1000, 500}},
+        {kAt89C55WD, 2, {1000, 500}}, // the second packet straight after the first wait
+        {k28F010, 9, {1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 500}},
+    };
+    for (const Case& c : cases) {
+        selectWithChip(c.device, c.device);
+        host.sleeps.clear();
+        form.Erase1Click();
+        EXPECT_EQ(packetsWith(C::Erase), c.packets) << c.device;
+        std::vector<int> waits;
+        for (int s : host.sleeps)
+            if (s != 150 && s != 1200) waits.push_back(s); // identification's own
+        EXPECT_EQ(waits, c.sleeps) << c.device;
+        EXPECT_EQ(panelTexts.back(), "Erase Chip...");
+        EXPECT_TRUE(texts().empty());
+    }
+}
+
+TEST_F(ChainFixture, ConfigurationPromsSetTheirResetPolarityInstead) {
+    selectWithChip(k17C256, k17C256);
+    form.Erase1Click();
+    form.Identify1Click();
+    EXPECT_EQ(commands(), (std::vector<C>{C::ProgramSecurity, C::ProgramSecurity}));
+    // Packet, then the polarity: 1 from Erase ("Reset Low, OE High"), 0 from Identify.
+    const auto s = sent();
+    ASSERT_EQ(s.size(), 2u * 18);
+    EXPECT_EQ(s[17], 1);
+    EXPECT_EQ(s[35], 0);
+}
+
+TEST_F(ChainFixture, CheckEraseOfAnErasedChipAndOfOneWithAByteSet) {
+    selectWithChip(k27C256, k27C256);
+    form.CheckErase1Click();
+    EXPECT_EQ(countReceived(kBlockRequest), 256);
+    EXPECT_EQ(panelTexts.back(), "EPROM is Empty.");
+    EXPECT_EQ(host.sleeps.back(), 2000);
+
+    selectWithChip(k27C256, k27C256);
+    adapter.chip.memory[0x85] = 0x7F; // byte 5 of the second block
+    host.onPump = [&](int) {
+        if (form.model.control("ProcLabel").caption.starts_with("EPROM is NOT")) form.ProcCancelClick();
+    };
+    form.CheckErase1Click();
+    EXPECT_EQ(panelTexts.back(), "EPROM is NOT Empty! 000085h = 7Fh");
+    EXPECT_EQ(countReceived(kBlockRequest), 2);
+    EXPECT_EQ(sent().back(), kStopByte);
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(ChainFixture, SecurityWithNoLockChosenTakesTheStrongestLevel) {
+    for (auto [device, entry, lock] : {std::tuple{kAt89C2051, 2, 3}, {kAt89C51, 3, 7}}) {
+        selectWithChip(device, device);
+        Control& list = form.model.control("ComboBox1");
+        list.items = {"a", "b", "c", "d"};
+        list.itemIndex = 0;
+        st.fuse.lockMode = 0; // "Unprogrammed" read back
+        form.ProgramSecurity1Click();
+        EXPECT_EQ(list.itemIndex, entry) << device;
+        EXPECT_EQ(adapter.chip.lockByte, lock) << device;
+        EXPECT_EQ(panelTexts.back(), "Chip Security Process...");
+        EXPECT_TRUE(texts().empty());
+    }
+}
+
+TEST_F(ChainFixture, Pic18FusesGoOutAsThirtyTwoBytes) {
+    selectWithChip(kPic18F452, kPic18F452);
+    idField("0102030405060708");
+    for (size_t i = 0; i < 14; ++i) st.images.configBlock[i] = static_cast<uint8_t>(0x20 + i);
+    form.ProgramFuse1Click();
+    EXPECT_TRUE(texts().empty());
+    const auto s = sent();
+    ASSERT_EQ(s.size(), 17u + 32);
+    const std::vector<uint8_t> data(s.begin() + 17, s.end());
+    EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.begin() + 8),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(data[8], 0x20);
+    EXPECT_EQ(data[21], 0x2D);
+    EXPECT_EQ(std::count(data.begin() + 22, data.end(), 0xFF), 10);
+    EXPECT_EQ(host.sleeps.back(), 1000);
+}
+
+TEST_F(ChainFixture, EraseProgramSecurityRunsEveryLinkInOrder) {
+    selectWithChip(kAt89C51, kAt89C51);
+    withVerify(true, false);
+    st.images.program[0] = 0x12;
+    form.EraseProgramSecurity1Click();
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(commands(), (std::vector<C>{C::ReadSignature, C::Erase, C::ReadSignature,
+                                          C::ProgramProgram, C::ReadProgram, C::ReadSignature,
+                                          C::ProgramSecurity}));
+    EXPECT_EQ(adapter.chip.memory[0], 0x12);
+    EXPECT_EQ(adapter.chip.lockByte, 7);
+
+    // A failed erase stops every link that tests the result.
+    selectWithChip(kAt89C51, kAt89C51);
+    silentFrom(18 + 1); // the erase packet after identification fails
+    form.EraseProgramSecurity1Click();
+    EXPECT_EQ(texts(), Texts{"Serial Communication Timeout Error !"});
+    EXPECT_EQ(packetsWith(C::ProgramProgram) + packetsWith(C::ProgramSecurity), 0);
+    EXPECT_TRUE(unlocked());
+}
+
+} // namespace
+} // namespace kestro
