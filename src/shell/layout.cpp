@@ -98,11 +98,13 @@ void TMyForm::buildControls() {
 
     // Marker area entry.
     const int marker = b.add("MarkerPanel", K::Panel, -1, {150, 40, 205, 100}, {}, false);
-    b.add("StartLabel", K::Label, marker, {8, 10, 90, 16}, "Start Address:");
-    b.add("StartEdit", K::Edit, marker, {104, 6, 90, 21});
-    b.add("EndLabel", K::Label, marker, {8, 40, 90, 16}, "End Address:");
-    b.add("EndEdit", K::Edit, marker, {104, 36, 90, 21});
-    b.add("MarkerOKButton", K::Button, marker, {65, 68, 75, 25}, "OK");
+    const int startGroup = b.add("StartGroup", K::GroupBox, marker, {5, 4, 120, 44}, "Start Address:");
+    b.add("StartEdit", K::Edit, startGroup, {10, 17, 100, 21});
+    b.last().maxLength = 6;
+    const int endGroup = b.add("EndGroup", K::GroupBox, marker, {5, 52, 120, 44}, "End Address:");
+    b.add("EndEdit", K::Edit, endGroup, {10, 17, 100, 21});
+    b.last().maxLength = 6;
+    b.add("MarkerOKButton", K::Button, marker, {130, 10, 70, 80}, "OK");
 }
 
 } // namespace kestro

@@ -5,10 +5,6 @@
 
 namespace kestro {
 
-// ---- marker area ----
-void TMyForm::MarkerArea1Click() {}
-void TMyForm::MarkerOKButtonClick() {}
-
 // ---- hardware test ----
 void TMyForm::HardwareTest1Click() {}
 void TMyForm::Config2ButtonClick() {}
