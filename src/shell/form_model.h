@@ -82,6 +82,7 @@ public:
     std::vector<MenuItem> menus;
     WindowModel window;
     int focus = -1;          // control with the keyboard focus
+    int defaultButton = -1;  // the button Enter presses; -1 for none
     uint64_t gridRevision = 0; // bumped whenever the grid's contents may have changed
 
 private:

@@ -2,6 +2,7 @@
 
 #include "buffers/images.h"
 #include "devices/catalogue.h"
+#include "hwtest/pin_pattern.h"
 
 #include <cstdio>
 #include <numeric>
@@ -181,7 +182,7 @@ void AdapterSim::receive(uint8_t b, uint64_t nowMs) {
 
 void AdapterSim::packetByte(uint8_t b) {
     if (pos_ == 0 && b == kStopByte) { // not echoed
-        note(hardwareTestOn ? "stop (250): hardware test off" : "stop (250)");
+        note(hardwareTestOn ? "stop (250): hardware test off, every pin released" : "stop (250)");
         hardwareTestOn = false;
         return;
     }
@@ -264,7 +265,8 @@ void AdapterSim::runCommand() {
     case Command::HardwareTest:
         std::copy(packet_.begin() + kPosStart0, packet_.begin() + kPosTest2 + 1, pins.begin());
         hardwareTestOn = true;
-        note("hardware test: P0 P1 P2 A B C = " + hexBytes(pins.data(), pins.size()));
+        note("hardware test: P0 P1 P2 A B C = " + hexBytes(pins.data(), pins.size()) + ": " +
+             describeTestPattern(pins, socketVariant()));
         break;
     }
 }

@@ -57,6 +57,8 @@ public:
     // What the adapter has sent that nobody has taken yet.
     std::deque<uint8_t>& output() { return out_; }
     bool hungUp() const { return hungUp_; }
+    // 5 when the capability map clears bit 63, else 4: how the socket pins are wired.
+    uint8_t socketVariant() const { return (config.capabilityMap[7] & 0x80) ? 4 : 5; }
 
     AdapterConfig config;
     SimChip chip;

@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 
 namespace kestro {
@@ -59,6 +60,17 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
         form_.ImgTimerTimer();
         afterHandler();
     });
+    // Enter presses the form's default button, when it names one that can be pressed.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] {
+            const int i = form_.model.defaultButton;
+            if (i < 0) return;
+            const Control& c = form_.model.controls[static_cast<size_t>(i)];
+            if (!c.visible || !c.enabled) return;
+            form_.clickHandler(c.name + "Click");
+            afterHandler();
+        });
+    }
     syncFromModel();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

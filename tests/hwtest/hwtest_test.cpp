@@ -1,0 +1,115 @@
+// The hardware test: the panel it borrows, the bytes Send puts on the line, and the
+// way back to the fuse panel.
+
+#include "hwtest/pin_pattern.h"
+#include "ops/ops_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro {
+namespace {
+
+using HardwareTest = test::OpsFixture;
+using Texts = std::vector<std::string>;
+
+TEST(DriveBytes, BothSocketVariants) {
+    struct Case {
+        uint8_t variant;
+        int pin, vpp, vce;
+        DriveBytes expected;
+    };
+    const Case cases[] = {
+        {4, 0, 0, 0, {0xE0, 0x89, 0x0E}}, // nothing changed after the start
+        {5, 0, 0, 0, {0xC1, 0x0E, 0x2A}},
+        {4, 4, 3, 0, {0x60, 0x81, 0x08}}, // the AND applies only to vpp 0 and 1
+        {4, 4, 0, 0, {0xC0, 0x81, 0x0E}},
+        {4, 4, 1, 0, {0x40, 0x81, 0x0E}},
+        {4, 2, 2, 1, {0x60, 0x81, 0x05}}, // vce 1, vpp 2: 0x04, pin 2 adds bit 0
+        {4, 3, 3, 1, {0x60, 0x83, 0x00}},
+        {4, 1, 0, 0, {0xE0, 0x85, 0x0E}},
+        {5, 1, 0, 0, {0xC3, 0x0E, 0x0A}},
+        {5, 4, 1, 0, {0x81, 0x0E, 0x08}},
+        {5, 2, 3, 1, {0xC1, 0x01, 0x08}}, // vce 1, vpp 3: 0x00, pin 2 adds bit 0
+        {5, 3, 2, 0, {0xC1, 0x0C, 0x18}},
+        {7, 0, 0, 0, {0xE0, 0x89, 0x0E}}, // an unreported variant is the start value 4
+    };
+    for (const Case& c : cases) {
+        const DriveBytes d = driveBytes(c.variant, c.pin, c.vpp, c.vce);
+        const auto where = ::testing::Message() << int(c.variant) << " pin " << c.pin << " vpp "
+                                                << c.vpp << " vce " << c.vce;
+        EXPECT_EQ(d.a, c.expected.a) << where;
+        EXPECT_EQ(d.b, c.expected.b) << where;
+        EXPECT_EQ(d.c, c.expected.c) << where;
+    }
+}
+
+TEST(DriveBytes, ThePatternInWords) {
+    const uint8_t start4[6] = {0x00, 0x00, 0xFF, 0xE0, 0x89, 0x0E};
+    EXPECT_EQ(describeTestPattern(start4, 4),
+              "P0: none, P1: none, P2: P2.0-P2.7; VPP 5V on IC32/pin 1, VCE 5V");
+    const uint8_t some5[6] = {0x05, 0x80, 0x00, 0xC1, 0x0C, 0x18};
+    EXPECT_EQ(describeTestPattern(some5, 5),
+              "P0: P0.0 P0.2, P1: P1.7, P2: none; VPP 21V on IC40/pin31, IC32/pin 3, VCE 5V");
+    const uint8_t odd[6] = {0, 0, 0, 0x12, 0x34, 0x56};
+    EXPECT_EQ(describeTestPattern(odd, 4),
+              "P0: none, P1: none, P2: none; drive bytes no setting of the test panel gives");
+}
+
+TEST_F(HardwareTest, StartsWithItsPanelThenTheWarning) {
+    selectWithChip(6, 6);
+    std::vector<std::string> shownWhenWarned;
+    host.onMessage = [&](const test::ShownMessage&) {
+        shownWhenWarned.push_back(form.model.control("FuseLabel").caption);
+        shownWhenWarned.push_back(form.model.control("ComboBox1").items.back());
+    };
+    form.HardwareTest1Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Remove Devices From Sockets !");
+    EXPECT_EQ(host.messages[0].caption, "WARNING !");
+    EXPECT_EQ(host.messages[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(shownWhenWarned, (Texts{"Hardware Test Settings", "IC40/pin31, IC20/pin 1"}));
+    EXPECT_FALSE(unlocked());
+    EXPECT_FALSE(form.model.control("ProgDatButt").enabled);
+    EXPECT_EQ(form.model.defaultButton, form.model.controlIndex("ConfigLargeButton"));
+    EXPECT_EQ(form.model.control("ConfigLargeButton").caption, "Send");
+    EXPECT_EQ(form.model.control("GroupBox9").caption, "P2 Port:");
+    EXPECT_EQ(form.model.control("CheckListBox3").items.back(), "P2.7");
+    EXPECT_EQ(form.model.control("ComboBox3").itemIndex, 0);
+    EXPECT_EQ(form.model.control("CheckListBox2").rect, (Rect{93, 195, 65, 110}));
+}
+
+TEST_F(HardwareTest, SendCarriesThePatternAndCancelStopsIt) {
+    selectWithChip(6, 6);
+    form.HardwareTest1Click();
+    form.model.control("CheckListBox3").itemChecked.assign(8, 1); // all of P2
+    form.ConfigLargeButtonClick(); // Send
+    ASSERT_EQ(adapter.packets.size(), 1u);
+    const auto& p = adapter.packets[0];
+    EXPECT_EQ(p[kPosCommand], static_cast<uint8_t>(Command::HardwareTest));
+    EXPECT_EQ((std::vector<uint8_t>(p.begin() + 3, p.begin() + 9)),
+              (std::vector<uint8_t>{0x00, 0x00, 0xFF, 0xE0, 0x89, 0x0E}));
+    EXPECT_TRUE(adapter.hardwareTestOn);
+
+    form.Config2ButtonClick();
+    EXPECT_EQ(sent().back(), kStopByte);
+    EXPECT_FALSE(adapter.hardwareTestOn);
+    EXPECT_EQ(form.model.defaultButton, -1);
+    EXPECT_EQ(st.hwTest.mode, 0);
+    EXPECT_TRUE(unlocked());
+    EXPECT_TRUE(form.model.control("ProgDatButt").enabled);
+    EXPECT_EQ(texts(), Texts{"Remove Devices From Sockets !"});
+}
+
+TEST_F(HardwareTest, AnUnpluggedAdapterStillLetsTheTestEnd) {
+    selectWithChip(6, 6);
+    form.HardwareTest1Click();
+    silentFrom(1);
+    form.ConfigLargeButtonClick();
+    EXPECT_EQ(texts().back(), "Serial Communication Timeout Error !");
+    form.Config2ButtonClick(); // no echo awaited, no message
+    EXPECT_EQ(texts().back(), "Serial Communication Timeout Error !");
+    EXPECT_TRUE(unlocked());
+}
+
+} // namespace
+} // namespace kestro
