@@ -43,6 +43,36 @@ TEST(DriveBytes, BothSocketVariants) {
     }
 }
 
+// Every pin x vpp x vce of both socket variants, from the reference table of the
+// resulting bytes rather than from the steps that compute them.
+TEST(DriveBytes, TheWholeReferenceTable) {
+    const uint8_t levels[2][4] = {{0x0E, 0x0E, 0x0C, 0x08}, {0x06, 0x06, 0x04, 0x00}}; // [vce][vpp]
+    for (int pin = 0; pin < 5; ++pin)
+        for (int vpp = 0; vpp < 4; ++vpp)
+            for (int vce = 0; vce < 2; ++vce) {
+                const auto where = ::testing::Message() << "pin " << pin << " vpp " << vpp << " vce " << vce;
+                // Variant 4.
+                uint8_t a = vpp == 0 ? 0xE0 : 0x60;
+                if (pin == 4 && vpp == 0) a = 0xC0;
+                if (pin == 4 && vpp == 1) a = 0x40;
+                const uint8_t orB[5] = {0x08, 0x04, 0x00, 0x02, 0x00};
+                const uint8_t b = 0x81 | orB[pin];
+                const uint8_t c = levels[vce][vpp] | (pin == 2 ? 0x01 : 0x00);
+                const DriveBytes d4 = driveBytes(4, pin, vpp, vce);
+                EXPECT_EQ(d4.a, a) << where;
+                EXPECT_EQ(d4.b, b) << where;
+                EXPECT_EQ(d4.c, c) << where;
+                // Variant 5.
+                const uint8_t a5 = pin == 1 ? 0xC3 : pin == 4 ? 0x81 : 0xC1;
+                const uint8_t b5 = levels[vce][vpp] | (pin == 2 ? 0x01 : 0x00);
+                const uint8_t c5 = (vpp == 0 ? 0x0A : 0x08) | (pin == 0 ? 0x20 : pin == 3 ? 0x10 : 0);
+                const DriveBytes d5 = driveBytes(5, pin, vpp, vce);
+                EXPECT_EQ(d5.a, a5) << where;
+                EXPECT_EQ(d5.b, b5) << where;
+                EXPECT_EQ(d5.c, c5) << where;
+            }
+}
+
 TEST(DriveBytes, ThePatternInWords) {
     const uint8_t start4[6] = {0x00, 0x00, 0xFF, 0xE0, 0x89, 0x0E};
     EXPECT_EQ(describeTestPattern(start4, 4),
@@ -91,6 +121,7 @@ TEST_F(HardwareTest, SendCarriesThePatternAndCancelStopsIt) {
     EXPECT_TRUE(adapter.hardwareTestOn);
 
     form.Config2ButtonClick();
+    EXPECT_EQ(form.model.control("FuseLabel").caption, "Config bits:"); // the fuse panel again
     EXPECT_EQ(sent().back(), kStopByte);
     EXPECT_FALSE(adapter.hardwareTestOn);
     EXPECT_EQ(form.model.defaultButton, -1);
