@@ -42,7 +42,7 @@ void TMyForm::progressMode(std::string_view text, uint32_t total, uint32_t color
     panel.rect.height = 80;
     panel.visible = true;
     host.repaint();
-    model.focus = model.controlIndex("ProcCancel");
+    model.setFocus("ProcCancel");
 }
 
 void TMyForm::progressUpdate(uint32_t done) {

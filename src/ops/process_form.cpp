@@ -17,7 +17,7 @@ void TMyForm::Identify1Click() { runLocked(*this, ProcessCommand::Identify); }
 
 void TMyForm::Read1Click() {
     runLocked(*this, ProcessCommand::Read);
-    model.focus = model.controlIndex("ProgGrid");
+    model.setFocus("ProgGrid");
 }
 
 void TMyForm::ReadFuse1Click() { runLocked(*this, ProcessCommand::ReadFuse); }

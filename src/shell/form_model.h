@@ -82,6 +82,11 @@ public:
     std::vector<MenuItem> menus;
     WindowModel window;
     int focus = -1;          // control with the keyboard focus
+    uint64_t focusRequests = 0; // bumped by setFocus: the same control may be asked for again
+    void setFocus(std::string_view name) {
+        focus = controlIndex(name);
+        ++focusRequests;
+    }
     int defaultButton = -1;  // the button Enter presses; -1 for none
     uint64_t gridRevision = 0; // bumped whenever the grid's contents may have changed
 

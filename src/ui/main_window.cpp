@@ -241,9 +241,14 @@ void MainWindow::syncFromModel() {
         gridModel_->refresh();
         grid_->horizontalHeader()->viewport()->update();
     }
-    if (form_.model.focus != shownFocus_) {
-        shownFocus_ = form_.model.focus;
-        if (shownFocus_ >= 0) widgets_[static_cast<size_t>(shownFocus_)]->setFocus();
+    if (form_.model.focusRequests != shownFocusRequests_) {
+        shownFocusRequests_ = form_.model.focusRequests;
+        if (const int f = form_.model.focus; f >= 0) {
+            QWidget* w = widgets_[static_cast<size_t>(f)];
+            w->setFocus();
+            // A field given the focus has its text selected, so typing replaces it.
+            if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+        }
     }
     syncing_ = false;
 }

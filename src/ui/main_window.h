@@ -52,7 +52,7 @@ private:
     QTableView* grid_ = nullptr;
     uint64_t shownGridRevision_ = ~0ull;
     int shownGridRows_ = -1;
-    int shownFocus_ = -1;
+    uint64_t shownFocusRequests_ = 0;
     std::string shownCaption_;
     bool syncing_ = false;
 };

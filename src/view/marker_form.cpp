@@ -14,7 +14,7 @@ void TMyForm::MarkerArea1Click() {
     Control& panel = model.control("MarkerPanel");
     panel.rect.top = kMarkerPanelTop;
     panel.visible = true;
-    model.focus = model.controlIndex("StartEdit");
+    model.setFocus("StartEdit");
     MarkerArea& m = st.marker;
     if (!m.set) {
         m.enteredStart = 0;
@@ -33,7 +33,7 @@ void TMyForm::MarkerOKButtonClick() {
         check != MarkerCheck::Ok) {
         host.beep();
         showMessage(markerCheckMessage(check));
-        model.focus = model.controlIndex("StartEdit");
+        model.setFocus("StartEdit");
         return;
     }
     m.start = m.enteredStart;
