@@ -277,8 +277,9 @@ void MainWindow::syncControl(size_t i) {
     }
     case ControlKind::Edit: {
         auto* e = static_cast<QLineEdit*>(w);
-        if (e->text().toStdString() != c.caption) e->setText(qs(c.caption));
+        // The limit first: a longer ID must not be cut to the previous layout's length.
         if (c.maxLength != s.maxLength) e->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+        if (e->text().toStdString() != c.caption) e->setText(qs(c.caption));
         break;
     }
     case ControlKind::ComboBox: {
