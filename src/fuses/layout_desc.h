@@ -31,7 +31,10 @@ enum class IdWidth : uint8_t { Pic16 = 2, Pic18 = 8 };
 struct Devices {
     IndexRange ranges[4] = {kNoRange, kNoRange, kNoRange, kNoRange};
     constexpr bool contains(int device) const {
-        return ranges[0].first < 0 || inRanges(ranges, device);
+        if (ranges[0].first < 0) return true;
+        for (const IndexRange& r : ranges)
+            if (device >= r.first && device <= r.last) return true;
+        return false;
     }
 };
 inline constexpr Devices kEveryDevice{};

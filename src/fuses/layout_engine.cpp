@@ -4,7 +4,6 @@
 #include "fuses/fuse_codec.h"
 #include "fuses/fuse_layouts.h"
 
-#include <bitset>
 #include <cstdio>
 
 namespace kestro {
@@ -17,24 +16,36 @@ void FuseValues::setChecked(int checkList, int item, bool on) {
 
 namespace {
 
-constexpr size_t kWorkBits = 16 * 8; // the whole configuration block, for PIC18
-using Work = std::bitset<kWorkBits>;
+// The working copy, one flag per configuration bit: the bit view's sixteen, or the
+// whole configuration block for PIC18.
+class Work {
+public:
+    bool operator[](int k) const { return (bits_[k / 64] >> (k % 64)) & 1; }
+    void set(int k, bool on) {
+        const uint64_t b = uint64_t{1} << (k % 64);
+        bits_[k / 64] = on ? bits_[k / 64] | b : bits_[k / 64] & ~b;
+    }
+    void flip(const Work& mask) {
+        bits_[0] ^= mask.bits_[0];
+        bits_[1] ^= mask.bits_[1];
+    }
+
+private:
+    std::array<uint64_t, 2> bits_{};
+};
 
 Work loadWork(const LayoutDesc& layout, const FuseBytes& bytes) {
     Work w;
     if (layout.working == Working::BitView) {
-        for (size_t k = 0; k < bytes.bitView.size(); ++k)
-            w[k] = bytes.bitView[k] != 0;
+        for (int k = 0; k < 16; ++k) w.set(k, bytes.bitView[static_cast<size_t>(k)] != 0);
     } else {
-        for (size_t k = 0; k < kWorkBits; ++k)
-            w[k] = (bytes.config[k / 8] >> (k % 8)) & 1;
+        for (int k = 0; k < 128; ++k) w.set(k, (bytes.config[static_cast<size_t>(k / 8)] >> (k % 8)) & 1);
     }
     return w;
 }
 
 void storeBitView(const Work& w, FuseBytes& bytes) {
-    for (size_t k = 0; k < bytes.bitView.size(); ++k)
-        bytes.bitView[k] = w[k] ? 1 : 0;
+    for (int k = 0; k < 16; ++k) bytes.bitView[static_cast<size_t>(k)] = w[k] ? 1 : 0;
 }
 
 // The rows of a layout that apply to a device, with the control number each gets:
@@ -57,7 +68,7 @@ template <class Fn> void eachItem(const LayoutDesc& l, int device, Fn fn) {
 Work invertedBits(const LayoutDesc& l, int device) {
     Work set;
     const auto mark = [&set](const Target& t) {
-        if (t.isBit() && t.inverted) set.set(static_cast<size_t>(t.bit));
+        if (t.isBit() && t.inverted) set.set(t.bit, true);
     };
     eachList(l, device, [&](const ListRow& r) {
         for (const Target& t : r.bits)
@@ -68,7 +79,7 @@ Work invertedBits(const LayoutDesc& l, int device) {
     return set;
 }
 
-bool at(const Work& w, const Target& t) { return w[static_cast<size_t>(t.bit)]; }
+bool at(const Work& w, const Target& t) { return w[t.bit]; }
 
 int fillIndex(const ListRow& r, const Work& w) {
     if (r.fill == ListFill::First) return 0;
@@ -103,7 +114,7 @@ void readLockMode(const LayoutDesc& l, int device, const FuseValues& v, FuseByte
 void readWord(const LayoutDesc& l, int device, const FuseValues& v, FuseBytes& bytes) {
     Work w = loadWork(l, bytes);
     const auto put = [&w](const Target& t, bool on) {
-        if (t.isBit()) w[static_cast<size_t>(t.bit)] = on;
+        if (t.isBit()) w.set(t.bit, on);
     };
     eachList(l, device, [&](const ListRow& r) {
         if (r.lock) return;
@@ -115,12 +126,12 @@ void readWord(const LayoutDesc& l, int device, const FuseValues& v, FuseBytes& b
     eachBox(l, device,
             [&](const BoxRow& r, int k) { put(r.target, v.box[static_cast<size_t>(k)]); });
     eachItem(l, device, [&](const ItemRow& r, int i) { put(r.target, v.checked(r.list, i)); });
-    w ^= invertedBits(l, device);
+    w.flip(invertedBits(l, device));
     for (const AfterRow& a : l.after) {
         if (!a.devices.contains(device)) continue;
-        const bool on = a.from == kOnes || (a.from >= 0 && w[static_cast<size_t>(a.from)]);
-        for (size_t k = 0; k < 16; ++k)
-            if ((a.bits >> k) & 1) w[k] = on;
+        const bool on = a.from == kOnes || (a.from >= 0 && w[a.from]);
+        for (int k = 0; k < 16; ++k)
+            if ((a.bits >> k) & 1) w.set(k, on);
     }
     storeBitView(w, bytes);
     storeWordBits(bytes.bitView, bytes.config);
@@ -141,7 +152,7 @@ const LayoutDesc* descFor(int device) {
 
 void fillValues(const LayoutDesc& l, int device, FuseBytes& bytes, FuseValues& v) {
     Work w = loadWork(l, bytes);
-    w ^= invertedBits(l, device);
+    w.flip(invertedBits(l, device));
     if (l.working == Working::BitView) storeBitView(w, bytes);
     eachList(l, device,
              [&](const ListRow& r) { v.list[static_cast<size_t>(r.list)] = fillIndex(r, w); });
