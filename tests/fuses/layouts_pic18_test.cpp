@@ -216,6 +216,7 @@ TEST_F(Pic18, LargeViewAndBackKeepsEverySettingAndReleasesTheMenus) {
     EXPECT_FALSE(form.model.menu("File1").visible);
     EXPECT_FALSE(form.model.menu("Process1").visible);
     EXPECT_FALSE(ctl("ProgGrid").enabled);
+    EXPECT_TRUE(form.FormCloseQuery()); // the window still closes at once
 
     form.ConfigLargeButtonClick();
     EXPECT_EQ(ctl("SetPanel").rect, (Rect{505, 0, 250, 458}));
