@@ -69,6 +69,7 @@ Control& FusePanel::addCheckList(int n, Anchor at, int height,
     Control& c = checkListBox(n);
     c.visible = true;
     c.rect = {at.left, at.top, kListWidth, height};
+    c.font.pixelSize = kSmallFontPx;
     setItems(c, items);
     return c;
 }

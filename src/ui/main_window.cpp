@@ -41,6 +41,10 @@ QFont toQFont(const FontSpec& f) {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// Rows as tight as the fuse lists were drawn for: all eight ATmega fuse bits in 110
+// pixels, about two rows in the small PIC18 lists.
+constexpr int kCheckListRowPx = 13;
+
 } // namespace
 
 MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
@@ -299,6 +303,7 @@ void MainWindow::syncControl(size_t i) {
                 auto* item = new QListWidgetItem(qs(t), lw);
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
                 item->setCheckState(Qt::Unchecked);
+                item->setSizeHint(QSize(0, kCheckListRowPx));
             }
         }
         for (int r = 0; r < lw->count(); ++r) {
