@@ -38,7 +38,12 @@ void buildLayout(FusePanel& panel, const LayoutDesc& l, int device, bool large) 
     int k = 0;
     for (const BoxRow& r : l.boxes) {
         if (!r.devices.contains(device)) continue;
-        if (r.shown) panel.addCheckBox(k, anchor(l.boxGroup), k, r.caption);
+        if (r.shown) {
+            Control& box = panel.addCheckBox(k, anchor(l.boxGroup), k, r.caption);
+            // The fill never sets a lock box (W78), so a state left by another layout
+            // would reach Program Security unseen; a new layout starts them clear.
+            if (r.target.lockWeight) box.checked = false;
+        }
         ++k;
     }
     for (const CheckListRow& c : l.checkLists) {
