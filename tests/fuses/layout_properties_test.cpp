@@ -220,7 +220,7 @@ constexpr KeptBits kKept[] = {
     {{{93, 93}, {95, 95}, {97, 97}, {99, 100}}, 40, 47}, // byte 5 of the seven-fuse devices
 };
 
-bool keptBySpecification(int device, int bit) {
+bool alwaysKept(int device, int bit) {
     for (const KeptBits& k : kKept)
         if (inRanges(k.devices, device) && bit >= k.first && bit <= k.last) return true;
     return false;
@@ -248,7 +248,7 @@ TEST(EveryLayout, BitsNoControlWritesKeepTheirValue) {
                 // A bit is either written (no trace of the base) or kept, never spread.
                 const bool kept = diff == onlyThisBit;
                 ASSERT_TRUE(kept || diff == none) << "bit " << bit;
-                if (keptBySpecification(d, bit)) {
+                if (alwaysKept(d, bit)) {
                     ASSERT_TRUE(kept) << "bit " << bit;
                 }
                 ASSERT_EQ(flipped.filePair, out.filePair) << "bit " << bit;

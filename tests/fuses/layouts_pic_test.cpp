@@ -186,41 +186,5 @@ TEST_F(Pic, TheHiddenFourthBoxOfPic16ce625AndC711CarriesBit7) {
     EXPECT_EQ(ctl("GroupBox7").rect, (Rect{5, 260, 240, 55}));
 }
 
-TEST_F(Pic, PowerUpTimerIsActiveHighOnlyOnC71AndC84) {
-    for (int device : {62, 63, 68}) {
-        select(device);
-        refill(0x0008);
-        EXPECT_EQ(box("Power-up timer enable").checked, device != 68) << device;
-    }
-}
-
-TEST_F(Pic, Bits14And15KeepWhatTheLastFillFound) {
-    for (int device : {46, 50, 58, 61, 68, 66, 71, 76, 79, 84, 91}) {
-        select(device);
-        refill(0x8000);
-        form.GetFuse();
-        EXPECT_EQ(word() & 0xC000, 0x8000) << device;
-        refill(0x7FFF);
-        form.GetFuse();
-        EXPECT_EQ(word() & 0xC000, 0x4000) << device;
-    }
-}
-
-TEST_F(Pic, ChangesInTheControlsReachTheWord) {
-    select(91); // PIC16F877A
-    refill(0x3FFF);
-    choose("ComboBox1", "HS");
-    tick("Watchdog timer enable", false);
-    tick("Power-up timer enable");
-    tick("Background debugger enable");
-    tick("Program memory code protect ON");
-    choose("ComboBox2", "ON 0000h-00FFh");
-    ctl("Edit1").caption = "BEEF";
-    EXPECT_EQ(form.GetFuse(), 0);
-    EXPECT_EQ(word(), 0x15F2);
-    EXPECT_EQ(st.images.idBlock[0], 0xBE);
-    EXPECT_EQ(st.images.idBlock[1], 0xEF);
-}
-
 } // namespace
 } // namespace kestro

@@ -162,36 +162,16 @@ TEST_F(Panel, LargeButtonReadsBackThenTogglesTheView) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(Panel, BuildingBlocksUseTheirOwnControls) {
-    select(121); // no layout: everything hidden
+TEST_F(Panel, ShowingValuesClearsAListWhoseIndexNamesNoItem) {
+    select(68);
     FusePanel panel(form);
-    constexpr std::string_view osc[] = {"LP", "XT", "HS", "RC"};
-    EXPECT_EQ(panel.addGroup(0, {5, 50, 240, 55}, "Oscillator:").name, "GroupBox4");
-    Control& list = panel.addList(1, {10, 70}, osc, 70, true);
-    EXPECT_EQ(list.name, "ComboBox2");
-    EXPECT_EQ(list.rect, (Rect{10, 70, 70, 15}));
-    EXPECT_EQ(list.itemIndex, -1);
-    EXPECT_EQ(panel.addCheckList(4, {10, 220}, 60, osc).name, "CheckListBox5");
-    Control& box = panel.addCheckBox(4, {10, 130}, 2, "Code protect ON");
-    EXPECT_EQ(box.name, "CheckBox5");
-    EXPECT_EQ(box.rect, (Rect{10, 170, 230, 15}));
-    EXPECT_FALSE(panel.checkBox(1).visible);
-    Control& id = panel.addIdField({10, 320}, IdWidth::Pic16);
-    EXPECT_EQ(id.name, "Edit1");
-    EXPECT_EQ(id.rect, (Rect{10, 320, 40, 20}));
-    EXPECT_EQ(id.maxLength, 4);
-    EXPECT_EQ(panel.addIdField({10, 425}, IdWidth::Pic18).rect.width, 135);
-    EXPECT_EQ(id.maxLength, 16);
-
-    FuseValues v;
-    v.list[1] = 2;
-    v.list[0] = 9; // names no item: the list is cleared
-    v.setChecked(4, 3, true);
+    FuseValues v = panel.values();
+    v.list[0] = 4; // the oscillator list has four items
     panel.show(v);
-    EXPECT_EQ(panel.comboBox(1).itemIndex, 2);
-    EXPECT_EQ(panel.comboBox(0).itemIndex, -1);
-    EXPECT_EQ(panel.checkListBox(4).itemChecked, (std::vector<uint8_t>{0, 0, 0, 1}));
-    EXPECT_TRUE(panel.values().checked(4, 3));
+    EXPECT_EQ(ctl("ComboBox1").itemIndex, -1);
+    v.list[0] = 3;
+    panel.show(v);
+    EXPECT_EQ(shown("ComboBox1"), "RC");
 }
 
 TEST_F(Panel, ProgramSecurityTakesTheStrongestLockWhenNoneWasChosen) {
