@@ -12,13 +12,13 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace kestro {
 
-inline constexpr int kGroupCount = 8;     // GroupBox4..GroupBox11
 inline constexpr int kListCount = 5;      // ComboBox1..ComboBox5
 inline constexpr int kBoxCount = 10;      // CheckBox1..CheckBox10
 inline constexpr int kCheckListCount = 5; // CheckListBox1..CheckListBox5
@@ -178,8 +178,11 @@ struct ViewToggle {
     struct Place {
         int16_t left, top, width, height;
     };
+    struct Corner {
+        int16_t left, top;
+    };
     Place panel[2];
-    Place button[2]; // width and height 0: as the window made it
+    Corner button[2]; // its size stays as the window made it
     std::string_view caption[2];
 };
 

@@ -4,6 +4,7 @@
 #include "fuses/fuse_codec.h"
 #include "fuses/fuse_layouts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kestro {
@@ -19,7 +20,7 @@ namespace {
 // The working copy, one flag per configuration bit: the bit view's sixteen, or the
 // whole configuration block for PIC18.
 class Work {
-public:
+  public:
     bool operator[](int k) const { return (bits_[k / 64] >> (k % 64)) & 1; }
     void set(int k, bool on) {
         const uint64_t b = uint64_t{1} << (k % 64);
@@ -30,22 +31,25 @@ public:
         bits_[1] ^= mask.bits_[1];
     }
 
-private:
+  private:
     std::array<uint64_t, 2> bits_{};
 };
 
 Work loadWork(const LayoutDesc& layout, const FuseBytes& bytes) {
     Work w;
     if (layout.working == Working::BitView) {
-        for (int k = 0; k < 16; ++k) w.set(k, bytes.bitView[static_cast<size_t>(k)] != 0);
+        for (int k = 0; k < 16; ++k)
+            w.set(k, bytes.bitView[static_cast<size_t>(k)] != 0);
     } else {
-        for (int k = 0; k < 128; ++k) w.set(k, (bytes.config[static_cast<size_t>(k / 8)] >> (k % 8)) & 1);
+        for (int k = 0; k < 128; ++k)
+            w.set(k, (bytes.config[static_cast<size_t>(k / 8)] >> (k % 8)) & 1);
     }
     return w;
 }
 
 void storeBitView(const Work& w, FuseBytes& bytes) {
-    for (int k = 0; k < 16; ++k) bytes.bitView[static_cast<size_t>(k)] = w[k] ? 1 : 0;
+    for (int k = 0; k < 16; ++k)
+        bytes.bitView[static_cast<size_t>(k)] = w[k] ? 1 : 0;
 }
 
 // The rows of a layout that apply to a device, with the control number each gets:

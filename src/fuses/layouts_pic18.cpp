@@ -130,8 +130,9 @@ constexpr GroupRow kGroups[] = {
 constexpr CheckListRow kCheckLists[] = {
     {kFuses, 3, 30, 120}, {kCode, 4, 30, 120}, {kWrite, 5, 30, 120}, {kRead, 6, 30, 120}};
 
+// SetPanel, then ConfigLargeButton's corner and caption: small view, large view.
 constexpr ViewToggle kViews{
-    {{505, 0, 250, 458}, {0, 0, 755, 409}}, {{175, 0, 0, 0}, {680, 0, 0, 0}}, {"Large Size", "OK"}};
+    {{505, 0, 250, 458}, {0, 0, 755, 409}}, {{175, 0}, {680, 0}}, {"Large Size", "OK"}};
 
 // c(i) is 1 when item i of a check-box list is checked, n(i) when it is not; sums
 // are modulo 256, as the chip's bytes are built.
