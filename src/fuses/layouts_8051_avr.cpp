@@ -17,27 +17,21 @@ constexpr Items kLock3 = Items(kLockItems).first(3);
 constexpr Items kLock4 = kLockItems;
 
 constexpr int kWide = 230;
+constexpr bool kSmallFont = true, kWindowFont = false; // the 8051 and AT90S lists are small
+
+// The lock list in GroupBox4; the read-back turns its selection into the lock mode.
+constexpr ListRow lockList(Items items, ListFill fill, bool smallFont,
+                           std::array<Target, 4> bits = {},
+                           std::span<const Pattern> patterns = {}) {
+    return {kEveryDevice, 0, 0, items, kWide, fill, bits, patterns, true, smallFont};
+}
 
 constexpr GroupRow kLockGroup[] = {{kEveryDevice, 0, "Lock Bits:", 50, 55}};
 
 // ---- 8051 lock lists: always shown unprogrammed ----
 
-constexpr ListRow kLock3List[] = {{.devices = kEveryDevice,
-                                   .list = 0,
-                                   .group = 0,
-                                   .items = kLock3,
-                                   .width = kWide,
-                                   .fill = ListFill::First,
-                                   .lock = true,
-                                   .smallFont = true}};
-constexpr ListRow kLock4List[] = {{.devices = kEveryDevice,
-                                   .list = 0,
-                                   .group = 0,
-                                   .items = kLock4,
-                                   .width = kWide,
-                                   .fill = ListFill::First,
-                                   .lock = true,
-                                   .smallFont = true}};
+constexpr ListRow kLock3List[] = {lockList(kLock3, ListFill::First, kSmallFont)};
+constexpr ListRow kLock4List[] = {lockList(kLock4, ListFill::First, kSmallFont)};
 
 // ---- AT89S53, AT89S8252 ----
 
@@ -45,16 +39,8 @@ constexpr ListRow kLock4List[] = {{.devices = kEveryDevice,
 constexpr Pattern kAt89sLocks[] = {{0b111, 0}, {0b011, 1}, {0b001, 2}, {0b000, 3}};
 constexpr GroupRow kAt89sGroups[] = {{kEveryDevice, 0, "Lock Bits:", 50, 55},
                                      {kEveryDevice, 1, "Fuse Bit:", 110, 45}};
-constexpr ListRow kAt89sList[] = {{.devices = kEveryDevice,
-                                   .list = 0,
-                                   .group = 0,
-                                   .items = kLock4,
-                                   .width = kWide,
-                                   .fill = ListFill::Pattern,
-                                   .bits = {bit(5), bit(6), bit(7)},
-                                   .patterns = kAt89sLocks,
-                                   .lock = true,
-                                   .smallFont = true}};
+constexpr ListRow kAt89sList[] = {
+    lockList(kLock4, ListFill::Pattern, kSmallFont, {bit(5), bit(6), bit(7)}, kAt89sLocks)};
 constexpr BoxRow kAt89sBoxes[] = {{kEveryDevice, "SPI enable", bit(0)}};
 
 // The chip takes SPI enable active low; the side file keeps it as Read Fuse shows it.
@@ -71,16 +57,8 @@ void at89sBytes(int, const FuseValues& v, FuseBytes& b) {
 constexpr Pattern kAt90sLocks[] = {{0b11, 0}, {0b01, 1}, {0b00, 2}};
 constexpr GroupRow kAt90sGroups[] = {{kEveryDevice, 0, "Lock Bits:", 50, 55},
                                      {kEveryDevice, 1, "Fuse Bits:", 110, 65}};
-constexpr ListRow kAt90sList[] = {{.devices = kEveryDevice,
-                                   .list = 0,
-                                   .group = 0,
-                                   .items = kLock3,
-                                   .width = kWide,
-                                   .fill = ListFill::Pattern,
-                                   .bits = {bit(6), bit(7)},
-                                   .patterns = kAt90sLocks,
-                                   .lock = true,
-                                   .smallFont = true}};
+constexpr ListRow kAt90sList[] = {
+    lockList(kLock3, ListFill::Pattern, kSmallFont, {bit(6), bit(7)}, kAt90sLocks)};
 constexpr Devices k1200 = among({14, 14}), k2313 = among({15, 15});
 constexpr BoxRow kAt90sBoxes[] = {
     {k1200, "Internal RC osc. enable", bit(0)},
@@ -98,17 +76,11 @@ void at90sBytes(int, const FuseValues& v, FuseBytes& b) {
 
 // ---- ATtiny11, 12, 15, 28: the lock list and byte 0 through the bit view ----
 
-// Lock bits 1 and 2 are byte 1 bits 1 and 2 (bit view 9 and 10).
+// Lock bit 1 and lock bit 2 are byte 1 bits 1 and 2 (bit view 9 and 10), the
+// patterns read as LB1 LB2. The read-back leaves byte 1 at 0.
 constexpr Pattern kTinyLocks[] = {{0b11, 0}, {0b01, 1}, {0b00, 2}};
-constexpr ListRow kTinyList[] = {{.devices = kEveryDevice,
-                                  .list = 0,
-                                  .group = 0,
-                                  .items = kLock3,
-                                  .width = kWide,
-                                  .fill = ListFill::Pattern,
-                                  .bits = {bit(10), bit(9)},
-                                  .patterns = kTinyLocks,
-                                  .lock = true}};
+constexpr ListRow kTinyList[] = {
+    lockList(kLock3, ListFill::Pattern, kWindowFont, {bit(10), bit(9)}, kTinyLocks)};
 
 void tinyFilePair(int, const FuseValues&, FuseBytes& b) {
     b.filePair[0] = b.config[0];
