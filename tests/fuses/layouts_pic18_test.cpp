@@ -32,6 +32,19 @@ TEST_F(Pic18, Pic18F452OscillatorAndForcedBitsOfConfigByte1) {
     EXPECT_EQ(cfg(1), 0xDF);
 }
 
+TEST_F(Pic18, ReadFuseRefreshesTheShownSettingsOnly) {
+    select(98);
+    adapter.chip.fuses.fill(0xFF);
+    adapter.chip.fuses[8 + 1] = 0x22; // the ID bytes come first, then cfg 0 to 13
+    adapter.chip.fuses[8 + 12] = 0xFE;
+    ctl("GroupBox7").caption = "kept";
+    form.ReadFuse1Click();
+    EXPECT_EQ(shown("ComboBox1"), "HS");
+    EXPECT_TRUE(item(4, 0));
+    EXPECT_EQ(ctl("GroupBox7").caption, "kept");
+    EXPECT_TRUE(form.model.menu("File1").visible);
+}
+
 TEST_F(Pic18, FuseItemsFollowTheirBits) {
     const struct {
         int item;
