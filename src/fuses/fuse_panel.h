@@ -1,16 +1,13 @@
 #pragma once
 // The building blocks every fuse layout is made of: the controls of the fuse-panel
-// control table, the placement rules, the bit view and the ID field.
+// control table, the placement rules, and the way values and bytes move between the
+// controls, the state record and the layout engine.
 
+#include "fuses/layout_desc.h"
 #include "shell/form_model.h"
 #include "shell/state.h"
 
-#include <array>
-#include <cstdint>
-#include <initializer_list>
-#include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
 namespace kestro {
@@ -25,15 +22,19 @@ inline constexpr int kIdFieldSlot = 23;   // Edit1
 inline constexpr int kCheckListSlot = 25; // CheckListBox1..CheckListBox5
 
 inline constexpr Rect kSetPanelPlace{505, 0, 250, 458};
+inline constexpr int kGroupLeft = 5, kGroupWidth = 240;
 inline constexpr int kListWidth = 230;
-inline constexpr int kOscillatorListWidth = 70; // four-item oscillator lists
-inline constexpr int kSmallFontPx = 12;         // the layouts' "size 9" font
+inline constexpr int kSmallFontPx = 12; // the layouts' "size 9" font
+inline constexpr int kPanelFontPx = 13; // what the window gives its controls
 
-// Digits the ID field holds: two bytes for PIC12/16, eight for PIC18.
-enum class IdWidth : uint8_t { Pic16 = 2, Pic18 = 8 };
+// Where a group's controls start: its left edge + 5 and its top + the layout's offset.
+struct Anchor {
+    int left;
+    int top;
+};
 
 class FusePanel {
-public:
+  public:
     explicit FusePanel(TMyForm& form);
 
     TMyForm& form;
@@ -48,41 +49,32 @@ public:
     Control& checkListBox(int n);
     Control& idField();
 
-    // ---- building (SetFuse mode 2) ----
-    // Every builder shows the control it places.
-    Control& addGroup(int n, int top, int height, std::string_view caption);
-    Control& addList(int n, int groupTop, std::span<const std::string_view> items,
-                     int width = kListWidth);
-    // Check boxes first..first+captions-1, stacked at a pitch of 20 from groupTop + 20.
-    void addCheckBoxes(int groupTop, std::span<const std::string_view> captions, int first = 0);
-    Control& addCheckList(int n, int groupTop, int height,
-                          std::span<const std::string_view> items);
-    Control& addIdField(int groupTop, IdWidth width);
+    // ---- building (SetFuse mode 2); every builder shows what it places ----
+    Control& addGroup(int n, Rect place, std::string_view caption);
+    // Cleared and loaded with the items, nothing selected.
+    Control& addList(int n, Anchor at, Items items, int width, bool smallFont);
+    // The check box in position i sits 20 x i below the anchor. Its check state stays.
+    Control& addCheckBox(int n, Anchor at, int position, std::string_view caption);
+    Control& addCheckList(int n, Anchor at, int height, std::span<const std::string_view> items);
+    Control& addIdField(Anchor at, IdWidth width);
 
-    // ---- filling (SetFuse mode 1 and 2) ----
-    // An index that names no item clears the selection.
-    void selectItem(int n, int index);
-    void fillIdField(IdWidth width);
-    // Flips the flags of the bit view a layout shows inverted (active-low bits); the
-    // read-back flips them again before the bytes are composed.
-    void invertBits(std::initializer_list<int> bits);
-    bool bit(int k) const { return st.fuse.bitView[static_cast<size_t>(k)] != 0; }
-    void setBit(int k, bool on) { st.fuse.bitView[static_cast<size_t>(k)] = on ? 1 : 0; }
+    // ---- values: selections, check states and the ID text ----
+    FuseValues values();
+    // A selection that names no item clears the list.
+    void show(const FuseValues& values);
 
-private:
+    // ---- the bytes the engine works on, from and back into the state record ----
+    FuseBytes bytes() const;
+    void store(const FuseBytes& bytes);
+
+  private:
     Control& slot(int position);
 };
 
-// Bit view := the configuration word (configuration block bytes 1 and 0).
-void loadBitView(FusePanelState& fuse, const Images& img);
-// Configuration block bytes 1 and 0 := the bit view.
-void storeBitView(const FusePanelState& fuse, Images& img);
-
-// "%02X" per ID block byte, no separators.
-std::string idFieldText(const Images& img, IdWidth width);
-// The ID bytes of the field's first whitespace-delimited token, which must start with
-// 2 x width hexadecimal digits; anything after them is ignored. Nothing when it does
-// not.
-std::optional<std::array<uint8_t, 8>> parseIdField(std::string_view text, IdWidth width);
+// The whole layout of a device on the panel: build places and captions every control
+// it uses in the chosen view, fill shows the fuse bytes, read-back composes them.
+void buildLayout(FusePanel& panel, const LayoutDesc& layout, int device, bool largeView);
+void fillLayout(FusePanel& panel, const LayoutDesc& layout, int device);
+bool readBackLayout(FusePanel& panel, const LayoutDesc& layout, int device); // false: bad ID
 
 } // namespace kestro

@@ -1,17 +1,29 @@
 // The form's fuse and configuration panel: clearing it, building and filling the
 // layout of the selected device, and reading it back into the fuse bytes.
 
-#include "buffers/images.h"
+#include "fuses/fuse_codec.h"
 #include "fuses/fuse_layouts.h"
 #include "fuses/fuse_panel.h"
 #include "shell/tmyform.h"
 
-#include <algorithm>
-
 namespace kestro {
 
 namespace {
-bool isPic18(int deviceIndex) { return picCoreOf(deviceIndex) == PicCore::Pic18; }
+
+// PIC18: the view toggle button, and the large view that locks the menus and the
+// grid while it covers the window.
+void showView(TMyForm& form, const ViewToggle& views) {
+    const int v = form.st.fuse.largeView != 0 ? 1 : 0;
+    Control& button = form.model.control("ConfigLargeButton");
+    button.visible = true;
+    form.lockUserInterface(v == 0);
+    const ViewToggle::Place& p = views.panel[v];
+    form.model.control("SetPanel").rect = {p.left, p.top, p.width, p.height};
+    button.rect.left = views.button[v].left;
+    button.rect.top = views.button[v].top;
+    button.caption = views.caption[v];
+}
+
 } // namespace
 
 void TMyForm::DelFuse() {
@@ -22,19 +34,22 @@ void TMyForm::DelFuse() {
 }
 
 void TMyForm::SetFuse(uint8_t mode) {
+    const FuseLayout* layout = fuseLayoutFor(st.device.index);
     // PIC18 keeps fourteen configuration bytes; the word view would only mislead it.
-    if (!isPic18(st.device.index)) loadBitView(st.fuse, st.images);
+    if (!layout || layout->desc->working == Working::BitView)
+        st.fuse.bitView = wordBits(st.images.configBlock);
     Control& title = model.control("FuseLabel");
     title.caption.clear();
     model.control("SetPanel").rect = kSetPanelPlace;
-    const FuseLayout* layout = fuseLayoutFor(st.device.index);
     if (!layout) return;
+    const LayoutDesc& desc = *layout->desc;
+    if (desc.views) showView(*this, *desc.views);
     FusePanel panel(*this);
-    if (mode > 1) layout->build(panel);
+    if (mode > 1) buildLayout(panel, desc, st.device.index, st.fuse.largeView != 0);
     if (mode > 0) {
         // A refresh keeps the built layout, so it keeps its title too.
         title.caption = "Config bits:";
-        layout->fill(panel);
+        fillLayout(panel, desc, st.device.index);
     }
 }
 
@@ -42,17 +57,9 @@ int TMyForm::GetFuse() {
     const FuseLayout* layout = fuseLayoutFor(st.device.index);
     if (!layout) return 0;
     FusePanel panel(*this);
-    layout->readBack(panel);
-    if (!st.device.picFlag) return 0;
-    if (!isPic18(st.device.index)) storeBitView(st.fuse, st.images); // 12- and 14-bit cores
-    const IdWidth width = isPic18(st.device.index) ? IdWidth::Pic18 : IdWidth::Pic16;
-    const auto id = parseIdField(panel.idField().caption, width);
-    if (!id) {
-        showMessage("Incorrect ID number !");
-        return 1;
-    }
-    std::copy_n(id->begin(), static_cast<int>(width), st.images.idBlock.begin());
-    return 0;
+    if (readBackLayout(panel, *layout->desc, st.device.index)) return 0;
+    showMessage("Incorrect ID number !");
+    return 1;
 }
 
 void TMyForm::ConfigLargeButtonClick() {
@@ -64,5 +71,6 @@ void TMyForm::ConfigLargeButtonClick() {
     st.fuse.largeView = st.fuse.largeView == 0 ? 1 : 0;
     SetFuse(2);
 }
+
 
 } // namespace kestro

@@ -77,7 +77,8 @@ void TMyForm::operatorInterrupt() {
 }
 
 bool TMyForm::FormCloseQuery() {
-    if (!operationRunning_) return true;
+    // The PIC18 large view locks the menus too, but no operation runs in it.
+    if (!operationRunning_ || st.fuse.largeView) return true;
     closeRequested_ = true;
     return false;
 }

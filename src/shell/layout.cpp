@@ -73,7 +73,7 @@ void TMyForm::buildControls() {
         b.add("CheckListBox" + std::to_string(i), K::CheckListBox, setPanel, {16, 48, 217, 80});
         b.last().color = kButtonFace;
     }
-    b.add("ConfigLargeButton", K::Button, setPanel, {16, 420, 100, 25}, "Maximise");
+    b.add("ConfigLargeButton", K::Button, setPanel, {175, 0, 70, 25}, "Large Size");
     b.add("Config2Button", K::Button, setPanel, {134, 420, 100, 25});
 
     // Socket picture panel.

@@ -42,6 +42,10 @@ QFont toQFont(const FontSpec& f) {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// Rows as tight as the fuse lists were drawn for: all eight ATmega fuse bits in 110
+// pixels, about two rows in the small PIC18 lists.
+constexpr int kCheckListRowPx = 13;
+
 } // namespace
 
 MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
@@ -294,8 +298,9 @@ void MainWindow::syncControl(size_t i) {
     }
     case ControlKind::Edit: {
         auto* e = static_cast<QLineEdit*>(w);
-        if (e->text().toStdString() != c.caption) e->setText(qs(c.caption));
+        // The limit first: a longer ID must not be cut to the previous layout's length.
         if (c.maxLength != s.maxLength) e->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+        if (e->text().toStdString() != c.caption) e->setText(qs(c.caption));
         break;
     }
     case ControlKind::ComboBox: {
@@ -315,6 +320,7 @@ void MainWindow::syncControl(size_t i) {
                 auto* item = new QListWidgetItem(qs(t), lw);
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
                 item->setCheckState(Qt::Unchecked);
+                item->setSizeHint(QSize(0, kCheckListRowPx));
             }
         }
         for (int r = 0; r < lw->count(); ++r) {

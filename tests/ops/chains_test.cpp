@@ -149,15 +149,29 @@ TEST_F(ChainFixture, CheckEraseOfAnErasedChipAndOfOneWithAByteSet) {
 }
 
 TEST_F(ChainFixture, SecurityWithNoLockChosenTakesTheStrongestLevel) {
-    for (auto [device, entry, lock] : {std::tuple{kAt89C2051, 2, 3}, {kAt89C51, 3, 7}}) {
-        selectWithChip(device, device);
+    const struct {
+        int device;
+        int listBefore; // the lock list's selection, read back before the command
+        const char* shown; // afterwards; "" for a panel without a lock list
+        uint8_t sent;
+    } cases[] = {
+        {kAt89C2051, 0, "Program, Read disable", 3},
+        {kAt89C51, 0, "Program, Read, ext PS disable", 7},
+        {13, 0, "Program, Read, ext PS disable", 7}, // AT89S8252
+        {15, 0, "Program, Read disable", 3},         // AT90S2313
+        {24, -1, "", 3},                             // AT90S4434: no layout, the mode all the same
+        {kAt89C51, 1, "Program disable", 1},         // chosen already
+        {29, -1, "", 0},                             // W78LE51 keeps 0
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        selectWithChip(c.device, c.device);
         Control& list = form.model.control("ComboBox1");
-        list.items = {"a", "b", "c", "d"};
-        list.itemIndex = 0;
-        st.fuse.lockMode = 0; // "Unprogrammed" read back
+        if (c.listBefore >= 0) list.itemIndex = c.listBefore;
         form.ProgramSecurity1Click();
-        EXPECT_EQ(list.itemIndex, entry) << device;
-        EXPECT_EQ(adapter.chip.lockByte, lock) << device;
+        EXPECT_EQ(adapter.chip.lockByte, c.sent);
+        EXPECT_EQ(list.visible && list.itemIndex >= 0 ? list.items[static_cast<size_t>(list.itemIndex)] : "",
+                  c.shown);
         EXPECT_EQ(panelTexts.back(), "Chip Security Process...");
         EXPECT_TRUE(texts().empty());
     }
@@ -166,7 +180,6 @@ TEST_F(ChainFixture, SecurityWithNoLockChosenTakesTheStrongestLevel) {
 TEST_F(ChainFixture, Pic18FusesGoOutAsThirtyTwoBytes) {
     selectWithChip(kPic18F452, kPic18F452);
     idField("0102030405060708");
-    for (size_t i = 0; i < 14; ++i) st.images.configBlock[i] = static_cast<uint8_t>(0x20 + i);
     form.ProgramFuse1Click();
     EXPECT_TRUE(texts().empty());
     const auto s = sent();
@@ -174,8 +187,8 @@ TEST_F(ChainFixture, Pic18FusesGoOutAsThirtyTwoBytes) {
     const std::vector<uint8_t> data(s.begin() + 17, s.end());
     EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.begin() + 8),
               (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(data[8], 0x20);
-    EXPECT_EQ(data[21], 0x2D);
+    // The fourteen configuration bytes the panel composed, then ten spare ones.
+    EXPECT_TRUE(std::equal(data.begin() + 8, data.begin() + 22, st.images.configBlock.begin()));
     EXPECT_EQ(std::count(data.begin() + 22, data.end(), 0xFF), 10);
     EXPECT_EQ(host.sleeps.back(), 1000);
 }
