@@ -1,7 +1,6 @@
 #pragma once
 // Which layout the fuse panel shows for a device.
 
-#include "devices/index_ranges.h"
 #include "fuses/layout_desc.h"
 
 #include <optional>
@@ -12,7 +11,7 @@ namespace kestro {
 
 struct FuseLayout {
     std::string_view name;
-    IndexRange devices[3]; // unused entries are {-1, -1}
+    Devices devices;
     const LayoutDesc* desc;
 };
 

@@ -8,7 +8,7 @@
 // layouts that is the bit view (bit k of the configuration word, 0..15); for PIC18
 // it is the configuration block, bit b of byte k being 8 k + b (see cfg()).
 
-#include "devices/index_ranges.h"
+#include "devices/fuse_groups.h"
 
 #include <array>
 #include <cstdint>
@@ -25,23 +25,6 @@ inline constexpr int kCheckListCount = 5; // CheckListBox1..CheckListBox5
 
 // Digits the ID field holds: two bytes for PIC12/16, eight for PIC18.
 enum class IdWidth : uint8_t { Pic16 = 2, Pic18 = 8 };
-
-// The devices a row of a layout applies to. No range at all: every device of the
-// layout.
-struct Devices {
-    IndexRange ranges[4] = {kNoRange, kNoRange, kNoRange, kNoRange};
-    constexpr bool contains(int device) const {
-        if (ranges[0].first < 0) return true;
-        for (const IndexRange& r : ranges)
-            if (device >= r.first && device <= r.last) return true;
-        return false;
-    }
-};
-inline constexpr Devices kEveryDevice{};
-constexpr Devices among(IndexRange a, IndexRange b = kNoRange, IndexRange c = kNoRange,
-                        IndexRange d = kNoRange) {
-    return Devices{{a, b, c, d}};
-}
 
 // Bit b of configuration byte k, in the PIC18 working copy.
 constexpr int cfg(int k, int b) { return 8 * k + b; }

@@ -11,6 +11,8 @@
 namespace kestro {
 namespace {
 
+using namespace fuse_groups;
+
 constexpr std::string_view kLockItems[] = {
     "Unprogrammed", "Program disable", "Program, Read disable", "Program, Read, ext PS disable"};
 constexpr Items kLock3 = Items(kLockItems).first(3);
@@ -59,7 +61,6 @@ constexpr GroupRow kAt90sGroups[] = {{kEveryDevice, 0, "Lock Bits:", 50, 55},
                                      {kEveryDevice, 1, "Fuse Bits:", 110, 65}};
 constexpr ListRow kAt90sList[] = {
     lockList(kLock3, ListFill::Pattern, kSmallFont, {bit(6), bit(7)}, kAt90sLocks)};
-constexpr Devices k1200 = among({14, 14}), k2313 = among({15, 15});
 constexpr BoxRow kAt90sBoxes[] = {
     {k1200, "Internal RC osc. enable", bit(0)},
     {k2313, "Start up timer 16ms / 1ms", bit(0)},

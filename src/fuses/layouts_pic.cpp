@@ -8,6 +8,8 @@
 namespace kestro {
 namespace {
 
+using namespace fuse_groups;
+
 constexpr int kNarrow = 70, kWide = 230; // four-item oscillator lists, everything else
 
 // ---- oscillator lists ----
@@ -129,8 +131,8 @@ constexpr ListRow k5xLists[] = {fourClock(kFourClock)};
 constexpr BoxRow k5xBoxes[] = {{kAll, "Watchdog timer enable", bit(2)},
                                {kAll, "Code protect ON", inv(3)}};
 constexpr AfterRow k5xAfter[] = {
-    {among({50, 50}, {54, 54}, {56, 56}), bitRange(4, 13), kOnes},
-    {among({51, 53}, {55, 55}, {57, 57}), bitRange(4, 13), 3},
+    {k5xWithOneProtect, bitRange(4, 13), kOnes},
+    {k5xWithTwoProtect, bitRange(4, 13), 3},
 };
 
 // ---- 58: PIC16C505 ----
@@ -143,8 +145,6 @@ constexpr BoxRow k505Boxes[] = {{kAll, "Watchdog timer enable", bit(3)},
 constexpr AfterRow k505After[] = {{kAll, bitRange(6, 13), 4}};
 
 // ---- 59 to 61: PIC16CE625, PIC16C711, PIC16C715 ----
-constexpr Devices k625_715 = among({59, 59}, {61, 61}), k711 = among({60, 60}),
-                  k625_711 = among({59, 60}), k715 = among({61, 61});
 constexpr GroupRow k62xGroups[] = {
     {kAll, 0, "Oscillator:", 50, 55}, {kAll, 1, "Code Protect:", 110, 55},
     {k625_711, 2, "Fuses:", 170, 80}, {k715, 2, "Fuses:", 170, 100},
@@ -161,7 +161,6 @@ constexpr AfterRow k62xAfter[] = {{k625_715, bitSet({8, 10, 12}), 4},
                                   {k711, bitSet({5}) | bitRange(7, 13), 4}};
 
 // ---- 62, 63, 68: PIC16C71, PIC16C84, PIC16F84 ----
-constexpr Devices kC71_C84 = among({62, 63}), kF84 = among({68, 68});
 constexpr GroupRow k84Groups[] = {
     {kAll, 0, "Oscillator:", 50, 55}, {kAll, 1, "Fuses:", 110, 80}, {kAll, 2, "ID:", 200, 55}};
 constexpr ListRow k84Lists[] = {fourClock(kFourClock)};
@@ -186,8 +185,6 @@ constexpr BoxRow k629Boxes[] = {{kAll, "Watchdog timer enable", bit(3)},
 constexpr AfterRow k629After[] = {{kAll, bitSet({13}), 12}};
 
 // ---- 69 to 73: PIC16F627/628, PIC16F627A/628A/648A ----
-constexpr Devices k627 = among({69, 69}), k628 = among({70, 70}), k627_628 = among({69, 70}),
-                  kA = among({71, 73});
 constexpr GroupRow k627Groups[] = {{kAll, 0, "Oscillator:", 50, 55},
                                    {kAll, 1, "Code Protect:", 110, 55},
                                    {kAll, 2, "Fuses:", 170, 140},
@@ -232,8 +229,6 @@ constexpr BoxRow k818Boxes[] = {{kAll, "Watchdog timer enable", bit(2)},
                                 {kAll, "Program memory code protect ON", inv(13)}};
 
 // ---- 81 to 87: PIC16F870 to PIC16F877 ----
-constexpr Devices k870_871 = among({81, 82}), k872 = among({83, 83}), k873_874 = among({84, 85}),
-                  k876_877 = among({86, 87}), k872_877 = among({83, 87});
 constexpr GroupRow k87xGroups[] = {{kAll, 0, "Oscillator:", 50, 55},
                                    {kAll, 1, "Code Protect:", 110, 55},
                                    {kAll, 2, "Fuses:", 170, 160},
@@ -253,7 +248,6 @@ constexpr AfterRow k87xAfter[] = {{k870_871, bitSet({13, 4, 5}), 12},
                                   {kAll, bitSet({10}), kOnes}};
 
 // ---- 88 to 91: PIC16F873A to PIC16F877A ----
-constexpr Devices k873a_874a = among({88, 89}), k876a_877a = among({90, 91});
 constexpr GroupRow k87xaGroups[] = {{kAll, 0, "Oscillator:", 50, 55},
                                     {kAll, 1, "Write Protect:", 110, 55},
                                     {kAll, 2, "Fuses:", 170, 160},

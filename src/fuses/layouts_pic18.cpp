@@ -7,11 +7,9 @@
 namespace kestro {
 namespace {
 
+using namespace fuse_groups;
+
 constexpr Devices kAll = kEveryDevice;
-constexpr Devices k92To100 = among({92, 100}), k6680 = among({101, 101});
-constexpr Devices kTwoBlocks = among({92, 93}, {96, 97});
-constexpr Devices kFourBlocks = among({94, 95}, {98, 101});
-constexpr Devices kCcp2Mux = among({92, 92}, {94, 94}, {96, 96}, {98, 98});
 
 constexpr std::string_view kOscillator[] = {
     "LP", "XT", "HS", "RC", "EC (OSC2=CLKOUT)", "EC (OSC2=R6)", "HS (PLL)", "RC (OSC2=R6)"};

@@ -1,6 +1,7 @@
 #include "shell/tmyform.h"
 
 #include "devices/catalogue.h"
+#include "link/handshake.h"
 #include "shell/menu_tree.h"
 
 #include <cstdio>
@@ -97,10 +98,9 @@ void TMyForm::FormCreate() {
 }
 
 void TMyForm::selectFirstAllowedDevice() {
-    const auto allowed = [this](int i) { return st.adapter.allowed[static_cast<size_t>(i)] != 0; };
-    if (st.device.index >= 0 && st.device.index < 256 && allowed(st.device.index)) return;
+    if (isAllowed(st.adapter, st.device.index)) return;
     int i = 0;
-    while (i < kUnknownDevice && !allowed(i)) ++i;
+    while (i < kUnknownDevice && !isAllowed(st.adapter, i)) ++i;
     st.device.index = i;
 }
 

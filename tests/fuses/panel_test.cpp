@@ -21,7 +21,7 @@ TEST_F(Panel, MicrocontrollersWithFusesHaveExactlyOneLayout) {
         EXPECT_EQ(fuseLayoutFor(i) == nullptr, none) << i;
         int matches = 0;
         for (const FuseLayout& l : fuseLayouts())
-            matches += inRanges(l.devices, i);
+            matches += l.devices.contains(i);
         EXPECT_LE(matches, 1) << i;
     }
     EXPECT_EQ(fuseLayoutFor(17), fuseLayoutFor(19));
