@@ -19,4 +19,7 @@ kestro_need_packages() {
 }
 
 KESTRO_BUILD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-    libbenchmark-dev qt6-base-dev srecord binutils)
+    libbenchmark-dev qt6-base-dev srecord binutils librsvg2-bin)
+
+# Checking the installed files: the validators, man and file.
+KESTRO_PACKAGE_PACKAGES=(desktop-file-utils appstream man-db file)

@@ -7,6 +7,7 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -48,6 +49,15 @@ void closeOnSignals(QWidget& window) {
     });
 }
 
+// The icon the desktop entry names, built into the program so that the window shows
+// it wherever the program was started from.
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,6 +68,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestro");
+    QApplication::setDesktopFileName(QStringLiteral(KESTRO_APP_ID));
+    QApplication::setWindowIcon(programIcon());
     // Caught from here on; acted on once the window is up.
     const bool closeOnSignal = catchCloseSignals();
     kestro::QtHost host;
