@@ -1,4 +1,4 @@
-# Installation: the programs, a desktop entry, the icon in the
+# Installation and the Debian package: the programs, a desktop entry, the icon in the
 # hicolor theme, AppStream metadata, manual pages and the documentation, laid out by
 # GNUInstallDirs. Nothing installed refers back to the source or build folder.
 
@@ -115,8 +115,38 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md ${KESTRO_PACKAGING_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/docs/screenshot.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
-# The installed tree, checked from this build.
+# The Debian package (scripts/package builds it).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kestro)
+set(CPACK_PACKAGE_VENDOR "Kestro developers")
+set(CPACK_PACKAGE_CONTACT "${KESTRO_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop program for a serial device programmer")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kestro drives an external device programmer (the adapter) over a serial line.
+Pick one of 196 chip types - 8051 and AVR microcontrollers, PIC12/16/18,
+serial EEPROMs, parallel EPROM/EEPROM/Flash, NVRAM, code-hopping encoders -
+load an Intel HEX or binary file, inspect it in the hex grid, set fuse and
+configuration bits, and identify, read, erase, program and verify the chip.
+An adapter simulator, kestro-sim, is included, so everything can be tried
+without hardware.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KESTRO_HOMEPAGE}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The faces the window is laid out for (it falls back to DejaVu without them).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-comic-neue")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
+
+# The installed tree and the package, checked from this build.
 if(KESTRO_TESTS AND TARGET kestro AND TARGET kestro-sim)
   add_test(NAME install_tree
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/install_test.sh ${CMAKE_BINARY_DIR} ${KESTRO_APP_ID})
+  add_test(NAME debian_package
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+  # Both install the build's files; one at a time.
+  set_tests_properties(install_tree debian_package PROPERTIES RESOURCE_LOCK kestro_install)
 endif()
