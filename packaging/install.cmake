@@ -69,26 +69,35 @@ if(TARGET kestro)
   target_compile_definitions(kestro PRIVATE KESTRO_APP_ID="${KESTRO_APP_ID}")
 endif()
 
-# Manual pages: every page in docs/man; a page NAME.1.in takes the options of program
-# NAME from its --help. All are compressed as Debian wants them (man reads either). The
+# Manual pages: the page docs/man/NAME.1 of each program NAME built; a page NAME.1.in
+# takes the program's options from its --help. Each page's header shows the version and
+# release date. All are compressed as Debian wants them (man reads either). The
 # changelog in Debian's format doubles as the release history.
 configure_file(${KESTRO_PACKAGING_DIR}/changelog.in ${KESTRO_GENERATED_DIR}/changelog @ONLY)
 function(kestro_install_docs)
-  file(GLOB pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.[1-8])
-  file(GLOB templates CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.[1-8].in)
-  foreach(template IN LISTS templates)
-    get_filename_component(page ${template} NAME_WLE)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.[1-8]
+       ${CMAKE_SOURCE_DIR}/docs/man/*.[1-8].in)
+  set(pages "")
+  foreach(source IN LISTS sources)
+    get_filename_component(name ${source} NAME)
+    string(REGEX REPLACE "\\.in$" "" page ${name})
     string(REGEX REPLACE "\\.[1-8]$" "" program ${page})
-    if(TARGET ${program})
-      add_custom_command(
-        OUTPUT ${KESTRO_GENERATED_DIR}/${page}
-        COMMAND ${KESTRO_PACKAGING_DIR}/man_page.sh $<TARGET_FILE:${program}> ${template}
-                ${KESTRO_GENERATED_DIR}/${page}
-        DEPENDS ${program} ${template} ${KESTRO_PACKAGING_DIR}/man_page.sh
-        COMMENT "Writing the manual page of ${program}"
-        VERBATIM)
-      list(APPEND pages ${KESTRO_GENERATED_DIR}/${page})
+    if(NOT TARGET ${program})
+      continue()
     endif()
+    configure_file(${source} ${KESTRO_GENERATED_DIR}/man/${name} @ONLY)
+    if(name STREQUAL page)
+      list(APPEND pages ${KESTRO_GENERATED_DIR}/man/${page})
+      continue()
+    endif()
+    add_custom_command(
+      OUTPUT ${KESTRO_GENERATED_DIR}/${page}
+      COMMAND ${KESTRO_PACKAGING_DIR}/man_page.sh $<TARGET_FILE:${program}>
+              ${KESTRO_GENERATED_DIR}/man/${name} ${KESTRO_GENERATED_DIR}/${page}
+      DEPENDS ${program} ${KESTRO_GENERATED_DIR}/man/${name} ${KESTRO_PACKAGING_DIR}/man_page.sh
+      COMMENT "Writing the manual page of ${program}"
+      VERBATIM)
+    list(APPEND pages ${KESTRO_GENERATED_DIR}/${page})
   endforeach()
   set(compressed "")
   foreach(file IN LISTS pages ITEMS ${KESTRO_GENERATED_DIR}/changelog)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes a program's manual page from TEMPLATE, putting the options its --help lists
-# where the template says @OPTIONS@, so the page never falls behind the program.
+# in place of the template's comment line `.\" the options of PROGRAM --help go here`,
+# so the page never falls behind the program.
 # --help lists one option a line, its description from column 31, continuations
 # indented to that column.
 #
@@ -39,5 +40,8 @@ options=$("$program" --help | awk '
 [[ -n $options ]] || { echo "man_page.sh: $program --help lists no options" >&2; exit 1; }
 
 tmp=$output.tmp
-OPTIONS="$options" awk '$0 == "@OPTIONS@" { print ENVIRON["OPTIONS"]; next } { print }' "$template" >"$tmp"
+grep -q '^\.\\" the options of .* --help go here$' "$template" ||
+    { echo "man_page.sh: $template has no place for the options" >&2; exit 1; }
+OPTIONS="$options" awk '/^\.\\" the options of .* --help go here$/ { print ENVIRON["OPTIONS"]; next } { print }' \
+    "$template" >"$tmp"
 mv "$tmp" "$output"
