@@ -7,8 +7,58 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in the terminal) close the window as its
+// close button does, so an operation stops cleanly and the settings are written. The
+// handler only writes to a pipe; the message loop does the closing. SA_RESETHAND lets a
+// second signal end the program at once.
+int gSignalPipe[2] = {-1, -1};
+
+extern "C" void onCloseSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(gSignalPipe[1], &byte, 1);
+}
+
+bool catchCloseSignals() {
+    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction sa {};
+    sa.sa_handler = onCloseSignal;
+    sa.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    return true;
+}
+
+void closeOnSignals(QWidget& window) {
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        while (read(gSignalPipe[0], &byte, 1) > 0) {
+        }
+        window.close(); // refused during an operation, which then stops and closes it
+    });
+}
+
+// The icon the desktop entry names, built into the program so that the window shows
+// it wherever the program was started from.
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
@@ -18,6 +68,10 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestro");
+    QApplication::setDesktopFileName(QStringLiteral(KESTRO_APP_ID));
+    QApplication::setWindowIcon(programIcon());
+    // Caught from here on; acted on once the window is up.
+    const bool closeOnSignal = catchCloseSignals();
     kestro::QtHost host;
     kestro::PosixSerialPort port;
     kestro::TMyForm form(host, port);
@@ -26,5 +80,6 @@ int main(int argc, char** argv) {
     form.FormCreate();
     window.syncFromModel();
     window.show();
+    if (closeOnSignal) closeOnSignals(window);
     return app.exec();
 }
