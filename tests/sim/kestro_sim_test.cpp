@@ -34,12 +34,14 @@ Bytes readFile(const fs::path& path) {
 
 void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes counting(size_t n, uint8_t step) {
     Bytes v(n);
-    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * step + 1);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>(i * step + 1);
     return v;
 }
 
@@ -47,7 +49,8 @@ Bytes counting(size_t n, uint8_t step) {
 pid_t spawnSim(std::vector<std::string> args) {
     args.insert(args.begin(), KESTRO_SIM_PROGRAM);
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
@@ -76,7 +79,8 @@ struct SimProcess {
         pid = spawnSim(args);
         // The link appears once the pty is served.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (pid > 0 && !fs::is_symlink(portLinkPath("COM1")) && std::chrono::steady_clock::now() < deadline)
+        while (pid > 0 && !fs::is_symlink(portLinkPath("COM1")) &&
+               std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ~SimProcess() {
@@ -102,7 +106,8 @@ TEST(KestroSim, SavesTheChipHoweverItEnds) {
     writeFile(data, counting(64, 5));
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, kSigNone}) {
         SCOPED_TRACE(signal);
-        std::vector<std::string> args{"--chip", "PIC16F84", "--memory", memory.string(), "--data", data.string()};
+        std::vector<std::string> args{"--chip",        "PIC16F84", "--memory",
+                                      memory.string(), "--data",   data.string()};
         if (signal == kSigNone) args.insert(args.end(), {"--hang-up-at", "1"});
         SimProcess sim(args);
         ASSERT_TRUE(sim.started());
@@ -146,7 +151,8 @@ TEST(KestroSim, SavedFilesFollowTheChipsShape) {
 }
 
 TEST(KestroSim, PrefixThatCannotBeWrittenFailsAtStart) {
-    const std::string prefix = (test::testConfigDir().parent_path() / "no-such-folder" / "chip").string();
+    const std::string prefix =
+        (test::testConfigDir().parent_path() / "no-such-folder" / "chip").string();
     const pid_t pid = spawnSim({"--save-chip", prefix});
     ASSERT_GT(pid, 0);
     EXPECT_EQ(exitStatus(pid), 2);
@@ -165,8 +171,10 @@ TEST(KestroSim, SavedChipHoldsWhatWasProgrammed) {
     form.FormCreate();
     ASSERT_TRUE(host.messages.empty());
     Images& img = form.st.images;
-    for (size_t i = 0; i < 2048; ++i) img.program[i] = static_cast<uint8_t>(i % 2 ? i * 3 : (i * 3) & 0x3F);
-    for (size_t i = 0; i < 64; ++i) img.data[i] = static_cast<uint8_t>(0xC0 + i);
+    for (size_t i = 0; i < 2048; ++i)
+        img.program[i] = static_cast<uint8_t>(i % 2 ? i * 3 : (i * 3) & 0x3F);
+    for (size_t i = 0; i < 64; ++i)
+        img.data[i] = static_cast<uint8_t>(0xC0 + i);
     img.configBlock[0] = 0xF1;
     img.configBlock[1] = 0x3F;
     form.SetFuse(2);
