@@ -229,10 +229,15 @@ void MainWindow::syncFromModel() {
         gridModel_->refresh();
         grid_->horizontalHeader()->viewport()->update();
     }
-    if (form_.model.focus != shownFocus_) {
-        shownFocus_ = form_.model.focus;
-        if (shownFocus_ >= 0) widgets_[static_cast<size_t>(shownFocus_)]->setFocus();
-    }
+    // The focus goes where the model names, and again when that control comes back
+    // into view: the Cancel button of the last operation lost it while hidden, and the
+    // next operation names the same button.
+    const int focus = form_.model.focus;
+    QWidget* target = focus >= 0 ? widgets_[static_cast<size_t>(focus)] : nullptr;
+    const bool targetShown = target && target->isVisibleTo(this);
+    if (target && (focus != shownFocus_ || (targetShown && !focusTargetShown_))) target->setFocus();
+    shownFocus_ = focus;
+    focusTargetShown_ = targetShown;
     syncing_ = false;
 }
 

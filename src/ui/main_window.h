@@ -53,6 +53,7 @@ private:
     uint64_t shownGridRevision_ = ~0ull;
     int shownGridRows_ = -1;
     int shownFocus_ = -1;
+    bool focusTargetShown_ = false; // the control named by the model's focus was in view
     std::string shownCaption_;
     bool syncing_ = false;
 };
