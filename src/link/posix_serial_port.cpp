@@ -140,6 +140,25 @@ bool PosixSerialPort::writeByte(uint8_t b) {
     return k == 1;
 }
 
+size_t PosixSerialPort::write(const uint8_t* bytes, size_t n) {
+    if (fd_ < 0) return 0;
+    // As writeByte, with the write time-out of n bytes: 250 ms and 1 ms a byte in all.
+    // Room for a block is there once the driver's output buffer is writable again.
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(kWriteTotalMs - 1 + static_cast<int>(n));
+    size_t done = 0;
+    while (done < n) {
+        pollfd p{fd_, POLLOUT, 0};
+        const int r = ::poll(&p, 1, msUntil(deadline));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0 || !(p.revents & POLLOUT)) break;
+        const ssize_t k = ::write(fd_, bytes + done, n - done);
+        if (k > 0) done += static_cast<size_t>(k);
+        else if (!(k < 0 && errno == EINTR)) break;
+    }
+    return done;
+}
+
 size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
     if (fd_ < 0 || n == 0) return 0;
     using std::chrono::milliseconds;
