@@ -46,7 +46,8 @@ Ctrl+C, SIGTERM or SIGHUP and removes its link.
   --silent-from K             answer nothing from received byte K on (from 1)
   --wrong-echo-from K         echo every byte inverted from byte K on
   --hang-up-at K              drop the line when byte K arrives, then exit
-  --bad-checksum once|always  block reads carry a wrong checksum
+  --bad-checksum once|always  block reads, and the sums answering blocks to
+                              program, carry a wrong checksum
   --short-block once|always   block reads lose their last byte
   --status-167                every programmed block reports 167 (chip failed)
   --block-status N            every programmed block reports N (210 is done)
