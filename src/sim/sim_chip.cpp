@@ -4,7 +4,6 @@
 #include "devices/signatures.h"
 #include "buffers/image_state.h"
 #include "devices/device_state.h"
-
 #include "devices/traits.h"
 
 #include <algorithm>
@@ -66,7 +65,8 @@ size_t fuseCount(const SimChip& chip) {
 namespace {
 bool writeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (out) return true;
     error = path + ": " + std::strerror(errno);

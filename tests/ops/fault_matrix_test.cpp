@@ -117,7 +117,7 @@ const Cell kCells[] = {
     {Op::Program, F::WrongEcho,         kComm,        0},                 // the 'l' after block 1
     {Op::Program, F::BadChecksumOnce,   kChecksum,    0},                 // no retry in Program
     {Op::Program, F::BadChecksumAlways, kChecksum,    0},
-    {Op::Program, F::ShortBlockOnce,    kNone,        kProgramChain + kEcho + kRetry}, // Verify repeats
+    {Op::Program, F::ShortBlockOnce,    kNone,        kProgramChain + kEcho + kRetry}, // in Verify
     {Op::Program, F::Status167,         kComm,        0},
     {Op::Program, F::OtherStatus,       kComm,        0},
     {Op::Program, F::HangUp,            kTimeout,     kEcho},
