@@ -28,7 +28,7 @@ void onSignal(int) { gStop = true; }
 constexpr const char* kUsage = R"(Usage: kestro-sim [options]
 Runs the Kestro adapter simulator on a pseudo-terminal and links it as COMn in the
 Kestro config folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops on
-Ctrl+C or SIGTERM and removes its link.
+Ctrl+C, SIGTERM or SIGHUP and removes its link.
 
   --port COMn                 the link to create: COM1 (default) .. COM4
   --adapter KIND              full (default), serial, socket5, wrong-version,
@@ -46,9 +46,16 @@ Ctrl+C or SIGTERM and removes its link.
   --silent-from K             answer nothing from received byte K on (from 1)
   --wrong-echo-from K         echo every byte inverted from byte K on
   --hang-up-at K              drop the line when byte K arrives, then exit
-  --bad-checksum once|always  block reads carry a wrong checksum
+  --bad-checksum once|always  block reads, and the sums answering blocks to
+                              program, carry a wrong checksum
   --short-block once|always   block reads lose their last byte
   --status-167                every programmed block reports 167 (chip failed)
+  --block-status N            every programmed block reports N (210 is done)
+  --save-chip PREFIX          write the chip as raw files at start and again on
+                              exit: PREFIX.mem (main memory), PREFIX.data (data
+                              memory, when the chip has one), PREFIX.fuses (its 4
+                              fuse bytes, 32 on a PIC18 or the chip of any shape)
+                              and PREFIX.lock (the lock byte)
   --paced                     pace the line at 19200 baud, like a real adapter
   --trace                     print what arrives and what is answered (stderr)
   -h, --help                  this text
@@ -103,7 +110,7 @@ std::string chipText(int device) {
 
 int main(int argc, char** argv) {
     enum Opt { Port = 1, Adapter, Version, Chip, Memory, Data, Silent, WrongEcho, HangUp,
-               BadChecksum, ShortBlock, Status167, Paced, Trace, Demo };
+               BadChecksum, ShortBlock, Status167, BlockStatus, SaveChip, Paced, Trace, Demo };
     const option options[] = {
         {"port", required_argument, nullptr, Port},
         {"adapter", required_argument, nullptr, Adapter},
@@ -117,6 +124,8 @@ int main(int argc, char** argv) {
         {"bad-checksum", required_argument, nullptr, BadChecksum},
         {"short-block", required_argument, nullptr, ShortBlock},
         {"status-167", no_argument, nullptr, Status167},
+        {"block-status", required_argument, nullptr, BlockStatus},
+        {"save-chip", required_argument, nullptr, SaveChip},
         {"paced", no_argument, nullptr, Paced},
         {"trace", no_argument, nullptr, Trace},
         {"demo", no_argument, nullptr, Demo},
@@ -124,6 +133,7 @@ int main(int argc, char** argv) {
         {nullptr, 0, nullptr, 0},
     };
     std::string portName = "COM1", kindName = "full", memorySpec = "blank", dataSpec = "blank";
+    std::string savePrefix;
     int version = -1;
     int device = *chipByName(kDemoChipName);
     AdapterFaults faults;
@@ -144,7 +154,14 @@ int main(int argc, char** argv) {
         case HangUp: faults.hangUpAtByte = byteNumber("--hang-up-at", optarg); break;
         case BadChecksum: faults.badBlockChecksum = repeat("--bad-checksum", optarg); break;
         case ShortBlock: faults.shortBlock = repeat("--short-block", optarg); break;
-        case Status167: faults.status167 = true; break;
+        case Status167: faults.blockStatus = kBlockFailed; break;
+        case BlockStatus:
+            faults.blockStatus = static_cast<uint8_t>(number("--block-status", optarg, 0, 255));
+            break;
+        case SaveChip:
+            savePrefix = optarg;
+            if (savePrefix.empty()) fail("--save-chip wants a file name prefix");
+            break;
         case Paced: paced = true; break;
         case Trace: tracing = true; break;
         case Demo:
@@ -166,6 +183,7 @@ int main(int argc, char** argv) {
         config.capabilityMap[6] = static_cast<uint8_t>(version);
         config.infoLines[1] = "Firmware version " + std::to_string(version);
     }
+    std::string error;
     AdapterSim sim(config, SimChip::blank(device));
     sim.faults = faults;
     loadMemory(sim.chip.memory, memorySpec);
@@ -178,11 +196,13 @@ int main(int argc, char** argv) {
         };
     }
 
+    // Saved once before serving, so a prefix that cannot be written fails now.
+    if (!savePrefix.empty() && !saveChip(sim.chip, savePrefix, error)) fail(error);
+
     struct sigaction sa {};
     sa.sa_handler = onSignal; // no SA_RESTART: poll() returns and the loop sees the flag
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
 
-    std::string error;
     if (demo && !writeDemoSettings(configDir(), error)) fail(error);
     PtyAdapter pty(sim);
     pty.paced = paced;
@@ -194,5 +214,12 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     pty.serve(gStop);
     if (sim.hungUp()) std::printf("kestro-sim: hung up at byte %u as asked\n", faults.hangUpAtByte);
+    if (!savePrefix.empty()) {
+        if (!saveChip(sim.chip, savePrefix, error)) {
+            std::fprintf(stderr, "kestro-sim: chip not saved: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("kestro-sim: chip saved as %s.*\n", savePrefix.c_str());
+    }
     return 0; // the link goes with `pty`
 }

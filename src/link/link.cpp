@@ -100,6 +100,11 @@ bool Link::writeByte(uint8_t b) {
     return port_.writeByte(b);
 }
 
+size_t Link::write(std::span<const uint8_t> bytes) {
+    if (!st_.portOpen) return 0;
+    return port_.write(bytes.data(), bytes.size());
+}
+
 uint8_t Link::readByte() {
     uint8_t b = 0;
     if (st_.portOpen && port_.read(&b, 1) == 1) {

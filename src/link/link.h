@@ -63,6 +63,7 @@ public:
     bool close();
 
     bool writeByte(uint8_t b);    // false when closed or the write failed
+    size_t write(std::span<const uint8_t> bytes); // not echoed; the count written
     uint8_t readByte();           // sets the read status (kReadOk / kReadNothing)
     // One reply byte: kLinkOk, or kLinkTimeout when nothing came.
     LinkResult readReply(uint8_t& out);

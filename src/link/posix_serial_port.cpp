@@ -140,29 +140,58 @@ bool PosixSerialPort::writeByte(uint8_t b) {
     return k == 1;
 }
 
+size_t PosixSerialPort::write(const uint8_t* bytes, size_t n) {
+    if (fd_ < 0) return 0;
+    // As writeByte, with the write time-out of n bytes: 250 ms and 1 ms a byte in all.
+    // Room for a block is there once the driver's output buffer is writable again.
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(kWriteTotalMs - 1 + static_cast<int>(n));
+    size_t done = 0;
+    while (done < n) {
+        pollfd p{fd_, POLLOUT, 0};
+        const int r = ::poll(&p, 1, msUntil(deadline));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0 || !(p.revents & POLLOUT)) break;
+        const ssize_t k = ::write(fd_, bytes + done, n - done);
+        if (k > 0) done += static_cast<size_t>(k);
+        else if (!(k < 0 && errno == EINTR)) break;
+    }
+    return done;
+}
+
 size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
     if (fd_ < 0 || n == 0) return 0;
     using std::chrono::milliseconds;
     const auto total = Clock::now() + milliseconds(readBudgetMs(n));
     auto deadline = total;
     size_t got = 0;
+    bool readable = false; // poll said a byte was there
     while (got < n) {
-        const int waitMs = msUntil(deadline);
-        if (waitMs == 0) break;
-        pollfd p{fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, waitMs);
-        if (r == 0 || (r < 0 && errno == EINTR)) continue;
-        if (r > 0 && (p.revents & POLLIN)) {
-            const ssize_t k = ::read(fd_, buf + got, n - got);
-            if (k > 0) {
-                got += static_cast<size_t>(k);
-                deadline = std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
+        // VMIN 0, VTIME 0: the read returns at once with what has arrived, so bytes
+        // already waiting (most of a block) cost no poll.
+        const ssize_t k = ::read(fd_, buf + got, n - got);
+        if (k > 0) {
+            got += static_cast<size_t>(k);
+            deadline = std::min(total, Clock::now() + milliseconds(kReadIntervalMs));
+            readable = false;
+            continue;
+        }
+        if (k < 0 && errno == EINTR) continue;
+        // The other side hung up (EIO, or poll reporting input that read does not
+        // give): poll would report it at once for ever, so the dead line is waited out
+        // like a silent one.
+        const bool dead = (k < 0 && errno != EAGAIN) || readable;
+        if (!dead) {
+            const int waitMs = msUntil(deadline);
+            if (waitMs == 0) break;
+            pollfd p{fd_, POLLIN, 0};
+            const int r = ::poll(&p, 1, waitMs);
+            if (r == 0 || (r < 0 && errno == EINTR)) continue;
+            if (r > 0 && (p.revents & POLLIN)) {
+                readable = true;
                 continue;
             }
-            if (k < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         }
-        // The other side hung up (POLLHUP, read giving 0 or EIO): poll would report it
-        // at once for ever, so the dead line is waited out like a silent one.
         std::this_thread::sleep_until(deadline);
         break;
     }

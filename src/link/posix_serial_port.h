@@ -20,6 +20,7 @@ public:
     OpenResult reopen() override;
     bool close() override;
     bool writeByte(uint8_t b) override;
+    size_t write(const uint8_t* bytes, size_t n) override;
     size_t read(uint8_t* buf, size_t n) override;
 
 private:

@@ -28,6 +28,13 @@ public:
     // Restores the settings found at open and closes; false when closing failed.
     virtual bool close() = 0;
     virtual bool writeByte(uint8_t b) = 0;
+    // Bytes that need no echo, one after the other; the count written. A port may
+    // hand them over in one go.
+    virtual size_t write(const uint8_t* bytes, size_t n) {
+        size_t k = 0;
+        while (k < n && writeByte(bytes[k])) ++k;
+        return k;
+    }
     // Reads up to n bytes: 2500 + 20 n ms in all, and returns early when more than
     // 120 ms pass between two bytes. Returns the count received.
     virtual size_t read(uint8_t* buf, size_t n) = 0;

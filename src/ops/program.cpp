@@ -19,8 +19,8 @@ bool sendBlock(OpContext& c, const TransferImage& src, size_t& pos, uint8_t& sta
     for (size_t i = 0; i < sizeof block; ++i, ++pos) {
         const uint8_t b = src.at(pos);
         block[i] = i % 2 == 0 ? static_cast<uint8_t>(b & src.mask) : b;
-        c.link.writeByte(block[i]); // not echoed; a lost byte shows in the checksum
     }
+    c.link.write(block); // not echoed; a lost byte shows in the checksum
     uint8_t checksum = 0;
     if (c.link.readReply(checksum) != kLinkOk) {
         fail(c.report, Fault::Timeout);

@@ -150,7 +150,12 @@ void AdapterSim::receive(uint8_t b, uint64_t nowMs) {
     case Phase::ProgramData:
         raw_[rawCount_++] = b; // data bytes are not echoed
         if (rawCount_ == raw_.size()) {
-            send(sum8(raw_.data(), raw_.size()));
+            uint8_t sum = sum8(raw_.data(), raw_.size());
+            if (fires(faults.badBlockChecksum, badChecksumUsed_)) {
+                ++sum;
+                note("programming: wrong checksum sent");
+            }
+            send(sum);
             phase_ = Phase::ProgramGo;
         }
         break;
@@ -320,7 +325,7 @@ void AdapterSim::burnBlock() {
     const uint32_t n = k + 1 == blocks_ ? lastLength_ : 128;
     const uint32_t at = start_ + k * 128;
     for (uint32_t i = 0; i < n && at + i < memory_->size(); ++i) (*memory_)[at + i] = raw_[i];
-    const uint8_t status = faults.status167 ? kBlockFailed : kBlockDone;
+    const uint8_t status = faults.blockStatus;
     send(status);
     char line[96];
     std::snprintf(line, sizeof line, "programmed block %u/%u: %u bytes at %06Xh, status %u",

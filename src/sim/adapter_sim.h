@@ -42,9 +42,12 @@ struct AdapterFaults {
     uint32_t silentFromByte = 0;
     uint32_t wrongEchoFromByte = 0; // from this byte on, every echo comes back inverted
     uint32_t hangUpAtByte = 0;      // the adapter drops the line when this byte arrives
-    Repeat badBlockChecksum = Repeat::Never; // block reads: checksum off by one
-    Repeat shortBlock = Repeat::Never;       // block reads: the last byte is not sent
-    bool status167 = false;                  // programmed blocks report 167, not 210
+    // The block checksum off by one: in block reads, and in the sum that answers the
+    // 128 bytes of a block to program.
+    Repeat badBlockChecksum = Repeat::Never;
+    Repeat shortBlock = Repeat::Never; // block reads: the last byte is not sent
+    // What every programmed block reports: 210 done; 167 the chip failed (encoders).
+    uint8_t blockStatus = kBlockDone;
 };
 
 class AdapterSim {

@@ -4,8 +4,13 @@
 #include "devices/signatures.h"
 #include "buffers/image_state.h"
 #include "devices/device_state.h"
+#include "devices/traits.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <span>
 
 namespace kestro {
 
@@ -50,6 +55,31 @@ std::vector<uint8_t>& SimChip::memoryFor(bool programCommand, int addressedDevic
 
 void fillPattern(std::vector<uint8_t>& memory) {
     for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
+}
+
+size_t fuseCount(const SimChip& chip) {
+    const bool pic18 = chip.device == kAnyChip || picCoreOf(chip.device) == PicCore::Pic18;
+    return pic18 ? chip.fuses.size() : 4;
+}
+
+namespace {
+bool writeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out) return true;
+    error = path + ": " + std::strerror(errno);
+    return false;
+}
+} // namespace
+
+bool saveChip(const SimChip& chip, const std::string& prefix, std::string& error) {
+    const uint8_t lock[] = {chip.lockByte};
+    return writeFile(prefix + ".mem", chip.memory, error) &&
+           (chip.data.empty() || writeFile(prefix + ".data", chip.data, error)) &&
+           writeFile(prefix + ".fuses", std::span(chip.fuses).first(fuseCount(chip)), error) &&
+           writeFile(prefix + ".lock", lock, error);
 }
 
 std::optional<int> chipByName(std::string_view name) {

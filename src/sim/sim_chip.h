@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,16 @@ struct SimChip {
     // commands and for single-memory chips, the data memory otherwise.
     std::vector<uint8_t>& memoryFor(bool programCommand, int addressedDevice);
 };
+
+// How many fuse bytes the chip uses: 32 for the PIC18 (and the chip of any shape,
+// which may be asked to be one), 4 for the others.
+size_t fuseCount(const SimChip& chip);
+
+// Writes the chip as raw files beside each other: PREFIX.mem (the main memory),
+// PREFIX.data (the data memory, only when the chip has one), PREFIX.fuses (the fuse
+// bytes it uses) and PREFIX.lock (the lock byte). False with a reason when a file
+// cannot be written.
+bool saveChip(const SimChip& chip, const std::string& prefix, std::string& error);
 
 // Parses a chip choice: "any", "none", or a catalogue name such as "AT89C52".
 std::optional<int> chipByName(std::string_view name);

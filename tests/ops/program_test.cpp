@@ -151,7 +151,7 @@ TEST_F(Program, EncodersProgramAndVerifyInTheAdapter) {
                            adapter.chip.memory.begin()));
     EXPECT_EQ(st.ops.lastResult, 1);
 
-    adapter.faults.status167 = true;
+    adapter.faults.blockStatus = kBlockFailed;
     form.Program1Click();
     EXPECT_EQ(texts(), Texts{"Programming Error !"});
     EXPECT_EQ(host.beeps, 1);

@@ -118,7 +118,7 @@ TEST_F(Adapter, ProgrammingBlocksAnswerSumEchoAndStatus) {
     EXPECT_EQ(adapter.chip.memory[128 + 16], 0xA1);
     EXPECT_EQ(adapter.chip.memory[128 + 17], 128 + 17); // past the last block length
 
-    adapter.faults.status167 = true; // a chip that fails to program
+    adapter.faults.blockStatus = kBlockFailed; // a chip that fails to program
     startTransfer(Command::ProgramData, DataView, {0, 0, 1});
     for (int i = 0; i < 128; ++i) form.link.writeByte(0);
     EXPECT_EQ(form.link.readByte(), 0);

@@ -81,6 +81,25 @@ TEST_F(Window, ClosingDuringAReadEndsItThenShutsDownOnce) {
     EXPECT_FALSE(port.openName().size());
 }
 
+TEST_F(Window, EveryProgressOperationGivesCancelTheFocus) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget* cancel = window.findChild<QWidget*>("ProcCancel");
+    // A verify, then an erase in message mode, then another verify: the second
+    // names the same button, which lost the focus while it was hidden.
+    for (int run = 0; run < 2; ++run) {
+        form.progressMode("Verify Chip Content With Buffer...", 0, 0xFFFF00);
+        window.syncFromModel();
+        EXPECT_EQ(QApplication::focusWidget(), cancel) << run;
+        form.hidePanel();
+        window.syncFromModel();
+        form.messageMode("Erase Chip...", 0x0000FF);
+        window.syncFromModel();
+        form.hidePanel();
+        window.syncFromModel();
+    }
+}
+
 } // namespace
 } // namespace kestro
 
