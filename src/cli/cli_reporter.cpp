@@ -79,7 +79,7 @@ void CliReporter::holdUntilCancel(Fault kind, std::string_view text) {
     else
         std::snprintf(line, sizeof line, "  address %.6lXh: %02X", static_cast<unsigned long>(d.address),
                       d.found);
-    console_.say(line);
+    console_.errorDetail(line);
     // Nobody is there to press Cancel: the difference has been told, the step ends.
 }
 

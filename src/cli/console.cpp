@@ -53,7 +53,9 @@ std::string progressLine(std::string_view text, const ProgressFigures& f, int co
         tail += "  " + rate(bps);
         if (f.done < f.total) tail += "  " + clock((f.total - f.done) / bps) + " left";
     }
-    const int room = columns - 1 - static_cast<int>(text.size() + 2 + tail.size());
+    // Room for the longest tail, so the bar keeps its width when the rate shows up.
+    constexpr int kLongestTail = 40; // "] 000000h 100%  9999.9 KiB/s  99:59 left"
+    const int room = columns - 1 - static_cast<int>(text.size() + 2) - kLongestTail;
     const int width = std::clamp(room, 10, 30);
     const int filled = static_cast<int>(std::lround(share * width));
     return std::string(text) + " [" + std::string(static_cast<size_t>(filled), '#') +
@@ -118,6 +120,11 @@ void Console::error(std::string_view text) {
     toLog(line);
     toErr(line, kRed);
     if (json()) event("message", JsonObject().str("level", "error").str("text", text));
+}
+
+void Console::errorDetail(std::string_view text) {
+    toLog(text);
+    toErr(text, nullptr);
 }
 
 void Console::wire(std::string_view text) {

@@ -51,6 +51,8 @@ public:
     void detail(std::string_view text); // with -v
     void error(std::string_view text);  // always, in red on a terminal
     const std::string& firstError() const { return firstError_; }
+    // A line that belongs to the failure before it: shown even with -q.
+    void errorDetail(std::string_view text);
     void wire(std::string_view text);   // with -vv
     void bell();
 
