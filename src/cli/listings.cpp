@@ -39,14 +39,18 @@ std::string family(int index) {
 std::string socket(int index, const SelectedDevice& dev, uint8_t variant) {
     const std::string_view picture = socketPictureName(dev.socketPicture, variant);
     const SocketPictureSpec* spec = picture.empty() ? nullptr : socketPictureSpec(picture);
-    std::string text = spec ? std::to_string(spec->chipPins) + " in " + std::to_string(spec->socketPins)
-                            : std::string("-");
-    if (needsExtensionSocket(index, dev.picFlag != 0, variant)) text += ", extension";
-    return text;
+    std::string text = spec ? std::to_string(spec->chipPins) + " in " + std::to_string(spec->socketPins) : "";
+    if (needsExtensionSocket(index, dev.picFlag != 0, variant)) text += text.empty() ? "extension" : " + extension";
+    return text.empty() ? "-" : text;
 }
 
 std::string pad(std::string s, size_t width) {
     if (s.size() < width) s.append(width - s.size(), ' ');
+    return s;
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
 }
 
@@ -93,15 +97,11 @@ bool partMatches(std::string_view name, std::string_view pattern) {
 
 bool listParts(Console& console, const std::string& pattern, const AdapterState* adapter) {
     const uint8_t variant = adapter ? adapter->socketVariant : 4;
-    bool any = false;
+    std::vector<std::string> rows;
     std::set<std::string_view> shown;
-    if (!console.json())
-        console.data(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 7) + pad("FAMILY", 15) +
-                     pad("SOCKET", 18) + (adapter ? "SERVED" : ""));
     for (int i = 0; i < kDeviceCount; ++i) {
         const std::string_view name = catalogueRows()[static_cast<size_t>(i)].name;
         if (!partMatches(name, pattern) || !shown.insert(name).second) continue;
-        any = true;
         SelectedDevice dev;
         dev.index = i;
         catalogueLookup(dev);
@@ -112,13 +112,16 @@ bool listParts(Console& console, const std::string& pattern, const AdapterState*
                 .str("family", family(i)).str("socket", socket(i, dev, variant));
             if (adapter) o.boolean("served", served);
             console.event("part", o);
-            continue;
         }
-        console.data(pad(std::string(name), 12) + pad(size(dev.programSize), 9) + pad(size(dev.dataSize), 7) +
-                     pad(family(i), 15) + pad(socket(i, dev, variant), 18) +
-                     (adapter ? (served ? "yes" : "no") : ""));
+        rows.push_back(trimmed(pad(std::string(name), 12) + pad(size(dev.programSize), 9) +
+                               pad(size(dev.dataSize), 7) + pad(family(i), 15) +
+                               pad(socket(i, dev, variant), 22) + (adapter ? (served ? "yes" : "no") : "")));
     }
-    return any;
+    if (rows.empty()) return false;
+    console.data(trimmed(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 7) + pad("FAMILY", 15) +
+                         pad("SOCKET", 22) + (adapter ? "SERVED" : "")));
+    for (const std::string& row : rows) console.data(row);
+    return true;
 }
 
 std::vector<PortEntry> scanPorts(const PortRoots& roots) {
