@@ -42,24 +42,26 @@ Style styleFor(const CliOptions& o, bool stderrTerminal) {
 
 std::string progressLine(std::string_view text, const ProgressFigures& f, int columns) {
     const double share = f.total ? std::min(1.0, static_cast<double>(f.done) / f.total) : 0.0;
-    char address[16];
-    std::snprintf(address, sizeof address, "%.6lXh", static_cast<unsigned long>(f.address));
-    std::string tail = "] " + std::string(address);
-    char percent[8];
-    std::snprintf(percent, sizeof percent, " %3d%%", static_cast<int>(share * 100.0));
-    tail += percent;
-    if (f.elapsedS > 0.2 && f.done > 0) {
-        const double bps = f.done / f.elapsedS;
-        tail += "  " + rate(bps);
-        if (f.done < f.total) tail += "  " + clock((f.total - f.done) / bps) + " left";
+    char head[32];
+    std::snprintf(head, sizeof head, "] %.6lXh %3d%%", static_cast<unsigned long>(f.address),
+                  static_cast<int>(share * 100.0));
+    std::string rateText, leftText;
+    if (f.seconds > 0.2 && f.moved > 0) {
+        const double bps = f.moved / f.seconds;
+        rateText = "  " + rate(bps);
+        if (f.done < f.total) leftText = "  " + clock((f.total - f.done) / bps) + " left";
     }
-    // Room for the longest tail, so the bar keeps its width when the rate shows up.
-    constexpr int kLongestTail = 40; // "] 000000h 100%  9999.9 KiB/s  99:59 left"
-    const int room = columns - 1 - static_cast<int>(text.size() + 2) - kLongestTail;
-    const int width = std::clamp(room, 10, 30);
+    // The figures a line has room for, decided by the longest each can be, so the bar
+    // keeps its width as the figures change: time left goes first, then the rate.
+    constexpr int kHead = 14, kRate = 14, kLeft = 12; // "  9999.9 KiB/s", "  99:59 left"
+    const int room = columns - 1 - static_cast<int>(text.size() + 2);
+    int tail = kHead + kRate + kLeft;
+    if (room - tail < 10) leftText.clear(), tail -= kLeft;
+    if (room - tail < 10) rateText.clear(), tail -= kRate;
+    const int width = std::clamp(room - tail, 10, 30);
     const int filled = static_cast<int>(std::lround(share * width));
     return std::string(text) + " [" + std::string(static_cast<size_t>(filled), '#') +
-           std::string(static_cast<size_t>(width - filled), '-') + tail;
+           std::string(static_cast<size_t>(width - filled), '-') + head + rateText + leftText;
 }
 
 Console::Console(CliEnv& env, const CliOptions& options)
@@ -159,8 +161,9 @@ void Console::beginOperation(std::string_view text, bool progress, uint32_t tota
     text_ = text;
     statusText_.clear();
     colour24_ = color;
-    figures_ = ProgressFigures{0, progress ? total + 128 : 0, 0, 0};
+    figures_ = ProgressFigures{0, progress ? total + 128 : 0, 0, 0, 0};
     opStartMs_ = lastTickMs_ = env_.nowMs();
+    rateStarted_ = false;
     lastDrawMs_ = 0;
     toLog(text);
     switch (style_) {
@@ -203,14 +206,21 @@ void Console::progress(uint32_t done, uint32_t startAddress) {
     const uint64_t now = env_.nowMs();
     figures_.done = done;
     figures_.address = startAddress + done;
-    figures_.elapsedS = static_cast<double>(now - opStartMs_) / 1000.0;
+    // The rate counts from the first block: a wait before the transfer is no part of it.
+    if (!rateStarted_) {
+        rateStarted_ = true;
+        rateStartMs_ = now;
+        rateStartDone_ = done;
+    }
+    figures_.seconds = static_cast<double>(now - rateStartMs_) / 1000.0;
+    figures_.moved = done - rateStartDone_;
     const bool last = done >= figures_.total;
     if (style_ == Style::Bar && (last || now - lastDrawMs_ >= kBarRedrawMs)) drawBar();
     if (style_ == Style::Json && (last || now - lastTickMs_ >= kJsonTickMs)) {
         lastTickMs_ = now;
         JsonObject o;
         o.num("done", done).num("total", figures_.total).num("address", figures_.address);
-        if (figures_.elapsedS > 0) o.real("bytes_per_second", done / figures_.elapsedS);
+        if (figures_.seconds > 0) o.real("bytes_per_second", figures_.moved / figures_.seconds);
         event("progress", o);
     }
 }

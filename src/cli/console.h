@@ -27,7 +27,8 @@ struct ProgressFigures {
     uint32_t done = 0;
     uint32_t total = 0;   // bytes of the whole transfer
     uint32_t address = 0; // of the next byte
-    double elapsedS = 0;
+    uint32_t moved = 0;   // bytes since the first block came, in `seconds`
+    double seconds = 0;
 };
 std::string progressLine(std::string_view text, const ProgressFigures& f, int columns);
 
@@ -96,6 +97,9 @@ private:
     uint64_t lastDrawMs_ = 0;
     uint64_t lastTickMs_ = 0;
     bool barShown_ = false;
+    bool rateStarted_ = false;
+    uint64_t rateStartMs_ = 0;
+    uint32_t rateStartDone_ = 0;
 };
 
 } // namespace kestro::cli
