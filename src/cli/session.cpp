@@ -1,5 +1,7 @@
 #include "cli/session.h"
 
+#include "cli/fuse_settings.h"
+
 #include "buffers/file_commands.h"
 #include "buffers/images.h"
 #include "buffers/regular_file.h"
@@ -121,7 +123,7 @@ std::span<const uint8_t> coveredBytes(State& st) {
 
 Session::Session(CliEnv& env, const CliOptions& options, Console& console)
     : env_(env), o_(options), console_(console), st_(std::make_unique<State>()),
-      reporter_(console, *st_, options.answer, options.noWaits) {
+      reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
     reporter_.onAbort = [this] {
         if (link_) link_->close(); // the settings found at open go back on the port
         env_.exitAtOnce(exitNumber(ExitCode::Cancelled));
@@ -129,6 +131,24 @@ Session::Session(CliEnv& env, const CliOptions& options, Console& console)
 }
 
 Session::~Session() { close(); }
+
+bool Session::applyFuseOptions() {
+    std::string error;
+    bool ok = true;
+    for (const std::string& f : o_.fuses) {
+        const size_t eq = f.find('=');
+        if (eq == std::string::npos) {
+            error = "--fuse wants NAME=VALUE, not '" + f + "'";
+            ok = false;
+            break;
+        }
+        if (!(ok = fuseSettings_->set(*st_, f.substr(0, eq), f.substr(eq + 1), error))) break;
+    }
+    if (ok && o_.config) ok = fuseSettings_->setConfiguration(*st_, *o_.config, error);
+    if (ok && o_.lock) ok = fuseSettings_->setLockLevel(*st_, *o_.lock, error);
+    if (!ok) reporter_.fail(ExitCode::Usage, error);
+    return ok;
+}
 
 void Session::close() {
     if (link_ && link_->isOpen()) link_->close();
@@ -204,10 +224,10 @@ ExitCode Session::resolvePart() {
     partName_ = catalogueRows()[static_cast<size_t>(partIndex_)].name;
     if (!sim_ && o_.simulate) // a part the simulator did not know as a chip name
         sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full), SimChip::blank(partIndex_));
-    if (o_.fuses.size() || o_.config || o_.lock)
-        return usage(o_.fuses.size() ? "--fuse is not available yet"
-                     : o_.config     ? "--config is not available yet"
-                                     : "--lock is not available yet");
+    if ((!o_.fuses.empty() || o_.config || o_.lock) && !fuseSettings_->available())
+        return usage(!o_.fuses.empty() ? "--fuse is not available yet"
+                     : o_.config       ? "--config is not available yet"
+                                       : "--lock is not available yet");
     // What the part offers, before anything is sent (the adapter kind may withdraw more).
     return checkSteps(false);
 }

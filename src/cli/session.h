@@ -37,6 +37,8 @@ struct StepResult {
 // The bytes of the active image a step covers: the marker area, else all of it.
 std::span<const uint8_t> coveredBytes(State& st);
 
+class FuseSettings;
+
 class Session {
 public:
     Session(CliEnv& env, const CliOptions& options, Console& console);
@@ -68,6 +70,9 @@ public:
     bool loadFile(const std::string& path);
     // Saves the image as Save does; false when it failed (told, exit 3).
     bool saveFile(const std::string& path, std::string& written);
+    // --fuse, --config and --lock onto the fuse bytes and the lock mode; false when
+    // one cannot be used (told, exit 2).
+    bool applyFuseOptions();
 
 private:
     ExitCode resolvePart();
@@ -91,6 +96,7 @@ private:
     std::unique_ptr<Link> link_;
     CliReporter reporter_;
     std::unique_ptr<OpContext> ctx_;
+    std::unique_ptr<FuseSettings> fuseSettings_;
     std::string partName_;
     std::string portLabel_;
     int partIndex_ = -1;

@@ -102,14 +102,18 @@ ExitCode Session::runStep(const StepRequest& request, StepResult& result) {
         break;
     case StepKind::Erase: runProcess(c, ProcessCommand::Erase); break;
     case StepKind::BlankCheck: runProcess(c, ProcessCommand::CheckErase); break;
-    case StepKind::Lock: runProcess(c, ProcessCommand::ProgramSecurity); break;
+    case StepKind::Lock:
+        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramSecurity);
+        break;
     case StepKind::ReadFuses:
         runProcess(c, ProcessCommand::ReadFuse);
         if (!reporter_.failed() && !reporter_.interrupted()) readFusesOut(result);
         break;
-    case StepKind::WriteFuses: runProcess(c, ProcessCommand::ProgramFuse); break;
+    case StepKind::WriteFuses:
+        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
+        break;
     case StepKind::Program:
-        if (!loadFile(request.file)) break;
+        if (!loadFile(request.file) || !applyFuseOptions()) break;
         fillCrc(result, "written");
         runProcess(c, ProcessCommand::Program);
         break;
