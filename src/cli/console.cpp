@@ -147,7 +147,10 @@ void Console::event(std::string_view name, const JsonObject& fields) {
     if (!json()) return;
     std::string body = fields.text();
     std::string line = "{\"event\":" + jsonQuoted(name);
-    if (body.size() > 2) line += "," + body.substr(1, body.size() - 2);
+    if (body.size() > 2) {
+        line += ',';
+        line.append(body, 1, body.size() - 2);
+    }
     char t[32];
     std::snprintf(t, sizeof t, ",\"t\":%.3f}\n", seconds());
     env_.writeOut(line + t);

@@ -48,7 +48,8 @@ std::string wrap(const std::string& text, size_t indent, size_t first) {
     bool lineStart = true;
     while (words >> word) {
         if (!lineStart && column + 1 + word.size() > static_cast<size_t>(kWidth)) {
-            out += "\n" + std::string(indent, ' ');
+            out += '\n';
+            out.append(indent, ' ');
             column = indent;
             lineStart = true;
         }
@@ -65,15 +66,26 @@ std::string wrap(const std::string& text, size_t indent, size_t first) {
 
 std::string optionLabel(const OptionSpec& o) {
     std::string label = o.shortName ? std::string("-") + o.shortName + ", " : "    ";
-    label += "--" + std::string(o.longName);
-    if (o.arg == Arg::Required) label += " " + std::string(o.argName);
-    else if (o.arg == Arg::Optional) label += "[=" + std::string(o.argName) + "]";
-    else if (!o.argName.empty()) label += " " + std::string(o.argName);
+    label += "--";
+    label += o.longName;
+    if (o.arg == Arg::Optional) {
+        label += "[=";
+        label += o.argName;
+        label += ']';
+    } else if (!o.argName.empty()) {
+        label += ' ';
+        label += o.argName;
+    }
     return label;
 }
 
 std::string stepLabel(const StepSpec& s) {
-    return std::string(s.name) + (s.argName.empty() ? "" : " " + std::string(s.argName));
+    std::string label(s.name);
+    if (!s.argName.empty()) {
+        label += ' ';
+        label += s.argName;
+    }
+    return label;
 }
 
 void entry(std::string& out, const std::string& label, std::string_view help) {
@@ -113,9 +125,13 @@ std::string helpText() {
     out += "\nExamples:\n";
     for (const Example& e : kExamples) out += "  " + std::string(e.command) + "\n      " + e.what + "\n";
     out += "\nExit codes:";
-    for (const ExitCodeSpec& c : exitCodeTable())
-        out += " " + std::to_string(exitNumber(c.code)) + " " + std::string(c.name) +
-               (c.code == ExitCode::Cancelled ? "." : ",");
+    for (const ExitCodeSpec& c : exitCodeTable()) {
+        out += ' ';
+        out += std::to_string(exitNumber(c.code));
+        out += ' ';
+        out += c.name;
+        out += c.code == ExitCode::Cancelled ? '.' : ',';
+    }
     out += "\nkestro-cli --help exit-codes tells more; --help json gives the JSON schema.\n";
     return out;
 }
@@ -247,16 +263,20 @@ std::string manPage() {
 
 std::string bashCompletion() {
     std::string steps, options, parts, wantValue;
-    for (const StepSpec& s : stepTable()) steps += (steps.empty() ? "" : " ") + std::string(s.name);
+    const auto add = [](std::string& list, std::string_view word) {
+        if (!list.empty()) list += ' ';
+        list += word;
+    };
+    for (const StepSpec& s : stepTable()) add(steps, s.name);
     std::vector<std::string_view> seen;
     for (const CatalogueRow& r : catalogueRows()) {
         if (std::find(seen.begin(), seen.end(), r.name) != seen.end()) continue;
         seen.push_back(r.name);
-        parts += (parts.empty() ? "" : " ") + std::string(r.name);
+        add(parts, r.name);
     }
     std::string cases;
     for (const OptionSpec& o : optionTable()) {
-        options += (options.empty() ? "" : " ") + ("--" + std::string(o.longName));
+        add(options, "--" + std::string(o.longName));
         if (o.shortName) options += std::string(" -") + o.shortName;
         if (o.arg == Arg::None) continue;
         std::string pattern = "--" + std::string(o.longName);

@@ -217,7 +217,10 @@ ExitCode Session::resolvePart() {
     const auto index = findDeviceIgnoringCase(*name);
     if (!index) {
         std::string text = "no part named '" + *name + "'; the closest:";
-        for (std::string_view n : closestDeviceNames(*name, 5)) text += " " + std::string(n);
+        for (std::string_view n : closestDeviceNames(*name, 5)) {
+            text += ' ';
+            text += n;
+        }
         return usage(text);
     }
     partIndex_ = *index;
