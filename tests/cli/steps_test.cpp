@@ -3,7 +3,11 @@
 
 #include "cli_fixture.h"
 
+#include "link/posix_serial_port.h"
 #include "link/protocol.h"
+#include "support/unprivileged.h"
+
+#include <sys/stat.h>
 
 #include <numeric>
 
@@ -121,6 +125,20 @@ TEST_F(Steps, RangeLimitsTheTransferAndIsCheckedAsTheMarkerPanelChecks) {
         EXPECT_EQ(r.code, 2) << c.range;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
+}
+
+TEST_F(Steps, DataMemoryAndLog) {
+    socket("ATTINY12");
+    auto& data = env.adapter.chip.data;
+    std::iota(data.begin(), data.end(), 100);
+    auto r = run({"-p", "ATTINY12", "--no-waits", "--data", "--log", path("run.log"), "read", path("eeprom.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(test::readBytes(path("eeprom.bin")), data);
+    const std::string log = readFile(path("run.log"));
+    EXPECT_NE(log.find("] Reading Chip... done (128 bytes"), std::string::npos) << log; // one padded block
+    r = run({"-p", "27C256", "--data", "read", path("x.bin")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--data: the 27C256 has no data memory beside its program memory"), std::string::npos);
 }
 
 // What each failure exits with, and what it says.
@@ -259,6 +277,42 @@ TEST_F(Steps, DiffReadsTheChipBackAndNamesTheDifferences) {
     EXPECT_NE(r.out.find("  000010h - 000012h\n  004000h - 004000h\n"), std::string::npos) << r.out;
     const std::string chip = readFile(path("chip.bin"));
     EXPECT_EQ(Bytes(chip.begin(), chip.end()), env.adapter.chip.memory);
+}
+
+} // namespace
+} // namespace kestro
+
+namespace kestro {
+namespace {
+
+// A port this user may not open: the system's reason, one retry a second later, and
+// the command that gives access.
+struct PortPermission : test::CliTest {};
+
+TEST_F(PortPermission, RefusedPortNamesTheCommandThatGivesAccess) {
+    const auto user = test::Unprivileged::find();
+    if (!user) GTEST_SKIP() << "no ordinary user to become";
+    const std::string device = path("ttyUSB9");
+    test::writeFile(device, std::string());
+    ::chmod(dir.path.c_str(), 0755);
+    ::chmod(device.c_str(), 0600);
+    if (::geteuid() != 0 && ::access(device.c_str(), W_OK) == 0) GTEST_SKIP() << "the file stays writable";
+    struct RealPorts : test::FakeCliEnv {
+        std::unique_ptr<SerialPort> makeSerialPort() override { return std::make_unique<PosixSerialPort>(); }
+    };
+    const auto report = user->run([&](std::string& out) {
+        RealPorts env;
+        const std::vector<std::string> args{"-P", device, "-p", "27C256", "read", "/tmp/x.bin"};
+        const int code = cli::runCli(args, env);
+        if (code != 4) out += "exit " + std::to_string(code) + "\n";
+        if (env.clock.nowMs < 1000) out += "no retry a second later\n";
+        for (const char* says : {"Could Not Use the '", "Permission denied", "sudo adduser ",
+                                 "then log out and in again"})
+            if (env.err.find(says) == std::string::npos) out += std::string("missing: ") + says + "\n";
+        if (!out.empty()) out += env.err;
+    });
+    if (!report) GTEST_SKIP() << "could not become an ordinary user";
+    EXPECT_EQ(*report, "");
 }
 
 } // namespace
