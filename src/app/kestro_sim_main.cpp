@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
     }
     AdapterSim sim(config, SimChip::blank(device));
     sim.faults = faults;
+    sim.keepReceived = false;
     loadMemory(sim.chip.memory, memorySpec);
     loadMemory(sim.chip.data, dataSpec);
     const auto started = std::chrono::steady_clock::now();

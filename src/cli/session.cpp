@@ -297,6 +297,7 @@ ExitCode Session::openAdapter() {
     std::string portName;
     std::unique_ptr<SerialPort> port;
     if (sim_) {
+        sim_->keepReceived = false; // a production run may go on for hours
         std::string error;
         port = env_.simulatorPort(*sim_, o_.simulatePaced, portName, error);
         if (!port) {

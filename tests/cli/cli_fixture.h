@@ -25,9 +25,6 @@ struct FakeCliEnv : cli::CliEnv {
     std::deque<std::string> input; // lines of stdin
     int ctrlC = 0;
     int exitedWith = -1;
-    AdapterSim* simulated = nullptr; // the last simulator a run started
-    // Bytes the adapter on COM1 or the simulator received, in order.
-    std::vector<uint8_t> received() const { return simulated ? simulated->received : adapter.received; }
 
     void writeOut(std::string_view t) override { out += t; }
     void writeErr(std::string_view t) override { err += t; }
@@ -47,7 +44,6 @@ struct FakeCliEnv : cli::CliEnv {
     }
     std::unique_ptr<SerialPort> simulatorPort(AdapterSim& sim, bool, std::string& portName,
                                               std::string&) override {
-        simulated = &sim;
         portName = "COM1";
         return std::make_unique<SimSerialPort>(clock, sim);
     }
