@@ -7,6 +7,7 @@
 #include "cli/produce.h"
 #include "cli/session.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace kestro::cli {
@@ -67,7 +68,11 @@ int finish(Console& console, Session& session, ExitCode code, const std::vector<
     }
     if (produce) o.raw("produce", produce->text());
     console.event("result", o);
-    if (code == ExitCode::Done) console.detail("done in " + std::to_string(console.seconds()) + " s");
+    if (code == ExitCode::Done) {
+        char text[48];
+        std::snprintf(text, sizeof text, "done in %.1f s", console.seconds());
+        console.detail(text);
+    }
     return exitNumber(code);
 }
 

@@ -367,8 +367,11 @@ ExitCode Session::handshake() {
         console_.error(faultMessage(f));
         return exitCodeOf(f);
     }
-    for (const auto& line : st_->adapter.infoLines)
-        if (line[0]) console_.detail(std::string("adapter: ") + line.data());
+    for (const auto& line : st_->adapter.infoLines) {
+        std::string text = line.data();
+        while (!text.empty() && text.back() == ' ') text.pop_back(); // sent padded to 32
+        if (!text.empty()) console_.detail("adapter: " + text);
+    }
     if (!isAllowed(st_->adapter, partIndex_))
         return usage("This Device NOT Allowed ! (the adapter does not serve the " + partName_ + ")");
     return checkSteps(true);
