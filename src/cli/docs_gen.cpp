@@ -204,6 +204,16 @@ event "step_end": a step ends.
 event "chip": produce, one per chip.
   number, serial (null without --serial), ok, exit_code, crc32, seconds
 
+event "part": the parts listing, one per part.
+  name, program_size, data_size (bytes), family, socket, and with an
+  adapter "served"
+
+event "port": the ports listing, one per port.
+  name        "COM1".."COM4", or "" for a device found on its own
+  path        what would be opened
+  device      where a link leads, "" when path is the device
+  usable      whether this user may open it; "note" says why not
+
 event "result": the last line, always.
   schema, version, part (the catalogue name, null when none was found),
   port, exit_code, exit_name (see --help exit-codes), seconds,
