@@ -185,32 +185,21 @@ ExitCode Session::connect() {
 
 ExitCode Session::resolvePart() {
     std::optional<std::string> name = o_.part;
+    // The chip in a simulated socket: as named, else a blank one of the part, else the
+    // demo chip, which then is the part.
+    std::optional<int> chip;
+    bool demo = false;
     if (o_.simulate) {
-        // The chip in the simulated socket, and the part when none was named.
-        int chip = -1;
-        if (o_.simulateChip.empty()) {
-            if (name) {
-                if (auto i = findDeviceIgnoringCase(*name)) chip = *i;
-            } else {
-                chip = *findDeviceByName(kDemoChipName);
-                name = std::string(kDemoChipName);
-            }
-        } else if (o_.simulateChip == "any" || o_.simulateChip == "none") {
-            chip = o_.simulateChip == "any" ? kAnyChip : kEmptySocket;
-        } else if (auto i = findDeviceIgnoringCase(o_.simulateChip)) {
-            chip = *i;
-            if (!name) name = std::string(catalogueRows()[static_cast<size_t>(chip)].name);
-        } else {
-            return usage("--simulate: no chip named '" + o_.simulateChip + "' in the catalogue");
-        }
-        if (chip != -1 || !o_.simulateChip.empty()) {
-            const bool demo = o_.simulateChip.empty() && !o_.part;
-            sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full),
-                                                demo ? demoChip() : SimChip::blank(chip));
-            for (const std::string& spec : o_.simulateFaults) {
-                std::string error;
-                if (!applyFaultSpec(spec, sim_->faults, error)) return usage("--simulate-fault: " + error);
-            }
+        const std::string& c = o_.simulateChip;
+        if (c.empty() && !name) {
+            demo = true;
+            name = std::string(kDemoChipName);
+        } else if (c == "any" || c == "none") {
+            chip = c == "any" ? kAnyChip : kEmptySocket;
+        } else if (!c.empty()) {
+            chip = findDeviceIgnoringCase(c);
+            if (!chip) return usage("--simulate: no chip named '" + c + "' in the catalogue");
+            if (!name) name = std::string(catalogueRows()[static_cast<size_t>(*chip)].name);
         }
     }
     if (!name) return usage("no part given: name it with -p NAME (see kestro-cli parts)");
@@ -225,8 +214,14 @@ ExitCode Session::resolvePart() {
     }
     partIndex_ = *index;
     partName_ = catalogueRows()[static_cast<size_t>(partIndex_)].name;
-    if (!sim_ && o_.simulate) // a part the simulator did not know as a chip name
-        sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full), SimChip::blank(partIndex_));
+    if (o_.simulate) {
+        sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full),
+                                            demo ? demoChip() : SimChip::blank(chip.value_or(partIndex_)));
+        for (const std::string& spec : o_.simulateFaults) {
+            std::string error;
+            if (!applyFaultSpec(spec, sim_->faults, error)) return usage("--simulate-fault: " + error);
+        }
+    }
     if ((!o_.fuses.empty() || o_.config || o_.lock) && !fuseSettings_->available())
         return usage(!o_.fuses.empty() ? "--fuse is not available yet"
                      : o_.config       ? "--config is not available yet"
