@@ -241,6 +241,7 @@ void Console::status(std::string_view text) {
         break;
     case Style::Json:
         event("message", JsonObject().str("level", "info").str("text", text));
+        if (!quiet_) toErr(text, nullptr); // people read stderr whatever stdout carries
         break;
     default:
         if (!quiet_) toErr(text, nullptr);
