@@ -68,8 +68,9 @@ private:
 
 PosixEnv::PosixEnv() {
     struct sigaction sa{};
-    sa.sa_handler = onInterrupt; // SA_RESTART: reads of the streams go on; polls see EINTR
-    sa.sa_flags = SA_RESTART;
+    // No SA_RESTART: a prompt waiting on stdin must see Ctrl+C at once; every other
+    // wait of the program goes on after EINTR by itself.
+    sa.sa_handler = onInterrupt;
     sigaction(SIGINT, &sa, nullptr);
     stdoutTerminal = ::isatty(STDOUT_FILENO) == 1;
     stderrTerminal = ::isatty(STDERR_FILENO) == 1;
