@@ -124,15 +124,15 @@ std::string helpText() {
     }
     out += "\nExamples:\n";
     for (const Example& e : kExamples) out += "  " + std::string(e.command) + "\n      " + e.what + "\n";
-    out += "\nExit codes:";
+    std::string codes = "Exit codes:";
     for (const ExitCodeSpec& c : exitCodeTable()) {
-        out += ' ';
-        out += std::to_string(exitNumber(c.code));
-        out += ' ';
-        out += c.name;
-        out += c.code == ExitCode::Cancelled ? '.' : ',';
+        codes += ' ';
+        codes += std::to_string(exitNumber(c.code));
+        codes += ' ';
+        codes += c.name;
+        codes += c.code == ExitCode::Cancelled ? '.' : ',';
     }
-    out += "\nkestro-cli --help exit-codes tells more; --help json gives the JSON schema.\n";
+    out += "\n" + wrap(codes, 0, 0) + "\nkestro-cli --help exit-codes tells more; --help json gives the JSON schema.\n";
     return out;
 }
 
