@@ -5,7 +5,7 @@
 #include "cli/docs_gen.h"
 #include "cli/listings.h"
 #include "cli/produce.h"
-#include "cli/session.h"
+#include "cli/job.h"
 
 #include <cstdio>
 #include <vector>
@@ -45,22 +45,22 @@ JsonObject failureJson(const std::string& stepName, ExitCode code, const StepFai
     return o;
 }
 
-int finish(Console& console, Session& session, ExitCode code, const std::vector<StepResult>& results,
+int finish(Console& console, Job& job, ExitCode code, const std::vector<StepResult>& results,
            const JsonObject* produce) {
-    session.close();
+    job.close();
     JsonArray steps;
     for (const StepResult& r : results) steps.raw(stepJson(r).text());
     JsonObject o;
     o.str("schema", kJsonSchema).str("version", kCliVersion);
-    if (session.partName().empty()) o.null("part");
-    else o.str("part", session.partName());
-    o.str("port", session.portLabel()).num("exit_code", exitNumber(code))
+    if (job.partName().empty()) o.null("part");
+    else o.str("part", job.partName());
+    o.str("port", job.portLabel()).num("exit_code", exitNumber(code))
         .str("exit_name", exitCodeSpec(code).name).real("seconds", console.seconds()).raw("steps", steps.text());
     if (code == ExitCode::Done) {
         o.null("failure");
     } else {
         const bool inStep = !results.empty() && results.back().code == code;
-        const StepFailure* f = inStep ? &session.reporter().failure() : nullptr;
+        const StepFailure* f = inStep ? &job.reporter().failure() : nullptr;
         const std::string text = f && !f->text.empty() ? f->text : console.firstError();
         o.raw("failure", failureJson(inStep ? std::string(stepSpec(results.back().request.kind).name) : "", code,
                                      f, text)
@@ -76,14 +76,14 @@ int finish(Console& console, Session& session, ExitCode code, const std::vector<
     return exitNumber(code);
 }
 
-int runSteps(Console& console, Session& session, const CliOptions& o) {
+int runSteps(Console& console, Job& job, const CliOptions& o) {
     std::vector<StepResult> results;
-    ExitCode code = session.prepare();
+    ExitCode code = job.prepare();
     for (size_t i = 0; code == ExitCode::Done && i < o.steps.size(); ++i) {
         results.emplace_back();
-        code = session.runStep(o.steps[i], results.back());
+        code = job.runStep(o.steps[i], results.back());
     }
-    return finish(console, session, code, results, nullptr);
+    return finish(console, job, code, results, nullptr);
 }
 
 } // namespace
@@ -127,30 +127,30 @@ int runCli(std::span<const std::string> args, CliEnv& env) {
     else start.null("port");
     console.event("start", start.raw("steps", steps.text()));
 
-    Session session(env, o, console);
+    Job job(env, o, console);
     const StepKind first = o.steps.front().kind;
     if (first == StepKind::Ports) {
         listPorts(console, scanPorts());
-        return finish(console, session, ExitCode::Done, {}, nullptr);
+        return finish(console, job, ExitCode::Done, {}, nullptr);
     }
     if (first == StepKind::Parts) {
         const bool withAdapter = o.simulate || o.port;
-        ExitCode code = withAdapter ? session.connect() : ExitCode::Done;
+        ExitCode code = withAdapter ? job.connect() : ExitCode::Done;
         if (code == ExitCode::Done &&
-            !listParts(console, o.steps.front().file, withAdapter ? &session.state().adapter : nullptr)) {
+            !listParts(console, o.steps.front().file, withAdapter ? &job.state().adapter : nullptr)) {
             console.error("no part matches '" + o.steps.front().file + "'");
             code = ExitCode::Usage;
         }
-        return finish(console, session, code, {}, nullptr);
+        return finish(console, job, code, {}, nullptr);
     }
     if (first == StepKind::Produce) {
         ProduceTotals totals;
         std::vector<StepResult> results;
-        const ExitCode code = runProduce(session, o, totals);
+        const ExitCode code = runProduce(job, o, totals);
         const JsonObject summary = totals.json();
-        return finish(console, session, code, results, &summary);
+        return finish(console, job, code, results, &summary);
     }
-    return runSteps(console, session, o);
+    return runSteps(console, job, o);
 }
 
 } // namespace kestro::cli

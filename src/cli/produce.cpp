@@ -2,7 +2,7 @@
 
 #include "buffers/images.h"
 #include "cli/crc32.h"
-#include "cli/session.h"
+#include "cli/job.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -156,8 +156,8 @@ JsonObject ProduceTotals::json() const {
     return o;
 }
 
-ExitCode runProduce(Session& session, const CliOptions& o, ProduceTotals& totals) {
-    Console& console = session.console();
+ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
+    Console& console = job.console();
     CliEnv& env = console.env();
     std::optional<SerialSpec> serial;
     if (o.serial) {
@@ -168,18 +168,18 @@ ExitCode runProduce(Session& session, const CliOptions& o, ProduceTotals& totals
             return ExitCode::Usage;
         }
     }
-    if (const ExitCode code = session.prepare(); code != ExitCode::Done) return code;
-    State& st = session.state();
+    if (const ExitCode code = job.prepare(); code != ExitCode::Done) return code;
+    State& st = job.state();
     const std::string& file = o.steps.front().file;
-    session.reporter().beginStep();
-    if (!session.loadFile(file)) return ExitCode::File;
+    job.reporter().beginStep();
+    if (!job.loadFile(file)) return ExitCode::File;
     const auto pristine = std::make_unique<Images>(st.images);
 
     uint64_t next = serial ? serial->start : 0;
     if (serial) {
         const ActiveImage a = activeImage(st.images, st.device);
         if (static_cast<uint64_t>(serial->address) + serialBytes(serial->format, next).size() > a.size) {
-            console.error("--serial: the address lies outside the " + session.partName() + "'s memory");
+            console.error("--serial: the address lies outside the " + job.partName() + "'s memory");
             return ExitCode::Usage;
         }
         if (o.journal) {
@@ -233,10 +233,10 @@ ExitCode runProduce(Session& session, const CliOptions& o, ProduceTotals& totals
         ExitCode code = ExitCode::Done;
         for (const StepRequest& s : steps) {
             StepResult r;
-            code = session.runStep(s, r);
+            code = job.runStep(s, r);
             if (code != ExitCode::Done) break;
         }
-        session.restorePart(); // identification may have followed another chip
+        job.restorePart(); // identification may have followed another chip
 
         const std::string serialText = number ? std::to_string(*number) : "";
         if (o.journal &&

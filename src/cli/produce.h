@@ -15,7 +15,7 @@
 
 namespace kestro::cli {
 
-class Session;
+class Job;
 
 enum class SerialFormat : uint8_t { Le32, Be32, Ascii, Bcd };
 
@@ -47,6 +47,6 @@ struct ProduceTotals {
     JsonObject json() const;
 };
 
-ExitCode runProduce(Session& session, const CliOptions& options, ProduceTotals& totals);
+ExitCode runProduce(Job& job, const CliOptions& options, ProduceTotals& totals);
 
 } // namespace kestro::cli

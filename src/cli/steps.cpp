@@ -3,7 +3,7 @@
 
 #include "cli/crc32.h"
 #include "cli/image_diff.h"
-#include "cli/session.h"
+#include "cli/job.h"
 
 #include "buffers/atomic_file.h"
 #include "buffers/file_commands.h"
@@ -35,14 +35,14 @@ std::string address(uint32_t a) {
 
 } // namespace
 
-void Session::fillCrc(StepResult& result, const char* what) {
+void Job::fillCrc(StepResult& result, const char* what) {
     const std::span<const uint8_t> bytes = coveredBytes(*st_);
     result.crcOf = what;
     result.crc = crc32(bytes);
     result.bytes = static_cast<uint32_t>(bytes.size());
 }
 
-void Session::readFusesOut(StepResult& result) {
+void Job::readFusesOut(StepResult& result) {
     const Images& img = st_->images;
     const bool pic18 = picCoreOf(st_->device.index) == PicCore::Pic18;
     result.fuses = "configuration " + hexRun(img.configBlock.data(), pic18 ? 14 : 2) + ", id " +
@@ -61,7 +61,7 @@ void Session::readFusesOut(StepResult& result) {
     else result.savedPath = result.request.file;
 }
 
-ExitCode Session::runStep(const StepRequest& request, StepResult& result) {
+ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     State& st = *st_;
     OpContext& c = *ctx_;
     result.request = request;
@@ -138,7 +138,7 @@ ExitCode Session::runStep(const StepRequest& request, StepResult& result) {
     return result.code;
 }
 
-void Session::diffAfterVerify(StepResult& result) {
+void Job::diffAfterVerify(StepResult& result) {
     State& st = *st_;
     const std::string& file = *o_.diffFile;
     // The protocol stopped at the first differing block: read the whole chip back and

@@ -1,4 +1,4 @@
-#include "cli/session.h"
+#include "cli/job.h"
 
 #include "cli/fuse_settings.h"
 
@@ -121,7 +121,7 @@ std::span<const uint8_t> coveredBytes(State& st) {
     return {a.bytes + start, end > start ? end - start : 0};
 }
 
-Session::Session(CliEnv& env, const CliOptions& options, Console& console)
+Job::Job(CliEnv& env, const CliOptions& options, Console& console)
     : env_(env), o_(options), console_(console), st_(std::make_unique<State>()),
       reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
     reporter_.onAbort = [this] {
@@ -130,9 +130,9 @@ Session::Session(CliEnv& env, const CliOptions& options, Console& console)
     };
 }
 
-Session::~Session() { close(); }
+Job::~Job() { close(); }
 
-bool Session::applyFuseOptions() {
+bool Job::applyFuseOptions() {
     std::string error;
     bool ok = true;
     for (const std::string& f : o_.fuses) {
@@ -150,27 +150,27 @@ bool Session::applyFuseOptions() {
     return ok;
 }
 
-void Session::close() {
+void Job::close() {
     if (link_ && link_->isOpen()) link_->close();
     link_.reset();
     port_.reset(); // a simulator stops with its port
 }
 
-ExitCode Session::usage(const std::string& text) {
+ExitCode Job::usage(const std::string& text) {
     console_.error(text);
     return ExitCode::Usage;
 }
 
-ExitCode Session::prepare() {
-    for (ExitCode (Session::*step)() : {&Session::resolvePart, &Session::checkFiles, &Session::openAdapter,
-                                        &Session::handshake, &Session::selectPart}) {
+ExitCode Job::prepare() {
+    for (ExitCode (Job::*step)() : {&Job::resolvePart, &Job::checkFiles, &Job::openAdapter,
+                                        &Job::handshake, &Job::selectPart}) {
         const ExitCode code = (this->*step)();
         if (code != ExitCode::Done) return code;
     }
     return ExitCode::Done;
 }
 
-ExitCode Session::connect() {
+ExitCode Job::connect() {
     if (o_.simulate)
         sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full), SimChip::blank(kEmptySocket));
     if (const ExitCode code = openAdapter(); code != ExitCode::Done) return code;
@@ -183,7 +183,7 @@ ExitCode Session::connect() {
     return ExitCode::Done;
 }
 
-ExitCode Session::resolvePart() {
+ExitCode Job::resolvePart() {
     std::optional<std::string> name = o_.part;
     // The chip in a simulated socket: as named, else a blank one of the part, else the
     // demo chip, which then is the part.
@@ -230,7 +230,7 @@ ExitCode Session::resolvePart() {
     return checkSteps(false);
 }
 
-ExitCode Session::checkSteps(bool afterHandshake) {
+ExitCode Job::checkSteps(bool afterHandshake) {
     const ProcessEnabling on =
         processEnabling(partIndex_, afterHandshake && st_->adapter.serialAdapter != 0);
     for (const StepRequest& s : o_.steps) {
@@ -254,7 +254,7 @@ ExitCode Session::checkSteps(bool afterHandshake) {
     return ExitCode::Done;
 }
 
-bool Session::readable(const std::string& path) {
+bool Job::readable(const std::string& path) {
     const int fd = openRegularFile(path);
     if (fd >= 0) {
         ::close(fd);
@@ -266,7 +266,7 @@ bool Session::readable(const std::string& path) {
     return false;
 }
 
-bool Session::writable(const std::string& path) {
+bool Job::writable(const std::string& path) {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty()) folder = ".";
     const bool ok = ::access(folder.c_str(), W_OK | X_OK) == 0 &&
@@ -276,7 +276,7 @@ bool Session::writable(const std::string& path) {
     return ok;
 }
 
-ExitCode Session::checkFiles() {
+ExitCode Job::checkFiles() {
     reporter_.beginStep();
     for (const StepRequest& s : o_.steps) {
         if (s.file.empty()) continue;
@@ -288,7 +288,7 @@ ExitCode Session::checkFiles() {
     return ExitCode::Done;
 }
 
-ExitCode Session::openAdapter() {
+ExitCode Job::openAdapter() {
     std::string portName;
     std::unique_ptr<SerialPort> port;
     if (sim_) {
@@ -320,7 +320,7 @@ ExitCode Session::openAdapter() {
     return openPortWithRetry();
 }
 
-ExitCode Session::openPortWithRetry() {
+ExitCode Job::openPortWithRetry() {
     SerialPort::OpenResult r = link_->open();
     if (r.status == SerialPort::OpenStatus::OpenFailed && r.error == EACCES) {
         env_.sleepMs(kPermissionRetryMs);
@@ -355,7 +355,7 @@ ExitCode Session::openPortWithRetry() {
     return ExitCode::Port;
 }
 
-ExitCode Session::handshake() {
+ExitCode Job::handshake() {
     st_->device.index = partIndex_;
     catalogueLookup(st_->device);
     if (const Fault f = runHandshake(*link_, st_->device, st_->adapter); f != Fault::None) {
@@ -372,7 +372,7 @@ ExitCode Session::handshake() {
     return checkSteps(true);
 }
 
-ExitCode Session::selectPart() {
+ExitCode Job::selectPart() {
     State& st = *st_;
     st.device.index = partIndex_;
     selectDeviceState(st);
@@ -405,12 +405,12 @@ ExitCode Session::selectPart() {
     return ExitCode::Done;
 }
 
-void Session::restorePart() {
+void Job::restorePart() {
     st_->device.index = partIndex_;
     catalogueLookup(st_->device);
 }
 
-bool Session::loadFile(const std::string& path) {
+bool Job::loadFile(const std::string& path) {
     const FileResult r = loadImageFile(path, st_->images, st_->device);
     if (r.ok) {
         console_.detail("loaded " + path);
@@ -420,7 +420,7 @@ bool Session::loadFile(const std::string& path) {
     return false;
 }
 
-bool Session::saveFile(const std::string& path, std::string& written) {
+bool Job::saveFile(const std::string& path, std::string& written) {
     // The fuse bytes are what a Read Fuse left; the pair is them as a .fus file holds them.
     const FileResult r = saveImageFile(path, st_->images, st_->device, [this] {
         return std::array<uint8_t, 2>{st_->images.configBlock[0], st_->images.configBlock[1]};

@@ -39,12 +39,12 @@ std::span<const uint8_t> coveredBytes(State& st);
 
 class FuseSettings;
 
-class Session {
+class Job {
 public:
-    Session(CliEnv& env, const CliOptions& options, Console& console);
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    Job(CliEnv& env, const CliOptions& options, Console& console);
+    ~Job();
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
 
     // Part, files, port, handshake and selection: all that comes before the first step.
     ExitCode prepare();
