@@ -5,6 +5,7 @@
 #include "link/port_path.h"
 #include "shell/paths.h"
 #include "sim/demo.h"
+#include "sim/fault_options.h"
 #include "sim/pty_adapter.h"
 
 #include <atomic>
@@ -74,15 +75,9 @@ uint32_t number(const char* option, const char* value, unsigned long min, unsign
              std::to_string(max) + ", not '" + value + "'");
     return static_cast<uint32_t>(v);
 }
-// Received bytes are counted from 1.
-uint32_t byteNumber(const char* option, const char* value) {
-    return number(option, value, 1, 0xFFFFFFFFul);
-}
-
-Repeat repeat(const char* option, const std::string& value) {
-    if (value == "once") return Repeat::Once;
-    if (value == "always") return Repeat::Always;
-    fail(std::string(option) + " wants once or always, not '" + value + "'");
+void fault(const option& o, const char* value, AdapterFaults& faults) {
+    std::string error;
+    if (!applyFaultOption(o.name, value ? value : "", faults, error)) fail("--" + error);
 }
 
 void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
@@ -138,7 +133,8 @@ int main(int argc, char** argv) {
     int device = *chipByName(kDemoChipName);
     AdapterFaults faults;
     bool paced = false, tracing = false, demo = false;
-    for (int c; (c = getopt_long(argc, argv, "h", options, nullptr)) != -1;) {
+    int at = 0;
+    for (int c; (c = getopt_long(argc, argv, "h", options, &at)) != -1;) {
         switch (c) {
         case Port: portName = optarg; break;
         case Adapter: kindName = optarg; break;
@@ -149,15 +145,13 @@ int main(int argc, char** argv) {
             break;
         case Memory: memorySpec = optarg; break;
         case Data: dataSpec = optarg; break;
-        case Silent: faults.silentFromByte = byteNumber("--silent-from", optarg); break;
-        case WrongEcho: faults.wrongEchoFromByte = byteNumber("--wrong-echo-from", optarg); break;
-        case HangUp: faults.hangUpAtByte = byteNumber("--hang-up-at", optarg); break;
-        case BadChecksum: faults.badBlockChecksum = repeat("--bad-checksum", optarg); break;
-        case ShortBlock: faults.shortBlock = repeat("--short-block", optarg); break;
-        case Status167: faults.blockStatus = kBlockFailed; break;
-        case BlockStatus:
-            faults.blockStatus = static_cast<uint8_t>(number("--block-status", optarg, 0, 255));
-            break;
+        case Silent:
+        case WrongEcho:
+        case HangUp:
+        case BadChecksum:
+        case ShortBlock:
+        case Status167:
+        case BlockStatus: fault(options[at], optarg, faults); break;
         case SaveChip:
             savePrefix = optarg;
             if (savePrefix.empty()) fail("--save-chip wants a file name prefix");
@@ -186,6 +180,7 @@ int main(int argc, char** argv) {
     std::string error;
     AdapterSim sim(config, SimChip::blank(device));
     sim.faults = faults;
+    sim.keepReceived = false;
     loadMemory(sim.chip.memory, memorySpec);
     loadMemory(sim.chip.data, dataSpec);
     const auto started = std::chrono::steady_clock::now();

@@ -1,5 +1,14 @@
 #pragma once
-// The File menu commands that move images between files and buffers.
+// The File menu commands that move images between files and buffers: the rules of
+// Open and Save, without dialogs, for every front end.
+
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 namespace kestro {
 
@@ -10,5 +19,25 @@ inline constexpr const char* kFileDialogFilter =
 inline constexpr const char* kCantOpenBinary = "Can't Open File!";
 inline constexpr const char* kCantSave = "Can't Save File!";
 inline constexpr const char* kErrorCaption = "Error";
+
+struct FileResult {
+    bool ok = true;
+    // The text to show when not ok: an Intel HEX reader's message, or one of the two
+    // above, which go in the "Error" box with the stop icon.
+    std::string message;
+    bool errorBox = false;
+    std::string path; // Save: the path written, with the extension the writer chose
+};
+
+// Open's load: ".hex" in any case through the device's Intel HEX reader (then the PIC
+// word swap), anything else as a binary file with its side files; the file names
+// follow. Whatever was stored before an error stays in the images.
+FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev);
+
+// Save's write: Intel HEX for PIC devices (".hex"), a binary file with its side files
+// for the others (".bin"). `fusePair` reads the fuse settings back and gives the fuse
+// file pair; it is called before a PIC file is written and once a `.fus` file exists.
+FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
+                         const std::function<std::array<uint8_t, 2>()>& fusePair);
 
 } // namespace kestro

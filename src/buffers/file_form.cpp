@@ -2,9 +2,6 @@
 
 #include "buffers/file_commands.h"
 
-#include "buffers/binary_file.h"
-#include "buffers/hex_reader.h"
-#include "buffers/hex_writer.h"
 #include "buffers/images.h"
 #include "buffers/path_parts.h"
 #include "shell/tmyform.h"
@@ -12,8 +9,6 @@
 namespace kestro {
 
 namespace {
-
-bool isPic(const SelectedDevice& dev) { return picCoreOf(dev.index) != PicCore::None; }
 
 void showError(TMyForm& f, const char* text) {
     f.host.messageBox(text, kErrorCaption, MsgIcon::Stop, MsgButtons::Ok);
@@ -23,21 +18,12 @@ void showViewFileName(TMyForm& f) {
     f.model.control("FileLabel").caption = fileNamePart(viewFileName(f.st.images));
 }
 
-// Loads a file by its extension and brings the panel, label and grid in line;
-// whatever the loader reported, the steps after it run the same way.
+// Loads a file as Open does and brings the panel, label and grid in line; whatever
+// the loader reported, the steps after it run the same way.
 void loadFile(TMyForm& f, const std::string& path) {
-    Images& img = f.st.images;
-    const SelectedDevice& dev = f.st.device;
-    img.programFileName = path;
-    const PathParts parts = splitPath(path);
-    if (extensionIs(parts, ".HEX")) {
-        const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
-        if (e != HexError::None) f.showMessage(hexErrorMessage(e));
-        if (isPic(dev)) picWordSwap(img, dev.programSize);
-        if (isPic(dev) || traitsOf(dev.index).singleMemory) img.dataFileName = path;
-    } else if (!loadBinary(parts, img, dev)) {
-        showError(f, kCantOpenBinary);
-    }
+    const FileResult r = loadImageFile(path, f.st.images, f.st.device);
+    if (!r.ok && r.errorBox) showError(f, r.message.c_str());
+    else if (!r.ok) f.showMessage(r.message);
     f.SetFuse(1);
     showViewFileName(f);
     f.refreshGrid();
@@ -69,22 +55,12 @@ void TMyForm::Save1Click() {
     const auto chosen =
         host.saveFileDialog(kFileDialogFilter, saveDialogDir, fileNamePart(viewFileName(st.images)));
     if (!chosen) return;
-    const PathParts parts = splitPath(*chosen);
-    std::string saved;
-    if (isPic(st.device)) {
+    const FileResult r = saveImageFile(*chosen, st.images, st.device, [this] {
         GetFuse();
-        saved = hexSavePath(parts);
-        st.images.programFileName = saved;
-        if (!writeIntelHex(saved, st.images, st.device)) showError(*this, kCantSave);
-        st.images.dataFileName = saved;
-    } else {
-        const BinarySave result = saveBinary(parts, st.images, st.device, [this] {
-            GetFuse();
-            return st.fuse.fuseFilePair;
-        });
-        if (!result.ok) showError(*this, kCantSave);
-        saved = result.path;
-    }
+        return st.fuse.fuseFilePair;
+    });
+    if (!r.ok) showError(*this, r.message.c_str());
+    const std::string& saved = r.path;
     showViewFileName(*this);
     st.settings.lastFileName = saved;
 }

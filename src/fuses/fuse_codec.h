@@ -4,6 +4,8 @@
 // and the fuse file pair. The panel uses these, and so can a command-line front end
 // that sets fuses by name.
 
+#include "buffers/image_state.h"
+#include "fuses/fuse_state.h"
 #include "fuses/layout_desc.h"
 
 #include <optional>
@@ -33,6 +35,12 @@ ReadBack readBackValues(const LayoutDesc& layout, int device, const FuseValues& 
 // to default values and encodes to the bytes unchanged.
 FuseValues decode(int device, FuseBytes bytes);
 ReadBack encode(int device, const FuseValues& values, FuseBytes& bytes);
+
+// What GetFuse composes from a panel that shows the fuse bytes untouched: the bytes
+// read back through the device's layout, with its lock mode and fuse file pair. A
+// front end without a panel asks this where the window asks its panel. With BadId
+// the ID block is left as it was.
+ReadBack recompose(int device, Images& img, FusePanelState& fuse);
 
 // One setting of a layout, named as the panel shows it.
 enum class SettingKind : uint8_t { List, Box, Item, Id };

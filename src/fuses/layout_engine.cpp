@@ -197,6 +197,20 @@ ReadBack encode(int device, const FuseValues& values, FuseBytes& bytes) {
     return readBackValues(*l, device, values, bytes);
 }
 
+ReadBack recompose(int device, Images& img, FusePanelState& fuse) {
+    FuseBytes b;
+    b.config = img.configBlock;
+    b.id = img.idBlock;
+    b.lockMode = fuse.lockMode;
+    b.filePair = fuse.fuseFilePair;
+    const ReadBack r = encode(device, decode(device, b), b);
+    img.configBlock = b.config;
+    if (r == ReadBack::Ok) img.idBlock = b.id;
+    fuse.lockMode = b.lockMode;
+    fuse.fuseFilePair = b.filePair;
+    return r;
+}
+
 std::vector<Setting> settingsOf(int device) {
     std::vector<Setting> out;
     const LayoutDesc* l = descFor(device);

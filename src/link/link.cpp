@@ -37,7 +37,8 @@ void applySerialParameters(LinkState& link, const SelectedDevice& dev, Command c
 const char* faultMessage(Fault f) {
     switch (f) {
     case Fault::EchoDiffered:
-    case Fault::Communication: return "Communication Error !";
+    case Fault::Communication:
+    case Fault::ChipFailed: return "Communication Error !";
     case Fault::Interrupted: return "Operator Interrupt !";
     case Fault::Timeout: return "Serial Communication Timeout Error !";
     case Fault::Checksum: return "Checksum Error !";

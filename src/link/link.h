@@ -27,6 +27,7 @@ enum class Fault : uint8_t {
     Checksum,      // "Checksum Error !"
     Communication, // the adapter answered something else, or a block failed six times
     Programming,   // status 167: the chip failed
+    ChipFailed,    // status 167 in Program, which shows it as "Communication Error !"
     Version,       // "Incorrect PC Program Version !"
     PortOpen,      // the port could not be opened (the text names the port)
     PortClose,     // "COM Close Error !"

@@ -91,7 +91,7 @@ bool identify(OpContext& c, IdentifyMode mode) {
         c.report.hidePanel();
         return false;
     } else if (mode == IdentifyMode::Menu) {
-        c.report.status("Unknown Device.");
+        c.report.status(kUnknownDeviceText);
         c.report.waitMs(2000);
     } else {
         return c.report.ask("Continue the Process Y/N", "Unknown Device");

@@ -73,6 +73,8 @@ bool readBlocks(OpContext& c, bool byteByByte,
 bool readSignature(OpContext& c, Signature& sig);
 
 enum class IdentifyMode { Menu, Ask };
+// What identification from the menu shows when no known chip answered.
+inline constexpr const char* kUnknownDeviceText = "Unknown Device.";
 // True to go on: the chip matches, has no signature, or the user agrees to go on with
 // an unknown one. False when nothing answered, the user declined, or the selection
 // was switched to the chip found.

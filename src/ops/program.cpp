@@ -59,7 +59,7 @@ bool programChip(OpContext& c) {
         uint8_t status = 0;
         if (!sendBlock(c, src, pos, status)) return false;
         if (status != kBlockDone) {
-            fail(c.report, Fault::Communication);
+            fail(c.report, status == kBlockFailed ? Fault::ChipFailed : Fault::Communication);
             return false;
         }
         if (c.report.progressStep((b + 1) * 128)) {

@@ -57,6 +57,8 @@ bool verifyChip(OpContext& c) {
             const uint8_t mask = i % 2 == 0 ? src.mask : 0xFF;
             if (!equal || (block[i] & mask) == (src.at(pos) & mask)) continue;
             at = st.marker.start + b * 128 + static_cast<uint32_t>(i);
+            st.ops.difference = {at, static_cast<uint8_t>(src.at(pos) & mask),
+                                 static_cast<uint8_t>(block[i] & mask)};
             equal = lastWordExempt && at + 2 >= st.device.programSize && at < st.device.programSize;
         }
         if (equal) return true;
@@ -80,9 +82,10 @@ bool checkErase(OpContext& c) {
     const bool completed = readBlocks(c, true, [&](const uint8_t* block, size_t n, uint32_t b) {
         for (size_t i = 0; i < n; ++i) {
             if (block[i] == 0xFF) continue;
+            const auto at = static_cast<uint32_t>(st.marker.start + b * 128 + i);
+            st.ops.difference = {at, 0xFF, block[i]};
             std::snprintf(st.ops.msgText, kMessageTextSize, "EPROM is NOT Empty! %.6lXh = %02Xh",
-                          static_cast<unsigned long>(st.marker.start + b * 128 + i),
-                          static_cast<unsigned>(block[i]));
+                          static_cast<unsigned long>(at), static_cast<unsigned>(block[i]));
             showDifference(c, Fault::NotBlank);
             return false;
         }

@@ -98,6 +98,12 @@ constexpr std::array<FixedMenuEntry, 40> kFixed{{
 
 bool hasDeviceHandler(int i) { return traitsOf(i).hasHandler; }
 
+std::string_view deviceMenuCaption(DeviceMenu menu) {
+    for (const DeviceSubMenu& m : kSubMenus)
+        if (m.menu == menu) return m.caption;
+    return {};
+}
+
 std::string deviceItemCaption(int deviceIndex) {
     if (const std::string_view c = traitsOf(deviceIndex).itemCaption; !c.empty()) return std::string(c);
     return std::string(catalogueRows()[static_cast<size_t>(deviceIndex)].name);

@@ -4,6 +4,7 @@
 #include "buffers/atomic_file.h"
 #include "devices/catalogue.h"
 #include "shell/paths.h"
+#include "shell/settings_file.h"
 #include "shell/tmyform.h"
 
 #include <climits>
@@ -25,8 +26,6 @@ std::string nextWord(std::istream& in) {
     return w;
 }
 
-std::filesystem::path settingsPath() { return configDir() / "kestro.cfg"; }
-
 // A name a file can have and the settings file can hold on one line.
 bool usableFileName(const std::string& name) {
     return name.size() < PATH_MAX && name.find_first_of(std::string("\0\n", 2)) == std::string::npos;
@@ -44,47 +43,52 @@ std::string lastFileLine(std::istream& in) {
 
 } // namespace
 
-int TMyForm::readSettings() {
+std::filesystem::path settingsPath() { return configDir() / "kestro.cfg"; }
+
+bool readSettingsFile(Settings& settings, SelectedDevice& dev) {
     const std::filesystem::path path = settingsPath();
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path);
-    if (!in.is_open()) {
-        st.settings.portIndex = 0;
-        st.device.index = 0;
-        st.settings.verifyAfterProgram = 0;
-        st.settings.autoDataMemory = 0;
-        writeSettings();
-        return -1;
-    }
+    if (!in.is_open()) return false;
     const std::string port = nextWord(in);
     for (int i = 0; i < 4; ++i)
-        if (port == "Serialport:COM" + std::to_string(i + 1)) st.settings.portIndex = i;
-    if (st.settings.portIndex > 3) st.settings.portIndex = 0;
+        if (port == "Serialport:COM" + std::to_string(i + 1)) settings.portIndex = i;
+    if (settings.portIndex > 3) settings.portIndex = 0;
 
     const std::string device = nextWord(in);
     int found = 0;
     char formatted[40];
     for (int i = 0; i < kDeviceCount; ++i) {
-        st.device.index = i;
-        catalogueLookup(st.device);
-        std::snprintf(formatted, sizeof formatted, "Device:%s", st.device.name);
+        dev.index = i;
+        catalogueLookup(dev);
+        std::snprintf(formatted, sizeof formatted, "Device:%s", dev.name);
         if (device == formatted) {
             found = i;
             break;
         }
     }
-    st.device.index = found;
+    dev.index = found;
 
     const std::string verify = nextWord(in);
-    if (verify == "Verify:Disabled") st.settings.verifyAfterProgram = 0;
-    if (verify == "Verify:Enabled") st.settings.verifyAfterProgram = 1;
+    if (verify == "Verify:Disabled") settings.verifyAfterProgram = 0;
+    if (verify == "Verify:Enabled") settings.verifyAfterProgram = 1;
     const std::string data = nextWord(in);
-    if (data == "DataProg:Disabled") st.settings.autoDataMemory = 0;
-    if (data == "DataProg:Enabled") st.settings.autoDataMemory = 1;
+    if (data == "DataProg:Disabled") settings.autoDataMemory = 0;
+    if (data == "DataProg:Enabled") settings.autoDataMemory = 1;
 
-    st.settings.lastFileName = lastFileLine(in);
-    return 0;
+    settings.lastFileName = lastFileLine(in);
+    return true;
+}
+
+int TMyForm::readSettings() {
+    if (readSettingsFile(st.settings, st.device)) return 0;
+    st.settings.portIndex = 0;
+    st.device.index = 0;
+    st.settings.verifyAfterProgram = 0;
+    st.settings.autoDataMemory = 0;
+    writeSettings();
+    return -1;
 }
 
 void TMyForm::writeSettings() {

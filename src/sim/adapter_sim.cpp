@@ -123,7 +123,7 @@ void AdapterSim::echo(uint8_t b) {
 
 void AdapterSim::receive(uint8_t b, uint64_t nowMs) {
     ++count_;
-    received.push_back(b);
+    if (keepReceived) received.push_back(b);
     if (hungUp_ || silent_) return;
     if (faults.hangUpAtByte && count_ >= faults.hangUpAtByte) {
         hungUp_ = true;
@@ -195,7 +195,7 @@ void AdapterSim::packetByte(uint8_t b) {
     packet_[pos_++] = b;
     if (pos_ < packet_.size()) return;
     pos_ = 0;
-    packets.push_back(packet_);
+    if (keepReceived) packets.push_back(packet_);
     runCommand();
 }
 

@@ -69,7 +69,9 @@ public:
     // Called with one readable line per event (packets, blocks, faults), when set.
     std::function<void(const std::string&)> trace;
 
-    // What arrived, for tests to look at.
+    // What arrived, for tests to look at. A simulator that runs for hours keeps none of
+    // it: every byte kept would be memory that only grows.
+    bool keepReceived = true;
     std::vector<uint8_t> received;
     std::vector<std::array<uint8_t, kPacketSize>> packets;
     bool hardwareTestOn = false;

@@ -78,5 +78,39 @@ TEST(Headless, LinkFailuresArriveAsTheirKind) {
     EXPECT_EQ(h.report.events.back(), "image");
 }
 
+// A front end without a panel learns where the chip differs, and what both sides hold.
+TEST(Headless, DifferencesAreKeptWithTheirValues) {
+    Headless h(153); // 27C256
+    h.adapter.chip = SimChip::blank(153);
+    h.adapter.chip.memory[0x123] = 0x5A;
+    runProcess(h.ctx, ProcessCommand::CheckErase);
+    EXPECT_EQ(h.report.faults, std::vector<Fault>{Fault::NotBlank});
+    EXPECT_EQ(h.st->ops.difference.address, 0x123u);
+    EXPECT_EQ(h.st->ops.difference.found, 0x5A);
+
+    h.report.faults.clear();
+    h.st->images.program.fill(0xFF);
+    h.st->images.program[0x123] = 0x5A;
+    h.st->images.program[0x200] = 0x11; // beyond the first difference: never looked at
+    h.adapter.chip.memory[0x123] = 0xFF;
+    runProcess(h.ctx, ProcessCommand::Verify);
+    EXPECT_EQ(h.report.faults, std::vector<Fault>{Fault::ContentDiffers});
+    EXPECT_EQ(h.st->ops.difference.address, 0x123u);
+    EXPECT_EQ(h.st->ops.difference.expected, 0x5A);
+    EXPECT_EQ(h.st->ops.difference.found, 0xFF);
+    EXPECT_STREQ(h.st->ops.msgText, "NOT EQUAL!  Error: 000123h");
+}
+
+// Program shows a failed chip as the window always did, but says what it was.
+TEST(Headless, ProgramTellsAFailedChipFromALineFault) {
+    Headless h(153);
+    h.adapter.faults.blockStatus = kBlockFailed;
+    runProcess(h.ctx, ProcessCommand::Program);
+    EXPECT_EQ(h.report.faults, std::vector<Fault>{Fault::ChipFailed});
+    EXPECT_EQ(std::count(h.report.events.begin(), h.report.events.end(),
+                         "failure Communication Error !"),
+              1);
+}
+
 } // namespace
 } // namespace kestro

@@ -1,0 +1,154 @@
+#include "cli/cli_reporter.h"
+
+#include "fuses/fuse_codec.h"
+#include "ops/operation.h"
+#include "view/marker.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kestro::cli {
+
+namespace {
+constexpr int kWaitSliceMs = 20; // how soon a second Ctrl+C is seen during a wait
+
+bool yes(std::string line) {
+    std::transform(line.begin(), line.end(), line.begin(), [](unsigned char c) { return std::tolower(c); });
+    return line == "y" || line == "yes";
+}
+} // namespace
+
+CliReporter::CliReporter(Console& console, State& st, Answer answer, bool noWaits)
+    : console_(console), st_(st), answer_(answer), noWaits_(noWaits) {}
+
+void CliReporter::beginStep() {
+    failure_ = {};
+    unknownShown_ = false;
+    chosenPart_ = st_.device.name;
+}
+
+bool CliReporter::interrupted() { return console_.env().interrupts() > 0; }
+
+void CliReporter::record(ExitCode code, Fault fault, std::string_view text) {
+    if (failed()) return; // the first failure of a step is the one it ends with
+    failure_.code = code;
+    failure_.fault = fault;
+    failure_.text = text;
+}
+
+void CliReporter::fail(ExitCode code, const std::string& text) {
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
+    record(code, Fault::None, text);
+    console_.error(text);
+}
+
+void CliReporter::abortOnSecondInterrupt() {
+    if (console_.env().interrupts() >= 2 && onAbort) onAbort();
+}
+
+void CliReporter::messageMode(std::string_view text, uint32_t color) {
+    console_.beginOperation(text, false, 0, color);
+}
+
+void CliReporter::progressMode(std::string_view text, uint32_t total, uint32_t color) {
+    console_.beginOperation(text, true, total, color);
+}
+
+bool CliReporter::progressStep(uint32_t done) {
+    abortOnSecondInterrupt();
+    if (interrupted()) return true; // Cancel: the block in hand has completed
+    console_.progress(done, st_.marker.start);
+    return false;
+}
+
+void CliReporter::status(std::string_view text) {
+    if (text == kUnknownDeviceText) unknownShown_ = true;
+    console_.status(text);
+}
+
+void CliReporter::holdUntilCancel(Fault kind, std::string_view text) {
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
+    record(exitCodeOf(kind), kind, text);
+    failure_.hasDifference = true;
+    failure_.difference = st_.ops.difference;
+    console_.error(text);
+    const Difference& d = st_.ops.difference;
+    char line[96];
+    if (kind == Fault::ContentDiffers)
+        std::snprintf(line, sizeof line, "  address %.6lXh: file %02X, chip %02X",
+                      static_cast<unsigned long>(d.address), d.expected, d.found);
+    else
+        std::snprintf(line, sizeof line, "  address %.6lXh: %02X", static_cast<unsigned long>(d.address),
+                      d.found);
+    console_.errorDetail(line);
+    // Nobody is there to press Cancel: the difference has been told, the step ends.
+}
+
+void CliReporter::operatorInterrupt() {
+    console_.status("Operator Interrupt");
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Interrupted);
+    record(ExitCode::Cancelled, Fault::Interrupted, "Operator Interrupt");
+}
+
+void CliReporter::hidePanel() { console_.endOperation(OperationEnd::Done); }
+
+void CliReporter::beep() { console_.bell(); }
+
+void CliReporter::waitMs(int ms) {
+    if (noWaits_) return;
+    CliEnv& env = console_.env();
+    const uint64_t end = env.nowMs() + static_cast<uint64_t>(std::max(ms, 0));
+    for (uint64_t now = env.nowMs(); now < end; now = env.nowMs()) {
+        abortOnSecondInterrupt();
+        env.sleepMs(static_cast<int>(std::min<uint64_t>(kWaitSliceMs, end - now)));
+    }
+    abortOnSecondInterrupt();
+}
+
+bool CliReporter::ask(const std::string& text, const std::string& caption) {
+    CliEnv& env = console_.env();
+    bool answer = answer_ == Answer::Yes;
+    if (answer_ == Answer::Ask && env.stdinTerminal) {
+        if (console_.operationOpen()) console_.endOperation(OperationEnd::Done);
+        env.writeErr(caption + ": " + text + " [y/N] ");
+        std::string line;
+        answer = env.readLine(line) && yes(line);
+    } else {
+        console_.say(caption + ": " + text + (answer ? " - yes (--yes)" : " - no (--yes goes on)"));
+    }
+    if (!answer) record(ExitCode::Chip, Fault::Declined, caption + ": " + text + " - no");
+    return answer;
+}
+
+void CliReporter::failure(Fault kind, const std::string& text) {
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
+    record(exitCodeOf(kind), kind, text);
+    console_.error(text);
+}
+
+void CliReporter::markerShown(uint32_t start, uint32_t end) {
+    console_.say(markerLabelText(start, end));
+}
+
+void CliReporter::selectionChanged() {
+    // The window follows the chip it found; here the run stops and says so.
+    failure_.foundPart = st_.device.name;
+    record(ExitCode::Chip, Fault::Declined,
+           "the chip in the socket is " + std::string(st_.device.name) + ", not the part " + chosenPart_);
+    console_.error(failure_.text);
+}
+
+void CliReporter::lockLevelChosen(int entry) {
+    console_.detail("no lock level chosen: the strongest, entry " + std::to_string(entry) +
+                    " of the lock list");
+}
+
+// The fuse bytes as the window's panel would give them back: filled from the bytes,
+// then read back through the device's layout.
+bool CliReporter::collectFuses() {
+    if (recompose(st_.device.index, st_.images, st_.fuse) == ReadBack::Ok) return true;
+    fail(ExitCode::Usage, "Incorrect ID number !");
+    return false;
+}
+
+} // namespace kestro::cli

@@ -1,0 +1,77 @@
+#pragma once
+// The command line's reporter: the operation panel as a progress line, message boxes
+// as lines on stderr, the Yes/No question answered by an option or a prompt, real
+// waits, and Ctrl+C as Cancel. It keeps the first failure of each step for the exit
+// code.
+
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "cli/exit_codes.h"
+#include "ops/reporter.h"
+#include "shell/state.h"
+
+#include <functional>
+#include <string>
+
+namespace kestro::cli {
+
+struct StepFailure {
+    ExitCode code = ExitCode::Done;
+    Fault fault = Fault::None;
+    std::string text;
+    bool hasDifference = false; // verify or blank check: where and what
+    Difference difference;
+    std::string foundPart; // identification found another chip of the family
+};
+
+class CliReporter : public Reporter {
+public:
+    CliReporter(Console& console, State& st, Answer answer, bool noWaits);
+
+    // A second Ctrl+C during a fixed wait calls this: restore the port and end.
+    std::function<void()> onAbort;
+
+    // Forgets the failure of the step before.
+    void beginStep();
+    const StepFailure& failure() const { return failure_; }
+    bool failed() const { return failure_.code != ExitCode::Done; }
+    // Puts back a failure a later look (--diff) must not replace.
+    void restoreFailure(const StepFailure& f) { failure_ = f; }
+    // Records a failure found by the front end itself (files, unknown chip).
+    void fail(ExitCode code, const std::string& text);
+    bool unknownDeviceShown() const { return unknownShown_; }
+    bool interrupted();
+
+    void messageMode(std::string_view text, uint32_t color) override;
+    void progressMode(std::string_view text, uint32_t total, uint32_t color) override;
+    bool progressStep(uint32_t done) override;
+    void status(std::string_view text) override;
+    void holdUntilCancel(Fault kind, std::string_view text) override;
+    void operatorInterrupt() override;
+    void hidePanel() override;
+    void beep() override;
+    void waitMs(int ms) override;
+    bool ask(const std::string& text, const std::string& caption) override;
+    void failure(Fault kind, const std::string& text) override;
+    void markerShown(uint32_t start, uint32_t end) override;
+    void selectionChanged() override;
+    void imageChanged() override {}
+    void fusesChanged() override {}
+    bool collectFuses() override;
+    void lockLevelChosen(int entry) override;
+    bool closing() override { return interrupted(); }
+
+private:
+    void record(ExitCode code, Fault fault, std::string_view text);
+    void abortOnSecondInterrupt();
+
+    Console& console_;
+    State& st_;
+    Answer answer_;
+    bool noWaits_;
+    StepFailure failure_;
+    bool unknownShown_ = false;
+    std::string chosenPart_;
+};
+
+} // namespace kestro::cli

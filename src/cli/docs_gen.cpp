@@ -1,0 +1,340 @@
+#include "cli/docs_gen.h"
+
+#include "cli/exit_codes.h"
+#include "cli/option_table.h"
+#include "devices/catalogue.h"
+
+#include <algorithm>
+#include <array>
+#include <sstream>
+#include <vector>
+
+namespace kestro::cli {
+
+namespace {
+
+constexpr int kWidth = 80;
+constexpr size_t kHangingIndent = 26;
+
+constexpr const char* kSummary =
+    "Programs chips through the Kestro adapter from a terminal, a Makefile or a script: "
+    "the same device selection, file readers and writers, operations and Process menu "
+    "chains as the window, so every byte on the line is the one the window sends. The "
+    "steps run in the order written, in one run on the adapter, and stop at the first "
+    "failure. Data and JSON go to stdout, everything for people to stderr.";
+
+struct Example {
+    const char* command;
+    const char* what;
+};
+constexpr std::array<Example, 7> kExamples{{
+    {"kestro-cli -p AT89C52 write fw.hex verify", "program a file and verify it"},
+    {"kestro-cli -p AT89C52 erase write fw.hex verify lock", "the Erase+Program+Security chain spelt out"},
+    {"kestro-cli -p PIC16F84 program fw.hex --data-memory", "the Program chain with the data memory"},
+    {"kestro-cli -p 27C256 read chip.bin", "read a chip into a binary file"},
+    {"kestro-cli -p 24C16 --range 000100:0001FF read part.bin", "read an address window"},
+    {"kestro-cli --simulate write fw.hex verify read back.bin", "a whole job without hardware"},
+    {"kestro-cli -p AT89C2051 produce fw.hex --serial 0x7FC:1000 --journal runs.csv",
+     "production with serial numbers"},
+}};
+
+constexpr const char* kGroupTitles[] = {"Chip and adapter", "What the steps do", "Production (produce)",
+                                        "Output"};
+
+std::string wrap(const std::string& text, size_t indent, size_t first) {
+    std::istringstream words(text);
+    std::string out, word;
+    size_t column = first;
+    bool lineStart = true;
+    while (words >> word) {
+        if (!lineStart && column + 1 + word.size() > static_cast<size_t>(kWidth)) {
+            out += '\n';
+            out.append(indent, ' ');
+            column = indent;
+            lineStart = true;
+        }
+        if (!lineStart) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        lineStart = false;
+    }
+    return out;
+}
+
+std::string optionLabel(const OptionSpec& o) {
+    std::string label = o.shortName ? std::string("-") + o.shortName + ", " : "    ";
+    label += "--";
+    label += o.longName;
+    if (o.arg == Arg::Optional) {
+        label += "[=";
+        label += o.argName;
+        label += ']';
+    } else if (!o.argName.empty()) {
+        label += ' ';
+        label += o.argName;
+    }
+    return label;
+}
+
+std::string stepLabel(const StepSpec& s) {
+    std::string label(s.name);
+    if (!s.argName.empty()) {
+        label += ' ';
+        label += s.argName;
+    }
+    return label;
+}
+
+void entry(std::string& out, const std::string& label, std::string_view help) {
+    std::string line = "  " + label;
+    if (line.size() + 2 > kHangingIndent) {
+        out += line + "\n" + std::string(kHangingIndent, ' ');
+    } else {
+        out += line + std::string(kHangingIndent - line.size(), ' ');
+    }
+    out += wrap(std::string(help), kHangingIndent, kHangingIndent) + "\n";
+}
+
+// troff: backslashes, minus signs, and lines that would start a request.
+std::string roff(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\') out += "\\e";
+        else if (c == '-') out += "\\-";
+        else out += c;
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out.insert(0, "\\&");
+    return out;
+}
+
+std::string words(std::string_view list) { return std::string(list); }
+
+} // namespace
+
+std::string helpText() {
+    std::string out = "Usage: kestro-cli [OPTION]... STEP...\n" + wrap(kSummary, 0, 0) + "\n\nSteps:\n";
+    for (const StepSpec& s : stepTable()) entry(out, stepLabel(s), s.help);
+    for (int g = 0; g < 4; ++g) {
+        out += std::string("\n") + kGroupTitles[g] + ":\n";
+        for (const OptionSpec& o : optionTable())
+            if (static_cast<int>(o.group) == g) entry(out, optionLabel(o), o.help);
+    }
+    out += "\nExamples:\n";
+    for (const Example& e : kExamples) out += "  " + std::string(e.command) + "\n      " + e.what + "\n";
+    std::string codes = "Exit codes:";
+    for (const ExitCodeSpec& c : exitCodeTable()) {
+        codes += ' ';
+        codes += std::to_string(exitNumber(c.code));
+        codes += ' ';
+        codes += c.name;
+        codes += c.code == ExitCode::Cancelled ? '.' : ',';
+    }
+    out += "\n" + wrap(codes, 0, 0) + "\nkestro-cli --help exit-codes tells more; --help json gives the JSON schema.\n";
+    return out;
+}
+
+std::string exitCodesText() {
+    std::string out = "Exit codes of kestro-cli:\n";
+    for (const ExitCodeSpec& c : exitCodeTable()) {
+        std::string label = std::to_string(exitNumber(c.code));
+        label += std::string(5 - label.size(), ' ') + std::string(c.name);
+        entry(out, label, c.meaning);
+    }
+    return out;
+}
+
+std::string jsonSchemaText() {
+    return std::string("JSON Lines of kestro-cli, schema ") + kJsonSchema + R"(
+
+With --progress json (or --json), stdout carries one JSON object per line and
+nothing else. Every object has "event" (its kind) and "t" (seconds since the
+start, a number). Later versions of the schema only add members; a change of a
+member's meaning changes the schema name. Hexadecimal values are strings of
+upper-case digits; addresses and byte values are numbers.
+
+event "start": the run begins.
+  schema      "kestro-cli/1"
+  version     the program's version
+  part        the part as given (null when none was)
+  port        the port as given, "simulated", or null for the settings' port
+  steps       array of the steps as written, e.g. ["write fw.hex", "verify"]
+
+event "step": a step begins.
+  step        its name: identify, read, write, verify, erase, blank-check,
+              lock, read-fuses, write-fuses, program
+  file        its file, "" when none
+
+event "operation": an operation of the chip shows itself (as the window's
+operation panel does).
+  text        the program's own text, e.g. "Programming Chip..."
+  mode        "progress" (a block transfer) or "message"
+  total       progress mode: the bytes the transfer will move
+
+event "progress": at most ten a second during a block transfer, and once at
+its end.
+  done        bytes moved so far
+  total       bytes of the whole transfer
+  address     the chip address reached
+  bytes_per_second  the rate so far (absent at the very start)
+
+event "message": a text for people.
+  level       "info" (the program's status texts, e.g. "Chip Content EQUAL
+              With Buffer.") or "error" (failures, e.g. "Communication Error !")
+  text        the text as the program shows it
+
+event "operation_end": the operation's panel goes away.
+  text        the operation's text
+  result      "done", "failed" or "interrupted"
+  seconds     how long it took
+  done        progress mode: the bytes moved
+
+event "step_end": a step ends.
+  step, ok (true when it completed), exit_code, seconds
+  crc32_written / crc32_read / crc32_verified
+              CRC-32 of the image bytes the step covered (the marker area, else
+              the whole memory in view), with "bytes" their count
+  saved       the file written, as the writer named it
+  fuses       read-fuses: the fuse bytes as printed
+  diff        with --diff after a difference: {"file", "bytes" (how many
+              differ), "ranges" ([[first, last], ...] merged runs)}
+
+event "chip": produce, one per chip.
+  number, serial (null without --serial), ok, exit_code, crc32, seconds
+
+event "part": the parts listing, one per part.
+  name, program_size, data_size (bytes), family, socket, and with an
+  adapter "served"
+
+event "port": the ports listing, one per port.
+  name        "COM1".."COM4", or "" for a device found on its own
+  path        what would be opened
+  device      where a link leads, "" when path is the device
+  usable      whether this user may open it; "note" says why not
+
+event "result": the last line, always.
+  schema, version, part (the catalogue name, null when none was found),
+  port, exit_code, exit_name (see --help exit-codes), seconds,
+  steps       array of {"step", "file", "ok", "exit_code", "seconds", and
+              the crc32_*, "bytes", "saved", "fuses", "diff" members above}
+  failure     null, or {"step" (null before the first step), "exit_code",
+              "kind" (the exit name), "text", and where known "address",
+              "file_value", "chip_value" (verify), "value" (blank check),
+              "found_part" (identification found another chip)}
+  produce     produce only: {"good", "failed", "first_serial", "last_serial"}
+)";
+}
+
+std::string manPage() {
+    std::string out = ".TH KESTRO\\-CLI 1 \"\" \"Kestro " + std::string(kCliVersion) +
+                      "\" \"User Commands\"\n"
+                      ".SH NAME\nkestro\\-cli \\- program chips through the Kestro adapter from a "
+                      "terminal or a script\n"
+                      ".SH SYNOPSIS\n.B kestro\\-cli\n[\\fIOPTION\\fR]... \\fISTEP\\fR...\n"
+                      ".SH DESCRIPTION\n" +
+                      roff(kSummary) + "\n.SH STEPS\n";
+    for (const StepSpec& s : stepTable())
+        out += ".TP\n.B " + roff(stepLabel(s)) + "\n" + roff(s.help) + "\n";
+    out += ".SH OPTIONS\n";
+    for (int g = 0; g < 4; ++g) {
+        out += ".SS " + roff(kGroupTitles[g]) + "\n";
+        for (const OptionSpec& o : optionTable())
+            if (static_cast<int>(o.group) == g)
+                out += ".TP\n.B " + roff(optionLabel(o)) + "\n" + roff(o.help) + "\n";
+    }
+    out += ".SH EXIT STATUS\n";
+    for (const ExitCodeSpec& c : exitCodeTable())
+        out += ".TP\n.B " + std::to_string(exitNumber(c.code)) + "\n" + roff(c.meaning) + " (" +
+               roff(c.name) + ").\n";
+    out += ".SH JSON OUTPUT\nWith \\fB\\-\\-progress json\\fR stdout carries JSON Lines, schema " +
+           roff(kJsonSchema) +
+           ": events start, step, operation, progress, message, operation_end, step_end, chip "
+           "and a final result object with the part, the steps, the CRC\\-32 of the image "
+           "written, read or verified, the timings, the failure with its address and values, "
+           "and the exit code. \\fBkestro\\-cli \\-\\-help json\\fR gives the whole schema.\n"
+           ".SH ENVIRONMENT\n.TP\n.B NO_COLOR\nWhen set, no colour is used. Colour is used "
+           "only on a terminal in any case.\n.TP\n.B XDG_CONFIG_HOME\nThe config folder is "
+           "\\fI$XDG_CONFIG_HOME/kestro\\fR, else \\fI~/.config/kestro\\fR.\n"
+           ".SH FILES\n.TP\n.I ~/.config/kestro/kestro.cfg\nThe settings file of the window. "
+           "kestro\\-cli reads the port from it when \\fB\\-\\-port\\fR is not given, and never "
+           "writes it.\n.TP\n.I ~/.config/kestro/COM1 .. COM4\nLinks to the serial devices "
+           "the names COM1 to COM4 stand for (else /dev/ttyS0 to /dev/ttyS3).\n"
+           ".SH NOTES\nCtrl+C ends the running step as Cancel does in the window: the block in "
+           "hand completes first, and the run stops with exit status 130. A second Ctrl+C "
+           "during a fixed wait ends the program at once, with the port restored.\n"
+           ".SH EXAMPLES\n";
+    for (const Example& e : kExamples)
+        out += ".TP\n.B " + roff(e.command) + "\n" + roff(e.what) + ".\n";
+    out += ".SH SEE ALSO\n.BR kestro (1),\n.BR kestro\\-sim (1)\n";
+    return out;
+}
+
+std::string bashCompletion() {
+    std::string steps, options, parts, wantValue;
+    const auto add = [](std::string& list, std::string_view word) {
+        if (!list.empty()) list += ' ';
+        list += word;
+    };
+    for (const StepSpec& s : stepTable()) add(steps, s.name);
+    std::vector<std::string_view> seen;
+    for (const CatalogueRow& r : catalogueRows()) {
+        if (std::find(seen.begin(), seen.end(), r.name) != seen.end()) continue;
+        seen.push_back(r.name);
+        add(parts, r.name);
+    }
+    std::string cases;
+    for (const OptionSpec& o : optionTable()) {
+        add(options, "--" + std::string(o.longName));
+        if (o.shortName) options += std::string(" -") + o.shortName;
+        if (o.arg == Arg::None) continue;
+        std::string pattern = "--" + std::string(o.longName);
+        if (o.shortName) pattern += std::string("|-") + o.shortName;
+        std::string reply;
+        switch (o.complete) {
+        case Complete::None: reply = "return 0"; break;
+        case Complete::File: reply = "COMPREPLY=($(compgen -f -- \"$cur\"))"; break;
+        case Complete::Part: reply = "COMPREPLY=($(compgen -W \"$parts\" -- \"$cur\"))"; break;
+        case Complete::Port:
+            reply = "COMPREPLY=($(compgen -W \"" + words(o.words) +
+                    "\" -- \"$cur\") $(compgen -f -- \"$cur\"))";
+            break;
+        case Complete::Words: reply = "COMPREPLY=($(compgen -W \"" + words(o.words) + "\" -- \"$cur\"))"; break;
+        }
+        // An optional value is only ever given as --name=VALUE.
+        const std::string guard = o.arg == Arg::Optional ? "[[ $eq ]] || return 1; " : "";
+        cases += "        " + pattern + ") " + guard + reply + "; return 0 ;;\n";
+    }
+    std::string fileSteps, optionalFileSteps;
+    for (const StepSpec& s : stepTable()) {
+        std::string& list = s.arg == StepArg::File ? fileSteps : optionalFileSteps;
+        if (s.arg == StepArg::File || s.arg == StepArg::OptionalFile)
+            list += (list.empty() ? "" : "|") + std::string(s.name);
+    }
+    return "# bash completion for kestro-cli; written by kestro-cli --help completion\n"
+           "_kestro_cli_value()\n{\n    local option=$1 cur=$2 eq=$3\n    case $option in\n" +
+           cases + "    esac\n    return 1\n}\n\n"
+           "_kestro_cli()\n{\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} eq=\n"
+           "    local steps=\"" + steps + "\"\n"
+           "    local options=\"" + options + "\"\n"
+           "    local parts=\"" + parts + "\"\n"
+           "    COMPREPLY=()\n"
+           "    # --name=VALUE: bash splits at '=' unless told otherwise\n"
+           "    if [[ $cur == = ]]; then eq=1; cur=; \n"
+           "    elif [[ $prev == = ]]; then eq=1; prev=${COMP_WORDS[COMP_CWORD-2]};\n"
+           "    elif [[ $cur == --*=* ]]; then eq=1; prev=${cur%%=*}; cur=${cur#*=}; fi\n"
+           "    if [[ $eq ]]; then _kestro_cli_value \"$prev\" \"$cur\" 1; return 0; fi\n"
+           "    _kestro_cli_value \"$prev\" \"$cur\" \"\" && return 0\n"
+           "    case $prev in\n"
+           "        " + fileSteps + ") COMPREPLY=($(compgen -f -- \"$cur\")); return 0 ;;\n"
+           "        " + optionalFileSteps + ") COMPREPLY=($(compgen -W \"$steps\" -- \"$cur\") $(compgen -f -- \"$cur\")); return 0 ;;\n"
+           "    esac\n"
+           "    if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W \"$options\" -- \"$cur\")); return 0; fi\n"
+           "    COMPREPLY=($(compgen -W \"$steps\" -- \"$cur\"))\n"
+           "}\n"
+           "complete -o filenames -F _kestro_cli kestro-cli\n";
+}
+
+} // namespace kestro::cli

@@ -1,0 +1,31 @@
+#pragma once
+// Fuse, configuration and lock settings from the command line, by the names the fuse
+// panel shows. The panel's layouts are the one place that knows how a setting maps
+// onto the fuse bytes; this is the seam the command line asks them through, so no
+// layout is written a second time here.
+
+#include "shell/state.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kestro::cli {
+
+class FuseSettings {
+public:
+    virtual ~FuseSettings() = default;
+    // False while the layouts cannot compose settings from outside the panel.
+    virtual bool available() const = 0;
+    // --fuse NAME=VALUE: one setting of the selected device's layout into the fuse bytes.
+    virtual bool set(State& st, std::string_view name, std::string_view value, std::string& error) = 0;
+    // --config HEX: the configuration word or bytes as the panel shows them.
+    virtual bool setConfiguration(State& st, std::string_view hex, std::string& error) = 0;
+    // --lock LEVEL: an entry of the layout's lock list, which gives the lock mode.
+    virtual bool setLockLevel(State& st, std::string_view level, std::string& error) = 0;
+};
+
+// What the layouts offer now.
+std::unique_ptr<FuseSettings> layoutFuseSettings();
+
+} // namespace kestro::cli

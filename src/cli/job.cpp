@@ -1,0 +1,437 @@
+#include "cli/job.h"
+
+#include "cli/fuse_settings.h"
+
+#include "buffers/file_commands.h"
+#include "buffers/images.h"
+#include "buffers/regular_file.h"
+#include "devices/catalogue.h"
+#include "devices/device_names.h"
+#include "devices/selection_rules.h"
+#include "link/handshake.h"
+#include "link/port_path.h"
+#include "shell/settings_file.h"
+#include "sim/demo.h"
+#include "sim/fault_options.h"
+#include "view/marker.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestro::cli {
+
+namespace {
+
+constexpr int kPermissionRetryMs = 1000; // device nodes get their group a moment late
+
+std::string hexBytes(const uint8_t* p, size_t n) {
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", p[i]);
+        s += b;
+    }
+    return s;
+}
+
+// Every byte on the line, for -vv.
+class TracingPort : public SerialPort {
+public:
+    TracingPort(std::unique_ptr<SerialPort> inner, Console& console)
+        : inner_(std::move(inner)), console_(console) {}
+    OpenResult open(const std::string& portName) override {
+        const OpenResult r = inner_->open(portName);
+        console_.wire("open " + portName + (r.status == OpenStatus::Ok ? "" : " failed"));
+        return r;
+    }
+    OpenResult reopen() override {
+        const OpenResult r = inner_->reopen();
+        console_.wire(r.status == OpenStatus::Ok ? "reopen" : "reopen failed");
+        return r;
+    }
+    bool close() override {
+        console_.wire("close");
+        return inner_->close();
+    }
+    bool writeByte(uint8_t b) override {
+        console_.wire("> " + hexBytes(&b, 1));
+        return inner_->writeByte(b);
+    }
+    size_t read(uint8_t* buf, size_t n) override {
+        const size_t got = inner_->read(buf, n);
+        console_.wire(got ? "< " + hexBytes(buf, got) : "< nothing (" + std::to_string(n) + " wanted)");
+        return got;
+    }
+
+private:
+    std::unique_ptr<SerialPort> inner_;
+    Console& console_;
+};
+
+// The item of the Process menu a step stands for.
+std::string_view processItemOf(StepKind kind) {
+    switch (kind) {
+    case StepKind::Identify: return "Identify1";
+    case StepKind::Read: return "Read1";
+    case StepKind::Write:
+    case StepKind::Program:
+    case StepKind::Produce: return "Program1";
+    case StepKind::Verify: return "Verify1";
+    case StepKind::Erase: return "Erase1";
+    case StepKind::BlankCheck: return "CheckErase1";
+    case StepKind::Lock: return "ProgramSecurity1";
+    case StepKind::ReadFuses: return "ReadFuse1";
+    case StepKind::WriteFuses: return "ProgramFuse1";
+    default: return {};
+    }
+}
+
+const char* offeredName(std::string_view item) {
+    if (item == "Identify1") return "Identify";
+    if (item == "Read1") return "Read";
+    if (item == "Program1") return "Program";
+    if (item == "Verify1") return "Verify";
+    if (item == "Erase1") return "Erase";
+    if (item == "CheckErase1") return "Check Erase";
+    if (item == "ProgramSecurity1") return "Program Security";
+    if (item == "ReadFuse1") return "Read Fuse";
+    return "Program Fuse";
+}
+
+bool isInputStep(StepKind k) {
+    return k == StepKind::Write || k == StepKind::Verify || k == StepKind::Program ||
+           k == StepKind::Produce;
+}
+
+} // namespace
+
+std::span<const uint8_t> coveredBytes(State& st) {
+    const ActiveImage a = activeImage(st.images, st.device);
+    if (!a.bytes) return {};
+    uint32_t start = 0, end = a.size;
+    if (st.marker.set) {
+        start = std::min(st.marker.start, a.size);
+        end = std::min(st.marker.end + 1, a.size);
+    }
+    return {a.bytes + start, end > start ? end - start : 0};
+}
+
+Job::Job(CliEnv& env, const CliOptions& options, Console& console)
+    : env_(env), o_(options), console_(console), st_(std::make_unique<State>()),
+      reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
+    reporter_.onAbort = [this] {
+        if (link_) link_->close(); // the settings found at open go back on the port
+        env_.exitAtOnce(exitNumber(ExitCode::Cancelled));
+    };
+}
+
+Job::~Job() { close(); }
+
+bool Job::applyFuseOptions() {
+    std::string error;
+    bool ok = true;
+    for (const std::string& f : o_.fuses) {
+        const size_t eq = f.find('=');
+        if (eq == std::string::npos) {
+            error = "--fuse wants NAME=VALUE, not '" + f + "'";
+            ok = false;
+            break;
+        }
+        if (!(ok = fuseSettings_->set(*st_, f.substr(0, eq), f.substr(eq + 1), error))) break;
+    }
+    if (ok && o_.config) ok = fuseSettings_->setConfiguration(*st_, *o_.config, error);
+    if (ok && o_.lock) ok = fuseSettings_->setLockLevel(*st_, *o_.lock, error);
+    if (!ok) reporter_.fail(ExitCode::Usage, error);
+    return ok;
+}
+
+void Job::close() {
+    if (link_ && link_->isOpen()) link_->close();
+    link_.reset();
+    port_.reset(); // a simulator stops with its port
+}
+
+ExitCode Job::usage(const std::string& text) {
+    console_.error(text);
+    return ExitCode::Usage;
+}
+
+ExitCode Job::prepare() {
+    for (ExitCode (Job::*step)() : {&Job::resolvePart, &Job::checkFiles, &Job::openAdapter,
+                                        &Job::handshake, &Job::selectPart}) {
+        const ExitCode code = (this->*step)();
+        if (code != ExitCode::Done) return code;
+    }
+    return ExitCode::Done;
+}
+
+ExitCode Job::connect() {
+    if (o_.simulate)
+        sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full), SimChip::blank(kEmptySocket));
+    if (const ExitCode code = openAdapter(); code != ExitCode::Done) return code;
+    st_->device.index = 0;
+    catalogueLookup(st_->device);
+    if (const Fault f = runHandshake(*link_, st_->device, st_->adapter); f != Fault::None) {
+        console_.error(faultMessage(f));
+        return exitCodeOf(f);
+    }
+    return ExitCode::Done;
+}
+
+ExitCode Job::resolvePart() {
+    std::optional<std::string> name = o_.part;
+    // The chip in a simulated socket: as named, else a blank one of the part, else the
+    // demo chip, which then is the part.
+    std::optional<int> chip;
+    bool demo = false;
+    if (o_.simulate) {
+        const std::string& c = o_.simulateChip;
+        if (c.empty() && !name) {
+            demo = true;
+            name = std::string(kDemoChipName);
+        } else if (c == "any" || c == "none") {
+            chip = c == "any" ? kAnyChip : kEmptySocket;
+        } else if (!c.empty()) {
+            chip = findDeviceIgnoringCase(c);
+            if (!chip) return usage("--simulate: no chip named '" + c + "' in the catalogue");
+            if (!name) name = std::string(catalogueRows()[static_cast<size_t>(*chip)].name);
+        }
+    }
+    if (!name) return usage("no part given: name it with -p NAME (see kestro-cli parts)");
+    const auto index = findDeviceIgnoringCase(*name);
+    if (!index) {
+        std::string text = "no part named '" + *name + "'; the closest:";
+        for (std::string_view n : closestDeviceNames(*name, 5)) {
+            text += ' ';
+            text += n;
+        }
+        return usage(text);
+    }
+    partIndex_ = *index;
+    partName_ = catalogueRows()[static_cast<size_t>(partIndex_)].name;
+    if (o_.simulate) {
+        sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full),
+                                            demo ? demoChip() : SimChip::blank(chip.value_or(partIndex_)));
+        for (const std::string& spec : o_.simulateFaults) {
+            std::string error;
+            if (!applyFaultSpec(spec, sim_->faults, error)) return usage("--simulate-fault: " + error);
+        }
+    }
+    if ((!o_.fuses.empty() || o_.config || o_.lock) && !fuseSettings_->available())
+        return usage(!o_.fuses.empty() ? "--fuse is not available yet"
+                     : o_.config       ? "--config is not available yet"
+                                       : "--lock is not available yet");
+    // What the part offers, before anything is sent (the adapter kind may withdraw more).
+    return checkSteps(false);
+}
+
+ExitCode Job::checkSteps(bool afterHandshake) {
+    const ProcessEnabling on =
+        processEnabling(partIndex_, afterHandshake && st_->adapter.serialAdapter != 0);
+    for (const StepRequest& s : o_.steps) {
+        if (s.kind == StepKind::Hwtest) return usage("hwtest is not available yet");
+        const std::string_view item = processItemOf(s.kind);
+        if (item.empty()) continue;
+        const auto k = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(), item) -
+                                           kProcessItems.begin());
+        if (!on[k])
+            return usage(std::string(stepSpec(s.kind).name) + ": the " + partName_ + " offers no " +
+                         offeredName(item) + (afterHandshake ? " on this adapter" : ""));
+        const bool needsBlocks = s.kind == StepKind::Produce && (o_.erase || o_.secure);
+        if (needsBlocks) {
+            const size_t e = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(),
+                                                           o_.erase ? "Erase1" : "ProgramSecurity1") -
+                                                 kProcessItems.begin());
+            if (!on[e]) return usage(std::string("produce: the ") + partName_ + " offers no " +
+                                     (o_.erase ? "Erase" : "Program Security"));
+        }
+    }
+    return ExitCode::Done;
+}
+
+bool Job::readable(const std::string& path) {
+    const int fd = openRegularFile(path);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    const int e = errno;
+    reporter_.fail(ExitCode::File, std::string(kCantOpenBinary) + " (" + path + ": " +
+                                       (e ? std::strerror(e) : "not a regular file") + ")");
+    return false;
+}
+
+bool Job::writable(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    const bool ok = ::access(folder.c_str(), W_OK | X_OK) == 0 &&
+                    (::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0);
+    if (!ok)
+        reporter_.fail(ExitCode::File, std::string(kCantSave) + " (" + path + ": " + std::strerror(errno) + ")");
+    return ok;
+}
+
+ExitCode Job::checkFiles() {
+    reporter_.beginStep();
+    for (const StepRequest& s : o_.steps) {
+        if (s.file.empty()) continue;
+        const bool ok = isInputStep(s.kind) ? readable(s.file) : writable(s.file);
+        if (!ok) return ExitCode::File;
+    }
+    for (const auto* out : {&o_.diffFile, &o_.journal})
+        if (*out && !writable(**out)) return ExitCode::File;
+    return ExitCode::Done;
+}
+
+ExitCode Job::openAdapter() {
+    std::string portName;
+    std::unique_ptr<SerialPort> port;
+    if (sim_) {
+        sim_->keepReceived = false; // a production run may go on for hours
+        std::string error;
+        port = env_.simulatorPort(*sim_, o_.simulatePaced, portName, error);
+        if (!port) {
+            console_.error("the simulator could not start: " + error);
+            return ExitCode::Internal;
+        }
+        portLabel_ = "simulated";
+    } else {
+        if (o_.port) {
+            portName = *o_.port;
+        } else {
+            Settings settings;
+            SelectedDevice scratch;
+            readSettingsFile(settings, scratch); // no file: COM1, as the window starts
+            portName = portNameOfIndex(settings.portIndex);
+        }
+        port = env_.makeSerialPort();
+        portLabel_ = portName;
+    }
+    if (o_.verbose >= 2) port = std::make_unique<TracingPort>(std::move(port), console_);
+    port_ = std::move(port);
+    link_ = std::make_unique<Link>(*port_, st_->link);
+    ctx_ = std::make_unique<OpContext>(OpContext{*st_, *link_, reporter_});
+    st_->link.portName = portName;
+    return openPortWithRetry();
+}
+
+ExitCode Job::openPortWithRetry() {
+    SerialPort::OpenResult r = link_->open();
+    if (r.status == SerialPort::OpenStatus::OpenFailed && r.error == EACCES) {
+        env_.sleepMs(kPermissionRetryMs);
+        r = link_->open();
+    }
+    if (r.status == SerialPort::OpenStatus::Ok) {
+        console_.detail("port " + portLabel_ + " open");
+        return ExitCode::Done;
+    }
+    const std::string& name = st_->link.portName;
+    const std::string device = portDevicePath(name).string();
+    std::string text = openFailureText(r, name);
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    text += " (" + (device == name ? name : name + " = " + device) + ": " + std::strerror(r.error) + ")";
+    console_.error(text);
+    if (r.error == EACCES) {
+        struct stat sb{};
+        std::string groupName = "dialout";
+        if (::stat(device.c_str(), &sb) == 0)
+            if (const struct group* g = ::getgrgid(sb.st_gid)) groupName = g->gr_name;
+        const passwd* pw = ::getpwuid(::getuid());
+        const std::string user = pw ? pw->pw_name : "$USER";
+        console_.say("You may not use " + device + ". Members of the group '" + groupName +
+                     "' may; to become one (Debian): sudo adduser " + user + " " + groupName +
+                     ", then log out and in again.");
+    } else if (r.error == EBUSY || r.error == EWOULDBLOCK) {
+        console_.say("Another program has " + device + " open.");
+    } else if (r.error == ENOENT && portIndexOfName(name) >= 0) {
+        console_.say("Make " + portLinkPath(name).string() +
+                     " a link to the adapter's device, or give --port PATH (see kestro-cli ports).");
+    }
+    return ExitCode::Port;
+}
+
+ExitCode Job::handshake() {
+    st_->device.index = partIndex_;
+    catalogueLookup(st_->device);
+    if (const Fault f = runHandshake(*link_, st_->device, st_->adapter); f != Fault::None) {
+        console_.error(faultMessage(f));
+        return exitCodeOf(f);
+    }
+    for (const auto& line : st_->adapter.infoLines) {
+        std::string text = line.data();
+        while (!text.empty() && text.back() == ' ') text.pop_back(); // sent padded to 32
+        if (!text.empty()) console_.detail("adapter: " + text);
+    }
+    if (!isAllowed(st_->adapter, partIndex_))
+        return usage("This Device NOT Allowed ! (the adapter does not serve the " + partName_ + ")");
+    return checkSteps(true);
+}
+
+ExitCode Job::selectPart() {
+    State& st = *st_;
+    st.device.index = partIndex_;
+    selectDeviceState(st);
+    st.settings.verifyAfterProgram = o_.verify ? 1 : 0;
+    st.settings.autoDataMemory = o_.dataMemory ? 1 : 0;
+    if (o_.dataView) {
+        if (st.device.programSize == 0 || st.device.dataSize == 0)
+            return usage("--data: the " + partName_ + " has no data memory beside its program memory");
+        st.images.view = DataView;
+    }
+    if (o_.range) {
+        if (!markerAreaAvailable(partIndex_))
+            return usage("--range: the " + partName_ + " has no marker area (single-memory parts only)");
+        const size_t colon = o_.range->find(':');
+        const std::string start = o_.range->substr(0, colon);
+        const std::string end = colon == std::string::npos ? "" : o_.range->substr(colon + 1);
+        const uint32_t first = parseMarkerField(start, st.device.dataSize);
+        const uint32_t last = parseMarkerField(end, st.device.dataSize);
+        if (const MarkerCheck check = checkMarker(first, last, st.device.dataSize);
+            check != MarkerCheck::Ok) {
+            console_.error(markerCheckMessage(check));
+            console_.say("--range wants START:END, six hexadecimal digits each, within 000000:" +
+                         markerFieldText(st.device.dataSize - 1));
+            return ExitCode::Usage;
+        }
+        st.marker = {first, last, 1, first, last};
+        console_.detail(markerLabelText(first, last));
+    }
+    console_.detail("part " + partName_);
+    return ExitCode::Done;
+}
+
+void Job::restorePart() {
+    st_->device.index = partIndex_;
+    catalogueLookup(st_->device);
+}
+
+bool Job::loadFile(const std::string& path) {
+    const FileResult r = loadImageFile(path, st_->images, st_->device);
+    if (r.ok) {
+        console_.detail("loaded " + path);
+        return true;
+    }
+    reporter_.fail(ExitCode::File, r.message + " (" + path + ")");
+    return false;
+}
+
+bool Job::saveFile(const std::string& path, std::string& written) {
+    // The fuse bytes are what a Read Fuse left; the pair is them as a .fus file holds them.
+    const FileResult r = saveImageFile(path, st_->images, st_->device, [this] {
+        return std::array<uint8_t, 2>{st_->images.configBlock[0], st_->images.configBlock[1]};
+    });
+    written = r.path;
+    if (!r.ok) {
+        reporter_.fail(ExitCode::File, r.message + " (" + r.path + ")");
+        return false;
+    }
+    if (written != path) console_.say("saved as " + written);
+    return true;
+}
+
+} // namespace kestro::cli

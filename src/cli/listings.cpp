@@ -1,0 +1,169 @@
+#include "cli/listings.h"
+
+#include "devices/catalogue.h"
+#include "devices/selection_rules.h"
+#include "devices/socket_pictures.h"
+#include "devices/traits.h"
+#include "link/handshake.h"
+#include "link/port_path.h"
+#include "shell/menu_tree.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fnmatch.h>
+#include <fstream>
+#include <grp.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestro::cli {
+
+namespace {
+
+std::string upperCase(std::string_view s) {
+    std::string u(s);
+    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
+    return u;
+}
+
+std::string size(uint32_t bytes) { return bytes ? std::to_string(bytes) : "-"; }
+
+std::string family(int index) {
+    const std::string_view menu = deviceMenuCaption(traitsOf(index).menu);
+    if (!menu.empty()) return std::string(menu);
+    return "family " + std::to_string(*familyOf(index));
+}
+
+std::string socket(int index, const SelectedDevice& dev, uint8_t variant) {
+    const std::string_view picture = socketPictureName(dev.socketPicture, variant);
+    const SocketPictureSpec* spec = picture.empty() ? nullptr : socketPictureSpec(picture);
+    std::string text = spec ? std::to_string(spec->chipPins) + " in " + std::to_string(spec->socketPins) : "";
+    if (needsExtensionSocket(index, dev.picFlag != 0, variant)) text += text.empty() ? "extension" : " + extension";
+    return text.empty() ? "-" : text;
+}
+
+std::string pad(std::string s, size_t width) {
+    if (s.size() < width) s.append(width - s.size(), ' ');
+    return s;
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+// Why this user may not open a device, or empty when he may.
+std::string refusal(const std::filesystem::path& path) {
+    if (::access(path.c_str(), R_OK | W_OK) == 0) return {};
+    const int e = errno;
+    if (e == EACCES) {
+        struct stat sb{};
+        if (::stat(path.c_str(), &sb) == 0)
+            if (const group* g = ::getgrgid(sb.st_gid)) return std::string("no permission (group ") + g->gr_name + ")";
+        return "no permission";
+    }
+    return std::strerror(e);
+}
+
+PortEntry entryFor(std::string name, const std::filesystem::path& path) {
+    PortEntry p{std::move(name), path.string(), {}, false, {}};
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const auto target = std::filesystem::canonical(path, ec);
+        p.device = ec ? std::filesystem::read_symlink(path, ec).string() + " (missing)" : target.string();
+    }
+    p.note = refusal(path);
+    p.usable = p.note.empty();
+    return p;
+}
+
+// A 16550-style port the kernel found no hardware behind reports type 0.
+bool realUart(const std::filesystem::path& sysEntry) {
+    std::ifstream type(sysEntry / "type");
+    int t = -1;
+    return !(type >> t) || t != 0;
+}
+
+} // namespace
+
+bool partMatches(std::string_view name, std::string_view pattern) {
+    if (pattern.empty()) return true;
+    const std::string n = upperCase(name), p = upperCase(pattern);
+    if (p.find_first_of("*?[") != std::string::npos) return ::fnmatch(p.c_str(), n.c_str(), 0) == 0;
+    return n.find(p) != std::string::npos;
+}
+
+bool listParts(Console& console, const std::string& pattern, const AdapterState* adapter) {
+    const uint8_t variant = adapter ? adapter->socketVariant : 4;
+    std::vector<std::string> rows;
+    std::set<std::string_view> shown;
+    for (int i = 0; i < kDeviceCount; ++i) {
+        const std::string_view name = catalogueRows()[static_cast<size_t>(i)].name;
+        if (!partMatches(name, pattern) || !shown.insert(name).second) continue;
+        SelectedDevice dev;
+        dev.index = i;
+        catalogueLookup(dev);
+        const bool served = adapter && isAllowed(*adapter, i);
+        if (console.json()) {
+            JsonObject o;
+            o.str("name", name).num("program_size", dev.programSize).num("data_size", dev.dataSize)
+                .str("family", family(i)).str("socket", socket(i, dev, variant));
+            if (adapter) o.boolean("served", served);
+            console.event("part", o);
+        }
+        rows.push_back(trimmed(pad(std::string(name), 12) + pad(size(dev.programSize), 9) +
+                               pad(size(dev.dataSize), 7) + pad(family(i), 15) +
+                               pad(socket(i, dev, variant), 22) + (adapter ? (served ? "yes" : "no") : "")));
+    }
+    if (rows.empty()) return false;
+    console.data(trimmed(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 7) + pad("FAMILY", 15) +
+                         pad("SOCKET", 22) + (adapter ? "SERVED" : "")));
+    for (const std::string& row : rows) console.data(row);
+    return true;
+}
+
+std::vector<PortEntry> scanPorts(const PortRoots& roots) {
+    std::vector<PortEntry> ports;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = portNameOfIndex(i);
+        ports.push_back(entryFor(name, portDevicePath(name)));
+    }
+    std::error_code ec;
+    std::vector<std::filesystem::path> found;
+    for (const auto& e : std::filesystem::directory_iterator(roots.sysTty, ec)) {
+        const std::string n = e.path().filename().string();
+        if (!std::filesystem::exists(e.path() / "device", ec)) continue; // virtual consoles, ptys
+        if (n.rfind("ttyS", 0) == 0 && !realUart(e.path())) continue;
+        found.push_back(roots.dev / n);
+    }
+    for (const auto& e : std::filesystem::directory_iterator(roots.dev / "serial" / "by-id", ec))
+        found.push_back(e.path());
+    std::sort(found.begin(), found.end());
+    for (const auto& path : found) {
+        const bool listed = std::any_of(ports.begin(), ports.end(), [&](const PortEntry& p) {
+            return p.path == path.string() && !p.name.empty();
+        });
+        if (!listed) ports.push_back(entryFor({}, path));
+    }
+    return ports;
+}
+
+void listPorts(Console& console, const std::vector<PortEntry>& ports) {
+    if (!console.json()) console.data(pad("PORT", 6) + pad("DEVICE", 50) + "ACCESS");
+    for (const PortEntry& p : ports) {
+        if (console.json()) {
+            JsonObject o;
+            o.str("name", p.name).str("path", p.path).str("device", p.device).boolean("usable", p.usable)
+                .str("note", p.note);
+            console.event("port", o);
+            continue;
+        }
+        const std::string where = p.device.empty() ? p.path : p.path + " -> " + p.device;
+        console.data(pad(p.name.empty() ? "-" : p.name, 6) + pad(where, 50) +
+                     (p.usable ? "yes" : "no: " + p.note));
+    }
+}
+
+} // namespace kestro::cli

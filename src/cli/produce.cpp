@@ -1,0 +1,277 @@
+#include "cli/produce.h"
+
+#include "buffers/images.h"
+#include "cli/crc32.h"
+#include "cli/job.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace kestro::cli {
+
+namespace {
+
+constexpr uint64_t kDecimalLimit = 100'000'000; // eight digits
+
+bool number(std::string_view text, uint64_t& out) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+std::vector<std::string_view> fields(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (size_t from = 0;;) {
+        const size_t colon = text.find(':', from);
+        parts.push_back(text.substr(from, colon == std::string_view::npos ? colon : colon - from));
+        if (colon == std::string_view::npos) return parts;
+        from = colon + 1;
+    }
+}
+
+const char* resultWord(ExitCode code) {
+    if (code == ExitCode::Done) return "good";
+    return code == ExitCode::Cancelled ? "cancelled" : "failed";
+}
+
+} // namespace
+
+std::optional<SerialSpec> parseSerialSpec(std::string_view text, std::string& error) {
+    const auto parts = fields(text);
+    SerialSpec s;
+    uint64_t address = 0;
+    if (parts.size() > 4 || !number(parts[0], address) || address > 0xFFFFFFFFu) {
+        error = "--serial wants ADDR[:START[:STEP[:FORMAT]]], not '" + std::string(text) + "'";
+        return std::nullopt;
+    }
+    s.address = static_cast<uint32_t>(address);
+    if (parts.size() > 1 && !number(parts[1], s.start)) {
+        error = "--serial: START is a number, not '" + std::string(parts[1]) + "'";
+        return std::nullopt;
+    }
+    if (parts.size() > 2 && (!number(parts[2], s.step) || s.step == 0)) {
+        error = "--serial: STEP is a number from 1, not '" + std::string(parts[2]) + "'";
+        return std::nullopt;
+    }
+    if (parts.size() > 3) {
+        static constexpr std::pair<std::string_view, SerialFormat> kFormats[] = {
+            {"le32", SerialFormat::Le32}, {"be32", SerialFormat::Be32},
+            {"ascii", SerialFormat::Ascii}, {"bcd", SerialFormat::Bcd}};
+        const auto it = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [&](const auto& f) { return f.first == parts[3]; });
+        if (it == std::end(kFormats)) {
+            error = "--serial: FORMAT is le32, be32, ascii or bcd, not '" + std::string(parts[3]) + "'";
+            return std::nullopt;
+        }
+        s.format = it->second;
+    }
+    if (serialBytes(s.format, s.start).empty()) {
+        error = "--serial: START does not fit the format";
+        return std::nullopt;
+    }
+    return s;
+}
+
+std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value) {
+    switch (format) {
+    case SerialFormat::Le32:
+    case SerialFormat::Be32: {
+        if (value > 0xFFFFFFFFu) return {};
+        std::vector<uint8_t> b(4);
+        for (size_t i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
+        if (format == SerialFormat::Be32) std::reverse(b.begin(), b.end());
+        return b;
+    }
+    case SerialFormat::Ascii: {
+        if (value >= kDecimalLimit) return {};
+        char text[9];
+        std::snprintf(text, sizeof text, "%08llu", static_cast<unsigned long long>(value));
+        return {text, text + 8};
+    }
+    case SerialFormat::Bcd: {
+        if (value >= kDecimalLimit) return {};
+        std::vector<uint8_t> b(4);
+        for (size_t i = 4; i-- > 0;) {
+            const auto low = static_cast<uint8_t>(value % 10);
+            value /= 10;
+            b[i] = static_cast<uint8_t>(((value % 10) << 4) | low);
+            value /= 10;
+        }
+        return b;
+    }
+    }
+    return {};
+}
+
+std::optional<uint64_t> lastJournalSerial(const std::string& path) {
+    std::ifstream in(path);
+    std::optional<uint64_t> last;
+    for (std::string line; std::getline(in, line);) {
+        // time,serial,result,exit code,crc
+        const size_t a = line.find(',');
+        if (a == std::string::npos) continue;
+        const size_t b = line.find(',', a + 1);
+        uint64_t serial = 0;
+        if (number(std::string_view(line).substr(a + 1, b == std::string::npos ? b : b - a - 1), serial))
+            last = last ? std::max(*last, serial) : serial;
+    }
+    return last;
+}
+
+bool appendJournalLine(const std::string& path, const std::string& line) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const std::string text = line + "\n";
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ok = ::fsync(fd) == 0 && ok; // the line is on disk before the chip is touched
+    return ::close(fd) == 0 && ok;
+}
+
+std::string isoTime(int64_t secondsSinceEpoch) {
+    const std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return text;
+}
+
+JsonObject ProduceTotals::json() const {
+    JsonObject o;
+    o.num("good", good).num("failed", failed);
+    if (firstSerial) o.num("first_serial", static_cast<int64_t>(*firstSerial));
+    else o.null("first_serial");
+    if (lastSerial) o.num("last_serial", static_cast<int64_t>(*lastSerial));
+    else o.null("last_serial");
+    return o;
+}
+
+ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
+    Console& console = job.console();
+    CliEnv& env = console.env();
+    std::optional<SerialSpec> serial;
+    if (o.serial) {
+        std::string error;
+        serial = parseSerialSpec(*o.serial, error);
+        if (!serial) {
+            console.error(error);
+            return ExitCode::Usage;
+        }
+    }
+    if (const ExitCode code = job.prepare(); code != ExitCode::Done) return code;
+    State& st = job.state();
+    const std::string& file = o.steps.front().file;
+    job.reporter().beginStep();
+    if (!job.loadFile(file)) return ExitCode::File;
+    const auto pristine = std::make_unique<Images>(st.images);
+
+    uint64_t next = serial ? serial->start : 0;
+    if (serial) {
+        const ActiveImage a = activeImage(st.images, st.device);
+        if (static_cast<uint64_t>(serial->address) + serialBytes(serial->format, next).size() > a.size) {
+            console.error("--serial: the address lies outside the " + job.partName() + "'s memory");
+            return ExitCode::Usage;
+        }
+        if (o.journal) {
+            if (const auto last = lastJournalSerial(*o.journal); last && *last + serial->step > next) {
+                next = *last + serial->step;
+                console.say("serial numbers go on at " + std::to_string(next) + " after the journal");
+            }
+        }
+    }
+    if (o.journal && ::access(o.journal->c_str(), F_OK) != 0 &&
+        !appendJournalLine(*o.journal, "time,serial,result,exit_code,crc32")) {
+        console.error("Can't Save File! (" + *o.journal + ")");
+        return ExitCode::File;
+    }
+
+    const bool prompt = env.stdinTerminal || !o.count;
+    ExitCode last = ExitCode::Done;
+    for (uint32_t chip = 1; !o.count || chip <= *o.count; ++chip) {
+        if (prompt) {
+            env.writeErr("Chip " + std::to_string(chip) + ": put it in the socket and press Enter (q to stop) ");
+            std::string line;
+            if (!env.readLine(line) || line == "q" || line == "Q") break;
+        }
+        st.images = *pristine;
+        std::optional<uint64_t> number;
+        if (serial) {
+            number = next;
+            const std::vector<uint8_t> bytes = serialBytes(serial->format, next);
+            if (bytes.empty()) {
+                console.error("--serial: " + std::to_string(next) + " does not fit the format");
+                last = ExitCode::Usage;
+                break;
+            }
+            std::copy(bytes.begin(), bytes.end(), activeImage(st.images, st.device).bytes + serial->address);
+            next += serial->step;
+            if (o.journal && !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," +
+                                                                std::to_string(*number) + ",reserved,,")) {
+                console.error("Can't Save File! (" + *o.journal + ")");
+                last = ExitCode::File;
+                break;
+            }
+        }
+        const uint32_t crc = crc32(coveredBytes(st));
+        const uint64_t started = env.nowMs();
+
+        std::vector<StepRequest> steps{{StepKind::Identify, {}}};
+        if (o.erase) steps.push_back({StepKind::Erase, {}});
+        steps.push_back({StepKind::Write, {}});
+        steps.push_back({StepKind::Verify, {}});
+        if (o.secure) steps.push_back({StepKind::Lock, {}});
+        ExitCode code = ExitCode::Done;
+        for (const StepRequest& s : steps) {
+            StepResult r;
+            code = job.runStep(s, r);
+            if (code != ExitCode::Done) break;
+        }
+        job.restorePart(); // identification may have followed another chip
+
+        const std::string serialText = number ? std::to_string(*number) : "";
+        if (o.journal &&
+            !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," + serialText + "," +
+                                               resultWord(code) + "," + std::to_string(exitNumber(code)) +
+                                               "," + crcText(crc))) {
+            console.error("Can't Save File! (" + *o.journal + ")");
+            last = ExitCode::File;
+            break;
+        }
+        if (number) {
+            if (!totals.firstSerial) totals.firstSerial = number;
+            totals.lastSerial = number;
+        }
+        code == ExitCode::Done ? ++totals.good : ++totals.failed;
+        JsonObject chipJson;
+        chipJson.num("number", chip);
+        if (number) chipJson.num("serial", static_cast<int64_t>(*number));
+        else chipJson.null("serial");
+        chipJson.boolean("ok", code == ExitCode::Done).num("exit_code", exitNumber(code))
+            .str("crc32", crcText(crc)).real("seconds", static_cast<double>(env.nowMs() - started) / 1000.0);
+        console.event("chip", chipJson);
+        console.say("chip " + std::to_string(chip) + (number ? " (serial " + serialText + ")" : "") + ": " +
+                    (code == ExitCode::Done ? "good"
+                                            : std::string("failed, exit ") + std::to_string(exitNumber(code)) +
+                                                  " (" + std::string(exitCodeSpec(code).name) + ")"));
+        if (code != ExitCode::Done) last = code;
+        if (code == ExitCode::Cancelled) break;
+    }
+    console.say("produced " + std::to_string(totals.good + totals.failed) + " chips: " +
+                std::to_string(totals.good) + " good, " + std::to_string(totals.failed) + " failed" +
+                (totals.firstSerial ? ", serials " + std::to_string(*totals.firstSerial) + " to " +
+                                          std::to_string(*totals.lastSerial)
+                                    : ""));
+    return last;
+}
+
+} // namespace kestro::cli

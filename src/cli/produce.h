@@ -1,0 +1,52 @@
+#pragma once
+// Production: chip after chip from one file, each identified, (erased), programmed,
+// verified and (secured), with a serial number written into the image before each
+// and a journal line for each, so a crash never hands out a serial number twice.
+
+#include "cli/command_line.h"
+#include "cli/exit_codes.h"
+#include "cli/json.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro::cli {
+
+class Job;
+
+enum class SerialFormat : uint8_t { Le32, Be32, Ascii, Bcd };
+
+struct SerialSpec {
+    uint32_t address = 0;
+    uint64_t start = 1;
+    uint64_t step = 1;
+    SerialFormat format = SerialFormat::Le32;
+};
+
+// ADDR[:START[:STEP[:le32|be32|ascii|bcd]]]; numbers decimal or 0x-hexadecimal.
+std::optional<SerialSpec> parseSerialSpec(std::string_view text, std::string& error);
+// The bytes a serial number takes in the image; empty when it does not fit the format
+// (2^32 for le32/be32, 8 decimal digits for ascii/bcd).
+std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value);
+
+// The highest serial number a journal holds, reserved or used; nothing when none.
+std::optional<uint64_t> lastJournalSerial(const std::string& path);
+// Appends one line and syncs it to disk; false when that failed.
+bool appendJournalLine(const std::string& path, const std::string& line);
+// "2024-05-01T12:00:00Z"
+std::string isoTime(int64_t secondsSinceEpoch);
+
+struct ProduceTotals {
+    uint32_t good = 0;
+    uint32_t failed = 0;
+    std::optional<uint64_t> firstSerial;
+    std::optional<uint64_t> lastSerial;
+    JsonObject json() const;
+};
+
+ExitCode runProduce(Job& job, const CliOptions& options, ProduceTotals& totals);
+
+} // namespace kestro::cli

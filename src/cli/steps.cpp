@@ -1,0 +1,177 @@
+// The steps of a run: each one the Process menu's chain or one of its operations,
+// with the files loaded as Open loads them and saved as Save saves them.
+
+#include "cli/crc32.h"
+#include "cli/image_diff.h"
+#include "cli/job.h"
+
+#include "buffers/atomic_file.h"
+#include "buffers/file_commands.h"
+#include "buffers/images.h"
+#include "devices/traits.h"
+#include "ops/chains.h"
+
+#include <cstdio>
+
+namespace kestro::cli {
+
+namespace {
+
+std::string hexRun(const uint8_t* p, size_t n) {
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", p[i]);
+        s += b;
+    }
+    return s;
+}
+
+std::string address(uint32_t a) {
+    char t[16];
+    std::snprintf(t, sizeof t, "%.6lXh", static_cast<unsigned long>(a));
+    return t;
+}
+
+} // namespace
+
+void Job::fillCrc(StepResult& result, const char* what) {
+    const std::span<const uint8_t> bytes = coveredBytes(*st_);
+    result.crcOf = what;
+    result.crc = crc32(bytes);
+    result.bytes = static_cast<uint32_t>(bytes.size());
+}
+
+void Job::readFusesOut(StepResult& result) {
+    const Images& img = st_->images;
+    const bool pic18 = picCoreOf(st_->device.index) == PicCore::Pic18;
+    result.fuses = "configuration " + hexRun(img.configBlock.data(), pic18 ? 14 : 2) + ", id " +
+                   hexRun(img.idBlock.data(), pic18 ? 8 : 2);
+    console_.data("fuses: " + result.fuses);
+    if (result.request.file.empty()) return;
+    // The two bytes of a .fus side file: configuration byte 1, then byte 0.
+    AtomicFile f;
+    const uint8_t pair[2] = {img.configBlock[1], img.configBlock[0]};
+    bool ok = f.create(result.request.file);
+    if (ok) {
+        f.write(pair, 2);
+        ok = f.commit();
+    }
+    if (!ok) reporter_.fail(ExitCode::File, std::string(kCantSave) + " (" + result.request.file + ")");
+    else result.savedPath = result.request.file;
+}
+
+ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
+    State& st = *st_;
+    OpContext& c = *ctx_;
+    result.request = request;
+    reporter_.beginStep();
+    const uint64_t started = env_.nowMs();
+    const StepSpec& spec = stepSpec(request.kind);
+    console_.detail(std::string("step ") + std::string(spec.name) +
+                    (request.file.empty() ? "" : " " + request.file));
+    console_.event("step", JsonObject().str("step", spec.name).str("file", request.file));
+
+    switch (request.kind) {
+    case StepKind::Identify:
+        runProcess(c, ProcessCommand::Identify);
+        if (!reporter_.failed() && reporter_.unknownDeviceShown())
+            reporter_.fail(ExitCode::Chip, std::string(kUnknownDeviceText) + " (no known chip answered)");
+        break;
+    case StepKind::Read: {
+        runProcess(c, ProcessCommand::Read);
+        if (reporter_.failed() || reporter_.interrupted()) break;
+        fillCrc(result, "read");
+        saveFile(request.file, result.savedPath);
+        break;
+    }
+    case StepKind::Write: {
+        if (!request.file.empty() && !loadFile(request.file)) break;
+        fillCrc(result, "written");
+        // The encoders check each block themselves, as the Program chain runs them.
+        const bool ok = st.device.family == 17 ? programAndVerify(c) : programChip(c);
+        reporter_.hidePanel();
+        st.ops.lastResult = ok ? 1 : 0;
+        break;
+    }
+    case StepKind::Verify:
+        if (!request.file.empty() && !loadFile(request.file)) break;
+        fillCrc(result, "verified");
+        runProcess(c, ProcessCommand::Verify);
+        if (reporter_.failure().fault == Fault::ContentDiffers && o_.diffFile) diffAfterVerify(result);
+        break;
+    case StepKind::Erase: runProcess(c, ProcessCommand::Erase); break;
+    case StepKind::BlankCheck: runProcess(c, ProcessCommand::CheckErase); break;
+    case StepKind::Lock:
+        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramSecurity);
+        break;
+    case StepKind::ReadFuses:
+        runProcess(c, ProcessCommand::ReadFuse);
+        if (!reporter_.failed() && !reporter_.interrupted()) readFusesOut(result);
+        break;
+    case StepKind::WriteFuses:
+        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
+        break;
+    case StepKind::Program:
+        if (!loadFile(request.file) || !applyFuseOptions()) break;
+        fillCrc(result, "written");
+        runProcess(c, ProcessCommand::Program);
+        break;
+    default: reporter_.fail(ExitCode::Internal, "not a step of a run"); break;
+    }
+
+    result.code = reporter_.failure().code;
+    if (result.code == ExitCode::Done && reporter_.interrupted()) {
+        // Ctrl+C while nothing could be cancelled: the step ended, the run stops here.
+        result.code = ExitCode::Cancelled;
+        console_.error("cancelled");
+    }
+    result.seconds = static_cast<double>(env_.nowMs() - started) / 1000.0;
+    JsonObject end;
+    end.str("step", spec.name).boolean("ok", result.code == ExitCode::Done)
+        .num("exit_code", exitNumber(result.code)).real("seconds", result.seconds);
+    if (!result.crcOf.empty()) end.str("crc32_" + result.crcOf, crcText(result.crc)).num("bytes", result.bytes);
+    if (!result.savedPath.empty()) end.str("saved", result.savedPath);
+    if (!result.fuses.empty()) end.str("fuses", result.fuses);
+    if (!result.diff.empty()) end.raw("diff", result.diff);
+    console_.event("step_end", end);
+    return result.code;
+}
+
+void Job::diffAfterVerify(StepResult& result) {
+    State& st = *st_;
+    const std::string& file = *o_.diffFile;
+    // The protocol stopped at the first differing block: read the whole chip back and
+    // hold it against what it should contain.
+    auto other = std::make_unique<Images>(st.images);
+    const StepFailure verifyFailure = reporter_.failure();
+    reporter_.beginStep();
+    const bool read = readChip(*ctx_);
+    reporter_.hidePanel();
+    if (read) {
+        const std::span<const uint8_t> covered = coveredBytes(st);
+        const std::vector<uint8_t> chip(covered.begin(), covered.end());
+        std::swap(st.images, *other); // the image again
+        const uint32_t base = st.marker.set ? st.marker.start : 0;
+        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(st).mask);
+        std::swap(st.images, *other); // the chip, to be saved
+        std::string written;
+        if (saveFile(file, written)) {
+            console_.data("diff: " + std::to_string(d.bytes) + " bytes differ in " +
+                          std::to_string(d.ranges.size()) + " ranges; the chip is in " + written);
+            JsonArray ranges;
+            for (const AddressRange& r : d.ranges) {
+                console_.data("  " + address(r.first) + " - " + address(r.last));
+                ranges.raw(JsonArray().num(r.first).num(r.last).text());
+            }
+            result.diff = JsonObject().str("file", written).num("bytes", d.bytes)
+                              .raw("ranges", ranges.text()).text();
+        }
+    }
+    std::swap(st.images, *other); // the image as it was before the read
+    if (reporter_.failed()) console_.error("--diff: the chip could not be read back");
+    // The step ends with what verify found.
+    reporter_.restoreFailure(verifyFailure);
+}
+
+} // namespace kestro::cli

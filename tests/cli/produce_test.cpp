@@ -1,0 +1,130 @@
+// Production: serial numbers in the image, a journal that survives a crash, and the
+// loop chip after chip.
+
+#include "cli_fixture.h"
+
+#include "cli/produce.h"
+#include "support/json_value.h"
+
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+using test::Bytes;
+
+TEST(SerialNumbers, SpecsAndTheBytesEachFormatTakes) {
+    std::string error;
+    const auto s = cli::parseSerialSpec("0x7FC:1000:5:bcd", error);
+    ASSERT_TRUE(s) << error;
+    EXPECT_EQ(s->address, 0x7FCu);
+    EXPECT_EQ(s->start, 1000u);
+    EXPECT_EQ(s->step, 5u);
+    EXPECT_EQ(s->format, cli::SerialFormat::Bcd);
+    const auto d = cli::parseSerialSpec("16", error);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->start, 1u);
+    EXPECT_EQ(d->format, cli::SerialFormat::Le32);
+
+    const struct {
+        const char* spec;
+        const char* error;
+    } bad[] = {{"", "--serial wants ADDR[:START[:STEP[:FORMAT]]], not ''"},
+               {"0x10:1:1:le32:x", "--serial wants ADDR[:START[:STEP[:FORMAT]]], not '0x10:1:1:le32:x'"},
+               {"0x10:abc", "--serial: START is a number, not 'abc'"},
+               {"0x10:1:0", "--serial: STEP is a number from 1, not '0'"},
+               {"0x10:1:1:hex", "--serial: FORMAT is le32, be32, ascii or bcd, not 'hex'"},
+               {"0x10:100000000:1:ascii", "--serial: START does not fit the format"}};
+    for (const auto& c : bad) {
+        EXPECT_FALSE(cli::parseSerialSpec(c.spec, error)) << c.spec;
+        EXPECT_EQ(error, c.error);
+    }
+
+    using F = cli::SerialFormat;
+    EXPECT_EQ(cli::serialBytes(F::Le32, 0x12345678), (Bytes{0x78, 0x56, 0x34, 0x12}));
+    EXPECT_EQ(cli::serialBytes(F::Be32, 0x12345678), (Bytes{0x12, 0x34, 0x56, 0x78}));
+    EXPECT_EQ(cli::serialBytes(F::Ascii, 1234), (Bytes{'0', '0', '0', '0', '1', '2', '3', '4'}));
+    EXPECT_EQ(cli::serialBytes(F::Bcd, 12345678), (Bytes{0x12, 0x34, 0x56, 0x78}));
+    EXPECT_EQ(cli::serialBytes(F::Bcd, 42), (Bytes{0x00, 0x00, 0x00, 0x42}));
+    EXPECT_TRUE(cli::serialBytes(F::Le32, 0x100000000ull).empty());
+    EXPECT_TRUE(cli::serialBytes(F::Bcd, 100000000).empty());
+}
+
+TEST(Journal, TheNextSerialComesAfterAnyOneReservedBefore) {
+    test::TempDir dir;
+    const std::string j = dir / "runs.csv";
+    EXPECT_FALSE(cli::lastJournalSerial(j));
+    ASSERT_TRUE(cli::appendJournalLine(j, "time,serial,result,exit_code,crc32"));
+    ASSERT_TRUE(cli::appendJournalLine(j, "2024-01-01T00:00:00Z,7,reserved,,"));
+    ASSERT_TRUE(cli::appendJournalLine(j, "2024-01-01T00:00:01Z,7,good,0,12345678"));
+    // A crash after reserving 9: no result line, and 9 is never handed out again.
+    ASSERT_TRUE(cli::appendJournalLine(j, "2024-01-01T00:00:02Z,9,reserved,,"));
+    EXPECT_EQ(cli::lastJournalSerial(j), 9u);
+    EXPECT_EQ(cli::isoTime(1'700'000'000), "2023-11-14T22:13:20Z");
+}
+
+struct Produce : test::CliTest {
+    std::vector<std::string> journal() {
+        std::istringstream in(test::readFile(path("runs.csv")));
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+        return lines;
+    }
+};
+
+TEST_F(Produce, ThreeChipsWithSerialNumbersAndAJournal) {
+    socket("AT89C52");
+    test::writeFile(path("fw.bin"), test::pattern(2048, 3));
+    auto r = run({"-p", "AT89C52", "--no-waits", "--json", "produce", path("fw.bin"), "--count", "3", "--serial",
+                  "0x100:41:2:be32", "--journal", path("runs.csv")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    // The chip holds the last serial number: 41, 43, 45.
+    EXPECT_EQ(Bytes(env.adapter.chip.memory.begin() + 0x100, env.adapter.chip.memory.begin() + 0x104),
+              (Bytes{0, 0, 0, 45}));
+    EXPECT_EQ(env.adapter.chip.memory[0x0FF], test::pattern(2048, 3)[0x0FF]);
+    const auto lines = journal();
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
+    EXPECT_NE(lines[1].find(",41,reserved,,"), std::string::npos);
+    EXPECT_NE(lines[2].find(",41,good,0,"), std::string::npos);
+    EXPECT_NE(lines[6].find(",45,good,0,"), std::string::npos);
+    EXPECT_NE(lines[2].substr(lines[2].rfind(',')), lines[4].substr(lines[4].rfind(','))); // each CRC its own
+    const auto ev = test::parseJsonLines(r.out);
+    ASSERT_TRUE(ev);
+    const test::JsonValue& result = ev->back();
+    EXPECT_EQ(result["produce"]["good"].integer(), 3);
+    EXPECT_EQ(result["produce"]["first_serial"].integer(), 41);
+    EXPECT_EQ(result["produce"]["last_serial"].integer(), 45);
+
+    // The next run goes on after the journal, whatever START says.
+    r = run({"-p", "AT89C52", "--no-waits", "produce", path("fw.bin"), "--count", "1", "--serial",
+             "0x100:41:2:be32", "--journal", path("runs.csv")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(env.adapter.chip.memory[0x103], 47);
+    EXPECT_NE(r.err.find("serial numbers go on at 47 after the journal"), std::string::npos);
+}
+
+TEST_F(Produce, AFailedChipIsCountedAndTheLoopGoesOn) {
+    socket("AT89C52");
+    test::writeFile(path("fw.bin"), test::pattern(512, 3));
+    env.stdinTerminal = true;
+    env.input = {"", "", "q"};
+    int chip = 0;
+    // The second chip is the wrong one.
+    env.adapter.trace = [&](const std::string& line) {
+        if (line.rfind("signature", 0) == 0 && ++chip == 2) env.adapter.chip.device = *chipByName("AT89C51");
+        if (line.rfind("signature", 0) == 0 && chip == 3) env.adapter.chip.device = *chipByName("AT89C52");
+    };
+    const auto r = run({"-p", "AT89C52", "--no-waits", "produce", path("fw.bin"), "--journal", path("runs.csv")});
+    EXPECT_EQ(r.code, 6);
+    EXPECT_NE(r.err.find("Chip 1: put it in the socket and press Enter (q to stop) "), std::string::npos);
+    EXPECT_NE(r.err.find("chip 2: failed, exit 6 (chip)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("produced 2 chips: 1 good, 1 failed"), std::string::npos) << r.err;
+    const auto lines = journal();
+    ASSERT_EQ(lines.size(), 3u); // no serial numbers: no reservations
+    EXPECT_NE(lines[1].find(",,good,0,"), std::string::npos);
+    EXPECT_NE(lines[2].find(",,failed,6,"), std::string::npos);
+}
+
+} // namespace
+} // namespace kestro
