@@ -29,16 +29,6 @@ namespace {
 
 constexpr int kPermissionRetryMs = 1000; // device nodes get their group a moment late
 
-std::string hexBytes(const uint8_t* p, size_t n) {
-    std::string s;
-    char b[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", p[i]);
-        s += b;
-    }
-    return s;
-}
-
 // Every byte on the line, for -vv.
 class TracingPort : public SerialPort {
 public:

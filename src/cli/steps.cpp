@@ -1,6 +1,7 @@
 // The steps of a run: each one the Process menu's chain or one of its operations,
 // with the files loaded as Open loads them and saved as Save saves them.
 
+#include "link/link.h"
 #include "cli/crc32.h"
 #include "cli/image_diff.h"
 #include "cli/job.h"
@@ -16,16 +17,6 @@
 namespace kestro::cli {
 
 namespace {
-
-std::string hexRun(const uint8_t* p, size_t n) {
-    std::string s;
-    char b[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", p[i]);
-        s += b;
-    }
-    return s;
-}
 
 std::string address(uint32_t a) {
     char t[16];
@@ -45,8 +36,8 @@ void Job::fillCrc(StepResult& result, const char* what) {
 void Job::readFusesOut(StepResult& result) {
     const Images& img = st_->images;
     const bool pic18 = picCoreOf(st_->device.index) == PicCore::Pic18;
-    result.fuses = "configuration " + hexRun(img.configBlock.data(), pic18 ? 14 : 2) + ", id " +
-                   hexRun(img.idBlock.data(), pic18 ? 8 : 2);
+    result.fuses = "configuration " + hexBytes(img.configBlock.data(), pic18 ? 14 : 2) + ", id " +
+                   hexBytes(img.idBlock.data(), pic18 ? 8 : 2);
     console_.data("fuses: " + result.fuses);
     if (result.request.file.empty()) return;
     // The two bytes of a .fus side file: configuration byte 1, then byte 0.

@@ -59,6 +59,16 @@ Fault faultOf(LinkResult r) {
     return Fault::Communication;
 }
 
+std::string hexBytes(const uint8_t* bytes, size_t n) {
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", bytes[i]);
+        s += b;
+    }
+    return s;
+}
+
 uint8_t checksum8(std::span<const uint8_t> bytes) {
     uint8_t s = 0;
     for (uint8_t b : bytes) s = static_cast<uint8_t>(s + b);

@@ -41,6 +41,9 @@ const char* faultMessage(Fault f);
 // The link result code of a fault (and back): 0 ok, 1 echo differed, 2 interrupt, 3 time-out.
 Fault faultOf(LinkResult r);
 
+// Bytes as the traces show them: two upper-case hex digits each, one space between.
+std::string hexBytes(const uint8_t* bytes, size_t n);
+
 // The 8-bit sum modulo 256 the adapter protects its replies with.
 uint8_t checksum8(std::span<const uint8_t> bytes);
 

@@ -3,6 +3,7 @@
 #include "buffers/images.h"
 #include "devices/catalogue.h"
 #include "hwtest/pin_pattern.h"
+#include "link/link.h"
 
 #include <cstdio>
 #include <numeric>
@@ -47,16 +48,6 @@ const char* commandName(uint8_t command) {
     for (const auto& c : kCommandNames)
         if (static_cast<uint8_t>(c.command) == command) return c.name;
     return nullptr;
-}
-
-std::string hexBytes(const uint8_t* p, size_t n) {
-    std::string s;
-    char b[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", p[i]);
-        s += b;
-    }
-    return s;
 }
 
 uint8_t sum8(const uint8_t* p, size_t n) {
