@@ -1,7 +1,6 @@
 // The steps of a run: each one the Process menu's chain or one of its operations,
 // with the files loaded as Open loads them and saved as Save saves them.
 
-#include "link/link.h"
 #include "cli/crc32.h"
 #include "cli/image_diff.h"
 #include "cli/job.h"
@@ -10,6 +9,7 @@
 #include "buffers/file_commands.h"
 #include "buffers/images.h"
 #include "devices/traits.h"
+#include "link/link.h"
 #include "ops/chains.h"
 
 #include <cstdio>
