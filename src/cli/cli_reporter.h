@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
+#include "fuses/layout_desc.h"
 #include "ops/reporter.h"
 #include "shell/state.h"
 
@@ -58,6 +59,9 @@ public:
     void imageChanged() override {}
     void fusesChanged() override {}
     bool collectFuses() override;
+    // The user's fuse settings, applied to what the fuse bytes show before they are
+    // composed again.
+    std::function<void(FuseValues&)> adjustFuses;
     void lockLevelChosen(int entry) override;
     bool closing() override { return interrupted(); }
 

@@ -1,32 +1,162 @@
 #include "cli/fuse_settings.h"
 
+#include "devices/traits.h"
+#include "fuses/fuse_codec.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <vector>
+
 namespace kestro::cli {
 
 namespace {
 
-// The layouts do not yet decode and encode settings by name without a panel.
-class PendingFuseSettings : public FuseSettings {
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// A group caption as a name: "Oscillator:" is "oscillator".
+std::string groupName(std::string_view caption) {
+    while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) caption.remove_suffix(1);
+    return lower(caption);
+}
+
+std::string settingName(const Setting& s) {
+    switch (s.kind) {
+    case SettingKind::List: return groupName(s.group);
+    case SettingKind::Id: return "id";
+    default: return lower(s.caption);
+    }
+}
+
+std::optional<bool> onOff(std::string_view v) {
+    const std::string l = lower(v);
+    if (l == "1" || l == "on" || l == "yes" || l == "true") return true;
+    if (l == "0" || l == "off" || l == "no" || l == "false") return false;
+    return std::nullopt;
+}
+
+// An item by its text (any case) or its number from 0.
+std::optional<int> choice(const Setting& s, std::string_view v) {
+    for (size_t i = 0; i < s.choices.size(); ++i)
+        if (lower(s.choices[i]) == lower(v)) return static_cast<int>(i);
+    int n = -1;
+    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (ec == std::errc() && end == v.data() + v.size() && n >= 0 &&
+        static_cast<size_t>(n) < s.choices.size())
+        return n;
+    return std::nullopt;
+}
+
+struct Change {
+    Setting setting;
+    int index = -1; // list entry
+    bool on = false;
+    std::string id;
+};
+
+class LayoutFuseSettings : public FuseSettings {
 public:
-    bool available() const override { return false; }
-    bool set(State&, std::string_view, std::string_view, std::string& error) override {
-        return notYet("--fuse", error);
+    bool set(State& st, std::string_view name, std::string_view value, std::string& error) override {
+        const std::vector<Setting> settings = settingsOf(st.device.index);
+        if (settings.empty()) {
+            error = std::string("--fuse: the ") + st.device.name + " has no fuse settings";
+            return false;
+        }
+        const auto s = std::find_if(settings.begin(), settings.end(), [&](const Setting& x) {
+            return settingName(x) == lower(name);
+        });
+        if (s == settings.end()) {
+            error = "--fuse: no setting '" + std::string(name) + "'; the " + st.device.name + " has:";
+            for (const Setting& x : settings) error += " '" + settingName(x) + "'";
+            return false;
+        }
+        Change c{*s, -1, false, {}};
+        switch (s->kind) {
+        case SettingKind::List:
+            if (const auto k = choice(*s, value)) c.index = *k;
+            else return bad(error, name, value, "one of its items or its number");
+            break;
+        case SettingKind::Id: {
+            const IdWidth width = picCoreOf(st.device.index) == PicCore::Pic18 ? IdWidth::Pic18 : IdWidth::Pic16;
+            if (!parseIdField(value, width))
+                return bad(error, name, value, std::to_string(2 * static_cast<int>(width)) + " hex digits");
+            c.id = std::string(value);
+            break;
+        }
+        default:
+            if (const auto on = onOff(value)) c.on = *on;
+            else return bad(error, name, value, "on or off");
+        }
+        keep(std::move(c));
+        return true;
     }
-    bool setConfiguration(State&, std::string_view, std::string& error) override {
-        return notYet("--config", error);
+
+    bool setConfiguration(State& st, std::string_view hex, std::string& error) override {
+        const bool pic18 = picCoreOf(st.device.index) == PicCore::Pic18;
+        const size_t bytes = pic18 ? 14 : 2;
+        if (hex.size() != 2 * bytes || !std::all_of(hex.begin(), hex.end(), [](char ch) {
+                return std::isxdigit(static_cast<unsigned char>(ch)) != 0;
+            })) {
+            error = "--config wants " + std::to_string(2 * bytes) + " hex digits: " +
+                    (pic18 ? "configuration bytes 0 to 13 in order" : "the configuration word, high byte first");
+            return false;
+        }
+        std::array<uint8_t, 14> v{};
+        for (size_t k = 0; k < bytes; ++k)
+            std::from_chars(hex.data() + 2 * k, hex.data() + 2 * k + 2, v[k], 16);
+        auto& config = st.images.configBlock;
+        if (pic18) std::copy_n(v.begin(), 14, config.begin());
+        else config[1] = v[0], config[0] = v[1];
+        return true;
     }
-    bool setLockLevel(State&, std::string_view, std::string& error) override {
-        return notYet("--lock", error);
+
+    bool setLockLevel(State& st, std::string_view level, std::string& error) override {
+        for (const Setting& s : settingsOf(st.device.index)) {
+            if (s.kind != SettingKind::List || !groupName(s.group).starts_with("lock")) continue;
+            const auto k = choice(s, level);
+            if (!k) return bad(error, "lock", level, "one of the lock list's items or its number");
+            keep(Change{s, *k, false, {}});
+            return true;
+        }
+        error = std::string("--lock: the ") + st.device.name + " has no lock list";
+        return false;
+    }
+
+    void apply(int, FuseValues& v) const override {
+        for (const Change& c : changes_) {
+            const Setting& s = c.setting;
+            switch (s.kind) {
+            case SettingKind::List: v.list[static_cast<size_t>(s.control)] = c.index; break;
+            case SettingKind::Box: v.box[static_cast<size_t>(s.control)] = c.on; break;
+            case SettingKind::Item: v.setChecked(s.control, s.item, c.on); break;
+            case SettingKind::Id: v.id = c.id; break;
+            }
+        }
     }
 
 private:
-    static bool notYet(const char* option, std::string& error) {
-        error = std::string(option) + " is not available yet";
+    static bool bad(std::string& error, std::string_view name, std::string_view value, const std::string& wants) {
+        error = "--fuse " + std::string(name) + ": '" + std::string(value) + "' is not " + wants;
         return false;
     }
+    // A setting given again replaces the earlier value.
+    void keep(Change c) {
+        std::erase_if(changes_, [&](const Change& x) {
+            return x.setting.kind == c.setting.kind && x.setting.control == c.setting.control &&
+                   x.setting.item == c.setting.item;
+        });
+        changes_.push_back(std::move(c));
+    }
+
+    std::vector<Change> changes_;
 };
 
 } // namespace
 
-std::unique_ptr<FuseSettings> layoutFuseSettings() { return std::make_unique<PendingFuseSettings>(); }
+std::unique_ptr<FuseSettings> layoutFuseSettings() { return std::make_unique<LayoutFuseSettings>(); }
 
 } // namespace kestro::cli

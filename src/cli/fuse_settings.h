@@ -4,6 +4,7 @@
 // onto the fuse bytes; this is the seam the command line asks them through, so no
 // layout is written a second time here.
 
+#include "fuses/layout_desc.h"
 #include "shell/state.h"
 
 #include <memory>
@@ -15,14 +16,15 @@ namespace kestro::cli {
 class FuseSettings {
 public:
     virtual ~FuseSettings() = default;
-    // False while the layouts cannot compose settings from outside the panel.
-    virtual bool available() const = 0;
     // --fuse NAME=VALUE: one setting of the selected device's layout into the fuse bytes.
     virtual bool set(State& st, std::string_view name, std::string_view value, std::string& error) = 0;
     // --config HEX: the configuration word or bytes as the panel shows them.
     virtual bool setConfiguration(State& st, std::string_view hex, std::string& error) = 0;
     // --lock LEVEL: an entry of the layout's lock list, which gives the lock mode.
     virtual bool setLockLevel(State& st, std::string_view level, std::string& error) = 0;
+    // The settings taken, onto the values the fuse bytes show (what a user does to the
+    // filled panel before it is read back).
+    virtual void apply(int device, FuseValues& values) const = 0;
 };
 
 // What the layouts offer now.

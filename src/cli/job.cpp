@@ -114,6 +114,7 @@ std::span<const uint8_t> coveredBytes(State& st) {
 Job::Job(CliEnv& env, const CliOptions& options, Console& console)
     : env_(env), o_(options), console_(console), st_(std::make_unique<State>()),
       reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
+    reporter_.adjustFuses = [this](FuseValues& v) { fuseSettings_->apply(st_->device.index, v); };
     reporter_.onAbort = [this] {
         if (link_) link_->close(); // the settings found at open go back on the port
         env_.exitAtOnce(exitNumber(ExitCode::Cancelled));
@@ -212,10 +213,6 @@ ExitCode Job::resolvePart() {
             if (!applyFaultSpec(spec, sim_->faults, error)) return usage("--simulate-fault: " + error);
         }
     }
-    if ((!o_.fuses.empty() || o_.config || o_.lock) && !fuseSettings_->available())
-        return usage(!o_.fuses.empty() ? "--fuse is not available yet"
-                     : o_.config       ? "--config is not available yet"
-                                       : "--lock is not available yet");
     // What the part offers, before anything is sent (the adapter kind may withdraw more).
     return checkSteps(false);
 }

@@ -49,14 +49,15 @@ constexpr std::array kOptions{
     OptionSpec{DataMemory, 0, "data-memory", Arg::None, {}, Steps,
                "program: program (and verify) the data memory too, from the same file."},
     OptionSpec{Fuse, 0, "fuse", Arg::Required, "NAME=VALUE", Steps,
-               "A fuse setting by the name the fuse panel shows (repeatable); used by "
-               "write-fuses and program. Not available yet."},
+               "A fuse setting by the name the fuse panel shows (repeatable): a list by its "
+               "group (Oscillator=XT), a check box or list item by its caption "
+               "(on/off), the ID; used by write-fuses, lock and program."},
     OptionSpec{Config, 0, "config", Arg::Required, "HEX", Steps,
-               "The configuration word or bytes in hexadecimal; used by write-fuses and "
-               "program. Not available yet."},
+               "The configuration word (high byte first) or, on PIC18, the fourteen "
+               "configuration bytes in hexadecimal; used by write-fuses and program."},
     OptionSpec{Lock, 0, "lock", Arg::Required, "LEVEL", Steps,
-               "The lock level 'lock' programs. Not available yet: 'lock' programs the "
-               "strongest level."},
+               "The lock level 'lock' programs: an item of the lock list or its number. "
+               "Without it, 'lock' programs the strongest level."},
     OptionSpec{Yes, 'y', "yes", Arg::None, {}, Steps,
                "Answer yes to \"Continue the Process Y/N\" (a chip whose signature is "
                "unknown)."},

@@ -8,6 +8,7 @@
 #include "fuses/fuse_state.h"
 #include "fuses/layout_desc.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,7 +41,9 @@ ReadBack encode(int device, const FuseValues& values, FuseBytes& bytes);
 // read back through the device's layout, with its lock mode and fuse file pair. A
 // front end without a panel asks this where the window asks its panel. With BadId
 // the ID block is left as it was.
-ReadBack recompose(int device, Images& img, FusePanelState& fuse);
+// `adjust` changes the values between the two, as a user changes the panel.
+ReadBack recompose(int device, Images& img, FusePanelState& fuse,
+                   const std::function<void(FuseValues&)>& adjust = {});
 
 // One setting of a layout, named as the panel shows it.
 enum class SettingKind : uint8_t { List, Box, Item, Id };

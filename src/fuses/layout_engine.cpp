@@ -197,13 +197,16 @@ ReadBack encode(int device, const FuseValues& values, FuseBytes& bytes) {
     return readBackValues(*l, device, values, bytes);
 }
 
-ReadBack recompose(int device, Images& img, FusePanelState& fuse) {
+ReadBack recompose(int device, Images& img, FusePanelState& fuse,
+                   const std::function<void(FuseValues&)>& adjust) {
     FuseBytes b;
     b.config = img.configBlock;
     b.id = img.idBlock;
     b.lockMode = fuse.lockMode;
     b.filePair = fuse.fuseFilePair;
-    const ReadBack r = encode(device, decode(device, b), b);
+    FuseValues values = decode(device, b);
+    if (adjust) adjust(values);
+    const ReadBack r = encode(device, values, b);
     img.configBlock = b.config;
     if (r == ReadBack::Ok) img.idBlock = b.id;
     fuse.lockMode = b.lockMode;

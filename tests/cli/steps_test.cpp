@@ -87,6 +87,34 @@ TEST_F(Steps, FusesAreReadPrintedAndWrittenBack) {
     EXPECT_EQ(packets(Command::ProgramFuse), 1);
 }
 
+TEST_F(Steps, FuseSettingsByTheNamesThePanelShows) {
+    // A lock level chosen by its item text (any case) instead of the strongest.
+    socket("AT89C52");
+    ASSERT_EQ(run({"-p", "AT89C52", "--no-waits", "--lock", "program DISABLE", "lock"}).code, 0) << env.err;
+    EXPECT_EQ(env.adapter.chip.lockByte, 1);
+
+    // A check box and the ID of a PIC, through the layout's read-back.
+    socket("PIC16F84");
+    ASSERT_EQ(run({"-p", "PIC16F84", "--no-waits", "--fuse", "Watchdog timer enable=off", "write-fuses"}).code,
+              0)
+        << env.err;
+    const auto off = env.adapter.chip.fuses;
+    ASSERT_EQ(run({"-p", "PIC16F84", "--no-waits", "--fuse", "watchdog timer enable=on", "--fuse", "ID=BEEF",
+                   "write-fuses"})
+                  .code,
+              0)
+        << env.err;
+    const auto on = env.adapter.chip.fuses;
+    EXPECT_EQ((on[0] ^ off[0]) | ((on[1] ^ off[1]) << 8), 1 << 2); // the watchdog bit alone
+    EXPECT_EQ(on[2], 0xBE);
+    EXPECT_EQ(on[3], 0xEF);
+
+    // The configuration word as the panel shows it, high byte first.
+    ASSERT_EQ(run({"-p", "PIC16F84", "--no-waits", "--config", "3FF1", "write-fuses"}).code, 0) << env.err;
+    EXPECT_EQ(env.adapter.chip.fuses[0], 0xF1);
+    EXPECT_EQ(env.adapter.chip.fuses[1], 0x3F);
+}
+
 TEST_F(Steps, ProgramRunsTheWindowsChain) {
     socket("27C256");
     writeFile(path("fw.bin"), image(256, 9));
@@ -167,8 +195,12 @@ TEST_F(Steps, EveryFailureHasItsExitCode) {
          "read-fuses: the 27C256 offers no Read Fuse"},
         {"no marker area", {"-p", "AT89C52", "--range", "000000:0000FF", "read", "{file}"}, chip("AT89C52"), 2,
          "--range: the AT89C52 has no marker area"},
-        {"pending fuse names", {"-p", "ATTINY12", "--fuse", "CKSEL=1", "write-fuses"}, chip("ATTINY12"), 2,
-         "--fuse is not available yet"},
+        {"unknown fuse name", {"-p", "ATTINY12", "--fuse", "CKSEL=1", "write-fuses"}, chip("ATTINY12"), 2,
+         "--fuse: no setting 'CKSEL'; the ATTINY12 has:"},
+        {"bad fuse value", {"-p", "PIC16F84", "--fuse", "watchdog timer enable=maybe", "write-fuses"},
+         chip("PIC16F84"), 2, "--fuse watchdog timer enable: 'maybe' is not on or off"},
+        {"no lock list", {"-p", "PIC16F84", "--lock", "1", "write-fuses"}, chip("PIC16F84"), 2,
+         "--lock: the PIC16F84 has no lock list"},
         {"bad simulator fault", {"--simulate", "--simulate-fault", "melt=1", "identify"}, chip("none"), 2,
          "--simulate-fault: no fault named 'melt'"},
         {"simulated socket holds an unknown chip", {"--simulate=any", "-p", "AT89C52", "identify"}, chip("none"),
