@@ -103,6 +103,9 @@ private:
         case OptId::Fuse: o_.fuses.push_back(v); break;
         case OptId::Config: o_.config = v; break;
         case OptId::Lock: o_.lock = v; break;
+        case OptId::Ports: o_.testPorts = v; break;
+        case OptId::Vpp: o_.testVpp = v; break;
+        case OptId::Vce: o_.testVce = v; break;
         case OptId::Yes: answer(Answer::Yes); break;
         case OptId::No: answer(Answer::No); break;
         case OptId::Diff: o_.diffFile = v; break;

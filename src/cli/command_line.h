@@ -36,6 +36,7 @@ struct CliOptions {
     std::vector<std::string> fuses;
     std::optional<std::string> config;
     std::optional<std::string> lock;
+    std::string testPorts, testVpp = "5V@0", testVce = "5V";
     Answer answer = Answer::Ask;
     std::optional<std::string> diffFile;
     bool noWaits = false;

@@ -221,7 +221,6 @@ ExitCode Job::checkSteps(bool afterHandshake) {
     const ProcessEnabling on =
         processEnabling(partIndex_, afterHandshake && st_->adapter.serialAdapter != 0);
     for (const StepRequest& s : o_.steps) {
-        if (s.kind == StepKind::Hwtest) return usage("hwtest is not available yet");
         const std::string_view item = processItemOf(s.kind);
         if (item.empty()) continue;
         const auto k = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(), item) -

@@ -85,6 +85,7 @@ private:
     ExitCode usage(const std::string& text);
     void diffAfterVerify(StepResult& result);
     void fillCrc(StepResult& result, const char* what);
+    void hardwareTest();
     void readFusesOut(StepResult& result);
 
     CliEnv& env_;

@@ -58,6 +58,13 @@ constexpr std::array kOptions{
     OptionSpec{Lock, 0, "lock", Arg::Required, "LEVEL", Steps,
                "The lock level 'lock' programs: an item of the lock list or its number. "
                "Without it, 'lock' programs the strongest level."},
+    OptionSpec{Ports, 0, "ports", Arg::Required, "LINES", Steps,
+               "hwtest: the port lines driven high, as the test panel names them, "
+               "comma-separated (P0.3,P2.7); none when not given."},
+    OptionSpec{Vpp, 0, "vpp", Arg::Required, "LEVEL[@PIN]", Steps,
+               "hwtest: the VPP level (5V, 12V, 21V, 25V) and the socket pin it goes to, "
+               "the number of an item of \"VPP Connect To:\" from 0 (default 5V@0)."},
+    OptionSpec{Vce, 0, "vce", Arg::Required, "LEVEL", Steps, "hwtest: the VCE level, 5V or 6V (default 5V)."},
     OptionSpec{Yes, 'y', "yes", Arg::None, {}, Steps,
                "Answer yes to \"Continue the Process Y/N\" (a chip whose signature is "
                "unknown)."},
@@ -128,7 +135,8 @@ constexpr std::array kSteps{
     StepSpec{StepKind::WriteFuses, "write-fuses", StepArg::None, {}, false,
              "Program the fuse bytes of the image (from a file, a read-fuses before)."},
     StepSpec{StepKind::Hwtest, "hwtest", StepArg::None, {}, false,
-             "Drive the adapter's socket pins (not available yet)."},
+             "Drive the adapter's socket pins with --ports, --vpp and --vce until Enter "
+             "(or the end of the input), then release them."},
     StepSpec{StepKind::Program, "program", StepArg::File, "FILE", false,
              "The Program chain of the window: load FILE, program, verify (--no-verify "
              "leaves it out), the data memory (--data-memory), the fuses where the part "

@@ -9,9 +9,12 @@
 #include "buffers/file_commands.h"
 #include "buffers/images.h"
 #include "devices/traits.h"
+#include "hwtest/pin_pattern.h"
 #include "link/link.h"
 #include "ops/chains.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace kestro::cli {
@@ -103,6 +106,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     case StepKind::WriteFuses:
         if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
         break;
+    case StepKind::Hwtest: hardwareTest(); break;
     case StepKind::Program:
         if (!loadFile(request.file) || !applyFuseOptions()) break;
         fillCrc(result, "written");
@@ -127,6 +131,74 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     if (!result.diff.empty()) end.raw("diff", result.diff);
     console_.event("step_end", end);
     return result.code;
+}
+
+namespace {
+
+// An item of a list by its text, any case; -1 when none.
+template <class Items> int itemIndex(const Items& items, std::string_view text) {
+    for (size_t i = 0; i < std::size(items); ++i) {
+        const std::string_view item = items[i];
+        if (item.size() == text.size() &&
+            std::equal(item.begin(), item.end(), text.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// "P0.3,P2.7": the port lines driven high.
+bool parsePortLines(std::string_view list, std::array<uint8_t, 3>& ports) {
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const std::string_view line = list.substr(0, comma);
+        if (line.size() != 4 || (line[0] != 'P' && line[0] != 'p') || line[1] < '0' || line[1] > '2' ||
+            line[2] != '.' || line[3] < '0' || line[3] > '7')
+            return false;
+        ports[static_cast<size_t>(line[1] - '0')] |= static_cast<uint8_t>(1u << (line[3] - '0'));
+        list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+    }
+    return true;
+}
+
+} // namespace
+
+// The test panel's Send from the command line: the pattern stays on the pins until
+// Enter (or the end of the input), then the stop byte releases them.
+void Job::hardwareTest() {
+    State& st = *st_;
+    std::array<uint8_t, 3> ports{};
+    if (!parsePortLines(o_.testPorts, ports)) {
+        reporter_.fail(ExitCode::Usage, "--ports wants lines such as P0.3,P2.7, not '" + o_.testPorts + "'");
+        return;
+    }
+    const std::string_view vppSpec = o_.testVpp;
+    const size_t at = vppSpec.find('@');
+    const int vpp = itemIndex(kVppLevelItems, vppSpec.substr(0, at));
+    const auto pins = vppPinItems(st.adapter.socketVariant);
+    int pin = 0;
+    if (at != std::string_view::npos) {
+        const std::string_view p = vppSpec.substr(at + 1);
+        pin = p.size() == 1 && p[0] >= '0' && p[0] < '0' + static_cast<int>(pins.size()) ? p[0] - '0' : -1;
+    }
+    const int vce = itemIndex(kVceLevelItems, o_.testVce);
+    if (vpp < 0 || pin < 0 || vce < 0) {
+        reporter_.fail(ExitCode::Usage, "--vpp wants 5V, 12V, 21V or 25V and a pin from 0 to " +
+                                            std::to_string(pins.size() - 1) + ", --vce 5V or 6V");
+        return;
+    }
+    st.hwTest.mode = 1;
+    if (sendTestPattern(*ctx_, ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
+        console_.say("pins: " +
+                     describeTestPattern(std::span<const uint8_t, 6>(st.link.packet.data() + kPosStart0, 6),
+                                         st.adapter.socketVariant) +
+                     "; Enter releases them");
+        std::string line;
+        env_.readLine(line);
+    }
+    ctx_->link.writeByte(kStopByte); // no echo comes; the pins are released either way
+    st.hwTest.mode = 0;
 }
 
 void Job::diffAfterVerify(StepResult& result) {

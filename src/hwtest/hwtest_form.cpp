@@ -98,8 +98,7 @@ void TMyForm::hardwareTestSend() {
     const DriveBytes d = driveBytes(st.adapter.socketVariant, model.control("ComboBox1").itemIndex,
                                     model.control("ComboBox2").itemIndex,
                                     model.control("ComboBox3").itemIndex);
-    storeTestPattern(st.link, ports, d);
-    sendCommand(ops, Command::HardwareTest); // a failure has been shown; the panel stays
+    sendTestPattern(ops, ports, d); // a failure has been shown; the panel stays
 }
 
 void TMyForm::Config2ButtonClick() {

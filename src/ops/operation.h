@@ -7,6 +7,7 @@
 // found it.
 
 #include "devices/signatures.h"
+#include "hwtest/pin_pattern.h"
 #include "link/link.h"
 #include "ops/colors.h"
 #include "ops/reporter.h"
@@ -55,6 +56,10 @@ TransferImage transferImage(State& st);
 inline uint32_t progressTotal(const LinkState& link) {
     return static_cast<uint32_t>(link.blockCountMinus1) * 128u;
 }
+
+// The hardware test's pattern into packet bytes 4 to 9, sent with command 100 (the
+// per-device bytes are not recomputed while the test runs); a failure is reported.
+bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive);
 
 // Packet bytes 4..11 and the block counts for the view or the marker area. A
 // word-addressed transfer widens the marker area to whole words and shows it.

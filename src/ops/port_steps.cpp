@@ -28,4 +28,9 @@ bool sendCommand(OpContext& c, Command command) {
     return false;
 }
 
+bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive) {
+    storeTestPattern(c.st.link, ports, drive);
+    return sendCommand(c, Command::HardwareTest);
+}
+
 } // namespace kestro

@@ -115,6 +115,23 @@ TEST_F(Steps, FuseSettingsByTheNamesThePanelShows) {
     EXPECT_EQ(env.adapter.chip.fuses[1], 0x3F);
 }
 
+TEST_F(Steps, HwtestDrivesThePinsUntilEnter) {
+    socket("AT89C52");
+    env.input = {""};
+    const auto r = run({"-p", "AT89C52", "--no-waits", "--ports", "P0.1,p2.7", "--vpp", "12v@1", "--vce", "6V",
+                        "hwtest"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    // Socket variant 4: vpp 1 -> A 0x60; pin 1 -> B 0x85; vce 1 -> C 0x06.
+    EXPECT_EQ((std::vector<uint8_t>(env.adapter.pins.begin(), env.adapter.pins.end())),
+              (std::vector<uint8_t>{0x02, 0x00, 0x80, 0x60, 0x85, 0x06}));
+    EXPECT_NE(r.err.find("VPP 12V on IC32/pin 3, VCE 6V"), std::string::npos) << r.err;
+    EXPECT_FALSE(env.adapter.hardwareTestOn); // released after Enter
+    EXPECT_EQ(env.adapter.received.back(), kStopByte);
+
+    EXPECT_EQ(run({"-p", "AT89C52", "--vpp", "30V", "hwtest"}).code, 2);
+    EXPECT_EQ(run({"-p", "AT89C52", "--ports", "P3.1", "hwtest"}).code, 2);
+}
+
 TEST_F(Steps, ProgramRunsTheWindowsChain) {
     socket("27C256");
     writeFile(path("fw.bin"), image(256, 9));
