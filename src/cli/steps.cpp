@@ -83,7 +83,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "written");
         // The encoders check each block themselves, as the Program chain runs them.
-        const bool ok = st.device.family == 17 ? programAndVerify(c) : programChip(c);
+        const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(c) : programChip(c);
         reporter_.hidePanel();
         st.ops.lastResult = ok ? 1 : 0;
         break;

@@ -68,6 +68,10 @@ uint8_t picHighByteMask(int deviceIndex);
 // Value of an erased program word (0x0FFF, 0x3FFF, 0xFFFF).
 uint16_t picBlankWord(int deviceIndex);
 
+// The encoders' family: the adapter programs and verifies each block itself
+// (Programming + Verify instead of Program).
+inline constexpr bool selfVerifyingFamily(uint8_t family) { return family == 17; }
+
 // Chips addressed in 16-bit words: packet start addresses are word addresses, and a
 // marker area is widened to whole words.
 bool wordAddressed(int deviceIndex, uint8_t family);

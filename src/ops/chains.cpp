@@ -195,8 +195,8 @@ struct Runner {
 bool chainApplies(ChainWhen when, const State& st) {
     switch (when) {
     case ChainWhen::Always: return true;
-    case ChainWhen::Family17: return st.device.family == 17;
-    case ChainWhen::NotFamily17: return st.device.family != 17;
+    case ChainWhen::Family17: return selfVerifyingFamily(st.device.family);
+    case ChainWhen::NotFamily17: return !selfVerifyingFamily(st.device.family);
     }
     return false;
 }
