@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    std::string portName = "COM1", kindName = "full", memorySpec = "blank", dataSpec = "blank";
+    std::string portName = "COM1", kindName = "full", memorySource = "blank", dataSource = "blank";
     std::string savePrefix;
     int version = -1;
     int device = *chipByName(kDemoChipName);
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
             if (auto d = chipByName(optarg)) device = *d;
             else fail(std::string("no chip named '") + optarg + "' in the catalogue");
             break;
-        case Memory: memorySpec = optarg; break;
-        case Data: dataSpec = optarg; break;
+        case Memory: memorySource = optarg; break;
+        case Data: dataSource = optarg; break;
         case Silent:
         case WrongEcho:
         case HangUp:
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
         case Demo:
             demo = true;
             device = *chipByName(kDemoChipName);
-            memorySpec = "pattern";
+            memorySource = "pattern";
             break;
         case 'h': std::fputs(kUsage, stdout); return 0;
         default: std::fputs(kUsage, stderr); return 2;
@@ -181,8 +181,8 @@ int main(int argc, char** argv) {
     AdapterSim sim(config, SimChip::blank(device));
     sim.faults = faults;
     sim.keepReceived = false;
-    loadMemory(sim.chip.memory, memorySpec);
-    loadMemory(sim.chip.data, dataSpec);
+    loadMemory(sim.chip.memory, memorySource);
+    loadMemory(sim.chip.data, dataSource);
     const auto started = std::chrono::steady_clock::now();
     if (tracing) {
         sim.trace = [started](const std::string& line) {

@@ -16,7 +16,7 @@ namespace {
 
 JsonObject stepJson(const StepResult& r) {
     JsonObject o;
-    o.str("step", stepSpec(r.request.kind).name).str("file", r.request.file)
+    o.str("step", stepEntry(r.request.kind).name).str("file", r.request.file)
         .boolean("ok", r.code == ExitCode::Done).num("exit_code", exitNumber(r.code)).real("seconds", r.seconds);
     if (!r.crcOf.empty()) o.str("crc32_" + r.crcOf, crcText(r.crc)).num("bytes", r.bytes);
     if (!r.savedPath.empty()) o.str("saved", r.savedPath);
@@ -26,7 +26,7 @@ JsonObject stepJson(const StepResult& r) {
 }
 
 std::string stepWords(const StepRequest& s) {
-    return std::string(stepSpec(s.kind).name) + (s.file.empty() ? "" : " " + s.file);
+    return std::string(stepEntry(s.kind).name) + (s.file.empty() ? "" : " " + s.file);
 }
 
 JsonObject failureJson(const std::string& stepName, ExitCode code, const StepFailure* f,
@@ -34,7 +34,7 @@ JsonObject failureJson(const std::string& stepName, ExitCode code, const StepFai
     JsonObject o;
     if (stepName.empty()) o.null("step");
     else o.str("step", stepName);
-    o.num("exit_code", exitNumber(code)).str("kind", exitCodeSpec(code).name).str("text", text);
+    o.num("exit_code", exitNumber(code)).str("kind", exitCodeEntry(code).name).str("text", text);
     if (f && f->hasDifference) {
         o.num("address", f->difference.address);
         if (f->fault == Fault::ContentDiffers)
@@ -55,14 +55,14 @@ int finish(Console& console, Job& job, ExitCode code, const std::vector<StepResu
     if (job.partName().empty()) o.null("part");
     else o.str("part", job.partName());
     o.str("port", job.portLabel()).num("exit_code", exitNumber(code))
-        .str("exit_name", exitCodeSpec(code).name).real("seconds", console.seconds()).raw("steps", steps.text());
+        .str("exit_name", exitCodeEntry(code).name).real("seconds", console.seconds()).raw("steps", steps.text());
     if (code == ExitCode::Done) {
         o.null("failure");
     } else {
         const bool inStep = !results.empty() && results.back().code == code;
         const StepFailure* f = inStep ? &job.reporter().failure() : nullptr;
         const std::string text = f && !f->text.empty() ? f->text : console.firstError();
-        o.raw("failure", failureJson(inStep ? std::string(stepSpec(results.back().request.kind).name) : "", code,
+        o.raw("failure", failureJson(inStep ? std::string(stepEntry(results.back().request.kind).name) : "", code,
                                      f, text)
                              .text());
     }

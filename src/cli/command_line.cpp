@@ -7,14 +7,14 @@ namespace kestro::cli {
 
 namespace {
 
-const OptionSpec* findLong(std::string_view name) {
-    for (const OptionSpec& o : optionTable())
+const OptionEntry* findLong(std::string_view name) {
+    for (const OptionEntry& o : optionTable())
         if (o.longName == name) return &o;
     return nullptr;
 }
 
-const OptionSpec* findShort(char c) {
-    for (const OptionSpec& o : optionTable())
+const OptionEntry* findShort(char c) {
+    for (const OptionEntry& o : optionTable())
         if (o.shortName == c) return &o;
     return nullptr;
 }
@@ -25,7 +25,7 @@ bool isHelpTopic(std::string_view word) {
                        [word](const HelpTopic& t) { return t.name == word; });
 }
 
-std::string display(const OptionSpec& o) {
+std::string display(const OptionEntry& o) {
     return o.longName.empty() ? std::string("-") + o.shortName : "--" + std::string(o.longName);
 }
 
@@ -52,41 +52,41 @@ private:
     void longOption(const std::string& body) {
         const size_t eq = body.find('=');
         const std::string name = body.substr(0, eq);
-        const OptionSpec* spec = findLong(name);
-        if (!spec) return fail("unknown option '--" + name + "'");
+        const OptionEntry* desc = findLong(name);
+        if (!desc) return fail("unknown option '--" + name + "'");
         std::optional<std::string> value;
         if (eq != std::string::npos) {
-            if (spec->arg == Arg::None) return fail("--" + name + " takes no value");
+            if (desc->arg == Arg::None) return fail("--" + name + " takes no value");
             value = body.substr(eq + 1);
-        } else if (spec->arg == Arg::Required) {
-            if (pos_ + 1 >= args_.size()) return fail("--" + name + " wants " + std::string(spec->argName));
+        } else if (desc->arg == Arg::Required) {
+            if (pos_ + 1 >= args_.size()) return fail("--" + name + " wants " + std::string(desc->argName));
             value = args_[++pos_];
         }
-        apply(*spec, value);
+        apply(*desc, value);
     }
 
     void shortOptions(const std::string& cluster) {
         for (size_t i = 0; i < cluster.size() && error_.empty(); ++i) {
-            const OptionSpec* spec = findShort(cluster[i]);
-            if (!spec) return fail(std::string("unknown option '-") + cluster[i] + "'");
-            if (spec->arg != Arg::Required) {
-                apply(*spec, std::nullopt);
+            const OptionEntry* desc = findShort(cluster[i]);
+            if (!desc) return fail(std::string("unknown option '-") + cluster[i] + "'");
+            if (desc->arg != Arg::Required) {
+                apply(*desc, std::nullopt);
                 continue;
             }
             std::string value = cluster.substr(i + 1);
             if (value.empty()) {
                 if (pos_ + 1 >= args_.size())
-                    return fail(std::string("-") + cluster[i] + " wants " + std::string(spec->argName));
+                    return fail(std::string("-") + cluster[i] + " wants " + std::string(desc->argName));
                 value = args_[++pos_];
             }
-            apply(*spec, value);
+            apply(*desc, value);
             return;
         }
     }
 
-    void apply(const OptionSpec& spec, const std::optional<std::string>& value) {
+    void apply(const OptionEntry& desc, const std::optional<std::string>& value) {
         const std::string v = value.value_or("");
-        switch (spec.id) {
+        switch (desc.id) {
         case OptId::Part: o_.part = v; break;
         case OptId::Port: o_.port = v; break;
         case OptId::Simulate:
@@ -127,8 +127,8 @@ private:
             break;
         case OptId::Version: o_.version = true; break;
         }
-        if (spec.arg == Arg::Required && v.empty() && error_.empty())
-            fail(display(spec) + " wants " + std::string(spec.argName) + ", not an empty value");
+        if (desc.arg == Arg::Required && v.empty() && error_.empty())
+            fail(display(desc) + " wants " + std::string(desc.argName) + ", not an empty value");
     }
 
     void answer(Answer a) {
@@ -159,7 +159,7 @@ private:
 
     void readSteps(const std::vector<std::string>& words) {
         for (size_t i = 0; i < words.size(); ++i) {
-            const StepSpec* step = findStep(words[i]);
+            const StepEntry* step = findStep(words[i]);
             if (!step) return fail("unknown step '" + words[i] + "' (see kestro-cli --help)");
             StepRequest r{step->kind, {}};
             const bool next = i + 1 < words.size();
@@ -183,9 +183,9 @@ private:
     void check() {
         if (o_.steps.empty()) return fail("no step given (see kestro-cli --help)");
         for (const StepRequest& s : o_.steps) {
-            const StepSpec& spec = stepSpec(s.kind);
-            if (spec.alone && o_.steps.size() > 1)
-                return fail(std::string(spec.name) + " is a command of its own: no other step beside it");
+            const StepEntry& desc = stepEntry(s.kind);
+            if (desc.alone && o_.steps.size() > 1)
+                return fail(std::string(desc.name) + " is a command of its own: no other step beside it");
         }
         const bool producing = o_.steps.front().kind == StepKind::Produce;
         const auto onlyForProduce = [&](bool given, const char* name) {

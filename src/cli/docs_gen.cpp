@@ -64,7 +64,7 @@ std::string wrap(const std::string& text, size_t indent, size_t first) {
     return out;
 }
 
-std::string optionLabel(const OptionSpec& o) {
+std::string optionLabel(const OptionEntry& o) {
     std::string label = o.shortName ? std::string("-") + o.shortName + ", " : "    ";
     label += "--";
     label += o.longName;
@@ -79,7 +79,7 @@ std::string optionLabel(const OptionSpec& o) {
     return label;
 }
 
-std::string stepLabel(const StepSpec& s) {
+std::string stepLabel(const StepEntry& s) {
     std::string label(s.name);
     if (!s.argName.empty()) {
         label += ' ';
@@ -116,16 +116,16 @@ std::string words(std::string_view list) { return std::string(list); }
 
 std::string helpText() {
     std::string out = "Usage: kestro-cli [OPTION]... STEP...\n" + wrap(kSummary, 0, 0) + "\n\nSteps:\n";
-    for (const StepSpec& s : stepTable()) entry(out, stepLabel(s), s.help);
+    for (const StepEntry& s : stepTable()) entry(out, stepLabel(s), s.help);
     for (int g = 0; g < 4; ++g) {
         out += std::string("\n") + kGroupTitles[g] + ":\n";
-        for (const OptionSpec& o : optionTable())
+        for (const OptionEntry& o : optionTable())
             if (static_cast<int>(o.group) == g) entry(out, optionLabel(o), o.help);
     }
     out += "\nExamples:\n";
     for (const Example& e : kExamples) out += "  " + std::string(e.command) + "\n      " + e.what + "\n";
     std::string codes = "Exit codes:";
-    for (const ExitCodeSpec& c : exitCodeTable()) {
+    for (const ExitCodeEntry& c : exitCodeTable()) {
         codes += ' ';
         codes += std::to_string(exitNumber(c.code));
         codes += ' ';
@@ -138,7 +138,7 @@ std::string helpText() {
 
 std::string exitCodesText() {
     std::string out = "Exit codes of kestro-cli:\n";
-    for (const ExitCodeSpec& c : exitCodeTable()) {
+    for (const ExitCodeEntry& c : exitCodeTable()) {
         std::string label = std::to_string(exitNumber(c.code));
         label += std::string(5 - label.size(), ' ') + std::string(c.name);
         entry(out, label, c.meaning);
@@ -235,17 +235,17 @@ std::string manPage() {
                       ".SH SYNOPSIS\n.B kestro\\-cli\n[\\fIOPTION\\fR]... \\fISTEP\\fR...\n"
                       ".SH DESCRIPTION\n" +
                       roff(kSummary) + "\n.SH STEPS\n";
-    for (const StepSpec& s : stepTable())
+    for (const StepEntry& s : stepTable())
         out += ".TP\n.B " + roff(stepLabel(s)) + "\n" + roff(s.help) + "\n";
     out += ".SH OPTIONS\n";
     for (int g = 0; g < 4; ++g) {
         out += ".SS " + roff(kGroupTitles[g]) + "\n";
-        for (const OptionSpec& o : optionTable())
+        for (const OptionEntry& o : optionTable())
             if (static_cast<int>(o.group) == g)
                 out += ".TP\n.B " + roff(optionLabel(o)) + "\n" + roff(o.help) + "\n";
     }
     out += ".SH EXIT STATUS\n";
-    for (const ExitCodeSpec& c : exitCodeTable())
+    for (const ExitCodeEntry& c : exitCodeTable())
         out += ".TP\n.B " + std::to_string(exitNumber(c.code)) + "\n" + roff(c.meaning) + " (" +
                roff(c.name) + ").\n";
     out += ".SH JSON OUTPUT\nWith \\fB\\-\\-progress json\\fR stdout carries JSON Lines, schema " +
@@ -277,7 +277,7 @@ std::string bashCompletion() {
         if (!list.empty()) list += ' ';
         list += word;
     };
-    for (const StepSpec& s : stepTable()) add(steps, s.name);
+    for (const StepEntry& s : stepTable()) add(steps, s.name);
     std::vector<std::string_view> seen;
     for (const CatalogueRow& r : catalogueRows()) {
         if (std::find(seen.begin(), seen.end(), r.name) != seen.end()) continue;
@@ -285,7 +285,7 @@ std::string bashCompletion() {
         add(parts, r.name);
     }
     std::string cases;
-    for (const OptionSpec& o : optionTable()) {
+    for (const OptionEntry& o : optionTable()) {
         add(options, "--" + std::string(o.longName));
         if (o.shortName) options += std::string(" -") + o.shortName;
         if (o.arg == Arg::None) continue;
@@ -307,7 +307,7 @@ std::string bashCompletion() {
         cases += "        " + pattern + ") " + guard + reply + "; return 0 ;;\n";
     }
     std::string fileSteps, optionalFileSteps;
-    for (const StepSpec& s : stepTable()) {
+    for (const StepEntry& s : stepTable()) {
         std::string& list = s.arg == StepArg::File ? fileSteps : optionalFileSteps;
         if (s.arg == StepArg::File || s.arg == StepArg::OptionalFile)
             list += (list.empty() ? "" : "|") + std::string(s.name);

@@ -5,7 +5,7 @@
 namespace kestro::cli {
 
 namespace {
-constexpr std::array<ExitCodeSpec, 11> kCodes{{
+constexpr std::array<ExitCodeEntry, 11> kCodes{{
     {ExitCode::Done, "done", "every step completed"},
     {ExitCode::Internal, "internal", "internal error"},
     {ExitCode::Usage, "usage", "the command line cannot be used (unknown option, step or part, "
@@ -27,10 +27,10 @@ constexpr std::array<ExitCodeSpec, 11> kCodes{{
 }};
 } // namespace
 
-std::span<const ExitCodeSpec> exitCodeTable() { return kCodes; }
+std::span<const ExitCodeEntry> exitCodeTable() { return kCodes; }
 
-const ExitCodeSpec& exitCodeSpec(ExitCode code) {
-    for (const ExitCodeSpec& s : kCodes)
+const ExitCodeEntry& exitCodeEntry(ExitCode code) {
+    for (const ExitCodeEntry& s : kCodes)
         if (s.code == code) return s;
     return kCodes[1];
 }

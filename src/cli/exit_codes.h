@@ -25,14 +25,14 @@ enum class ExitCode : int {
     Cancelled = 130, // Ctrl+C
 };
 
-struct ExitCodeSpec {
+struct ExitCodeEntry {
     ExitCode code;
     std::string_view name; // one word, for JSON
     std::string_view meaning;
 };
 
-std::span<const ExitCodeSpec> exitCodeTable();
-const ExitCodeSpec& exitCodeSpec(ExitCode code);
+std::span<const ExitCodeEntry> exitCodeTable();
+const ExitCodeEntry& exitCodeEntry(ExitCode code);
 inline int exitNumber(ExitCode code) { return static_cast<int>(code); }
 
 // What a failure the core reported means for the exit code.

@@ -208,9 +208,9 @@ ExitCode Job::resolvePart() {
     if (o_.simulate) {
         sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full),
                                             demo ? demoChip() : SimChip::blank(chip.value_or(partIndex_)));
-        for (const std::string& spec : o_.simulateFaults) {
+        for (const std::string& desc : o_.simulateFaults) {
             std::string error;
-            if (!applyFaultSpec(spec, sim_->faults, error)) return usage("--simulate-fault: " + error);
+            if (!applyFaultSetting(desc, sim_->faults, error)) return usage("--simulate-fault: " + error);
         }
     }
     // What the part offers, before anything is sent (the adapter kind may withdraw more).
@@ -226,7 +226,7 @@ ExitCode Job::checkSteps(bool afterHandshake) {
         const auto k = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(), item) -
                                            kProcessItems.begin());
         if (!on[k])
-            return usage(std::string(stepSpec(s.kind).name) + ": the " + partName_ + " offers no " +
+            return usage(std::string(stepEntry(s.kind).name) + ": the " + partName_ + " offers no " +
                          offeredName(item) + (afterHandshake ? " on this adapter" : ""));
         const bool needsBlocks = s.kind == StepKind::Produce && (o_.erase || o_.secure);
         if (needsBlocks) {

@@ -27,7 +27,7 @@ enum class Complete : uint8_t { None, File, Part, Port, Words };
 
 enum class OptGroup : uint8_t { Adapter, Steps, Production, Output };
 
-struct OptionSpec {
+struct OptionEntry {
     OptId id;
     char shortName; // 0: none
     std::string_view longName;
@@ -39,8 +39,8 @@ struct OptionSpec {
     std::string_view words = {}; // Complete::Words: the choices, blank-separated
 };
 
-std::span<const OptionSpec> optionTable();
-const OptionSpec& optionSpec(OptId id);
+std::span<const OptionEntry> optionTable();
+const OptionEntry& optionEntry(OptId id);
 
 enum class StepKind : uint8_t {
     Identify, Read, Write, Verify, Erase, BlankCheck, Lock, ReadFuses, WriteFuses, Hwtest,
@@ -49,7 +49,7 @@ enum class StepKind : uint8_t {
 
 enum class StepArg : uint8_t { None, File, OptionalFile, OptionalPattern };
 
-struct StepSpec {
+struct StepEntry {
     StepKind kind;
     std::string_view name;
     StepArg arg;
@@ -58,9 +58,9 @@ struct StepSpec {
     std::string_view help;
 };
 
-std::span<const StepSpec> stepTable();
-const StepSpec& stepSpec(StepKind kind);
-const StepSpec* findStep(std::string_view name);
+std::span<const StepEntry> stepTable();
+const StepEntry& stepEntry(StepKind kind);
+const StepEntry* findStep(std::string_view name);
 
 // Topics of --help TOPIC.
 struct HelpTopic {

@@ -46,9 +46,9 @@ const char* resultWord(ExitCode code) {
 
 } // namespace
 
-std::optional<SerialSpec> parseSerialSpec(std::string_view text, std::string& error) {
+std::optional<SerialPlan> parseSerialPlan(std::string_view text, std::string& error) {
     const auto parts = fields(text);
-    SerialSpec s;
+    SerialPlan s;
     uint64_t address = 0;
     if (parts.size() > 4 || !number(parts[0], address) || address > 0xFFFFFFFFu) {
         error = "--serial wants ADDR[:START[:STEP[:FORMAT]]], not '" + std::string(text) + "'";
@@ -159,10 +159,10 @@ JsonObject ProduceTotals::json() const {
 ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
     Console& console = job.console();
     CliEnv& env = console.env();
-    std::optional<SerialSpec> serial;
+    std::optional<SerialPlan> serial;
     if (o.serial) {
         std::string error;
-        serial = parseSerialSpec(*o.serial, error);
+        serial = parseSerialPlan(*o.serial, error);
         if (!serial) {
             console.error(error);
             return ExitCode::Usage;
@@ -262,7 +262,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         console.say("chip " + std::to_string(chip) + (number ? " (serial " + serialText + ")" : "") + ": " +
                     (code == ExitCode::Done ? "good"
                                             : std::string("failed, exit ") + std::to_string(exitNumber(code)) +
-                                                  " (" + std::string(exitCodeSpec(code).name) + ")"));
+                                                  " (" + std::string(exitCodeEntry(code).name) + ")"));
         if (code != ExitCode::Done) last = code;
         if (code == ExitCode::Cancelled) break;
     }

@@ -19,7 +19,7 @@ class Job;
 
 enum class SerialFormat : uint8_t { Le32, Be32, Ascii, Bcd };
 
-struct SerialSpec {
+struct SerialPlan {
     uint32_t address = 0;
     uint64_t start = 1;
     uint64_t step = 1;
@@ -27,7 +27,7 @@ struct SerialSpec {
 };
 
 // ADDR[:START[:STEP[:le32|be32|ascii|bcd]]]; numbers decimal or 0x-hexadecimal.
-std::optional<SerialSpec> parseSerialSpec(std::string_view text, std::string& error);
+std::optional<SerialPlan> parseSerialPlan(std::string_view text, std::string& error);
 // The bytes a serial number takes in the image; empty when it does not fit the format
 // (2^32 for le32/be32, 8 decimal digits for ascii/bcd).
 std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value);

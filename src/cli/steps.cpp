@@ -61,10 +61,10 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     result.request = request;
     reporter_.beginStep();
     const uint64_t started = env_.nowMs();
-    const StepSpec& spec = stepSpec(request.kind);
-    console_.detail(std::string("step ") + std::string(spec.name) +
+    const StepEntry& desc = stepEntry(request.kind);
+    console_.detail(std::string("step ") + std::string(desc.name) +
                     (request.file.empty() ? "" : " " + request.file));
-    console_.event("step", JsonObject().str("step", spec.name).str("file", request.file));
+    console_.event("step", JsonObject().str("step", desc.name).str("file", request.file));
 
     switch (request.kind) {
     case StepKind::Identify:
@@ -123,7 +123,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     }
     result.seconds = static_cast<double>(env_.nowMs() - started) / 1000.0;
     JsonObject end;
-    end.str("step", spec.name).boolean("ok", result.code == ExitCode::Done)
+    end.str("step", desc.name).boolean("ok", result.code == ExitCode::Done)
         .num("exit_code", exitNumber(result.code)).real("seconds", result.seconds);
     if (!result.crcOf.empty()) end.str("crc32_" + result.crcOf, crcText(result.crc)).num("bytes", result.bytes);
     if (!result.savedPath.empty()) end.str("saved", result.savedPath);
@@ -173,13 +173,13 @@ void Job::hardwareTest() {
         reporter_.fail(ExitCode::Usage, "--ports wants lines such as P0.3,P2.7, not '" + o_.testPorts + "'");
         return;
     }
-    const std::string_view vppSpec = o_.testVpp;
-    const size_t at = vppSpec.find('@');
-    const int vpp = itemIndex(kVppLevelItems, vppSpec.substr(0, at));
+    const std::string_view vppText = o_.testVpp;
+    const size_t at = vppText.find('@');
+    const int vpp = itemIndex(kVppLevelItems, vppText.substr(0, at));
     const auto pins = vppPinItems(st.adapter.socketVariant);
     int pin = 0;
     if (at != std::string_view::npos) {
-        const std::string_view p = vppSpec.substr(at + 1);
+        const std::string_view p = vppText.substr(at + 1);
         pin = p.size() == 1 && p[0] >= '0' && p[0] < '0' + static_cast<int>(pins.size()) ? p[0] - '0' : -1;
     }
     const int vce = itemIndex(kVceLevelItems, o_.testVce);

@@ -61,7 +61,7 @@ void TMyForm::showSocketPicture() {
 
 void TMyForm::hideSocketPicture() {
     model.control("ImgPanel").visible = false;
-    for (const SocketPictureSpec& p : socketPictureSpecs()) model.control(p.name).visible = false;
+    for (const SocketPictureShape& p : socketPictureShapes()) model.control(p.name).visible = false;
 }
 
 void TMyForm::DeviceinSocket1Click() { showSocketPicture(); }

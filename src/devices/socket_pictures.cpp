@@ -3,7 +3,7 @@
 namespace kestro {
 namespace {
 
-constexpr SocketPictureSpec kPictures[] = {
+constexpr SocketPictureShape kPictures[] = {
     {"Img_IC40", 110, 300, 40, 40, 1, 20},
     {"Img_IC20", 110, 300, 40, 20, 1, 10},
     {"Img_IC8_5", 110, 300, 40, 8, 5, 8},
@@ -21,9 +21,9 @@ constexpr SocketPictureSpec kPictures[] = {
 
 } // namespace
 
-std::span<const SocketPictureSpec> socketPictureSpecs() { return kPictures; }
+std::span<const SocketPictureShape> socketPictureShapes() { return kPictures; }
 
-const SocketPictureSpec* socketPictureSpec(std::string_view name) {
+const SocketPictureShape* socketPictureShape(std::string_view name) {
     for (const auto& p : kPictures)
         if (p.name == name) return &p;
     return nullptr;

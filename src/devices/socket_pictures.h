@@ -7,7 +7,7 @@
 
 namespace kestro {
 
-struct SocketPictureSpec {
+struct SocketPictureShape {
     std::string_view name; // the picture control
     int width;             // pixels
     int height;
@@ -17,8 +17,8 @@ struct SocketPictureSpec {
     int lastRow;
 };
 
-std::span<const SocketPictureSpec> socketPictureSpecs();
+std::span<const SocketPictureShape> socketPictureShapes();
 // Null when no picture has that name.
-const SocketPictureSpec* socketPictureSpec(std::string_view name);
+const SocketPictureShape* socketPictureShape(std::string_view name);
 
 } // namespace kestro

@@ -18,25 +18,8 @@ bool eraseChip(OpContext& c) {
         if (!sendCommand(c, Command::Erase)) return false;
         if (t.extraEraseWaitMs) c.report.waitMs(t.extraEraseWaitMs);
     }
-    c.report.waitMs(500);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 500);
 }
-
-namespace {
-
-// Each byte echoed; the first failure is reported.
-bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes) {
-    for (uint8_t b : bytes) {
-        if (const LinkResult r = c.link.exchange(b); r != kLinkOk) {
-            fail(c.report, faultOf(r));
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 bool programSecurity(OpContext& c) {
     State& st = c.st;
@@ -49,9 +32,7 @@ bool programSecurity(OpContext& c) {
     c.report.messageMode("Chip Security Process...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
     if (!exchangeAll(c, std::array{st.fuse.lockMode})) return false;
-    c.report.waitMs(500);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 500);
 }
 
 bool programFuse(OpContext& c) {
@@ -71,9 +52,7 @@ bool programFuse(OpContext& c) {
     } else if (!exchangeAll(c, std::array{config[0], config[1], id[0], id[1]})) {
         return false;
     }
-    c.report.waitMs(1000);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 1000);
 }
 
 } // namespace kestro

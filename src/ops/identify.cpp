@@ -37,12 +37,8 @@ bool readSignature(OpContext& c, Signature& sig) {
     c.report.waitMs(kSignatureWaitMs);
     if (!sendCommand(c, Command::ReadSignature)) return false;
     uint8_t bytes[4];
-    for (uint8_t& b : bytes) {
-        if (c.link.readReply(b) != kLinkOk) { // a missing byte is a link failure, not a signature
-            fail(c.report, Fault::Timeout);
-            return false;
-        }
-    }
+    for (uint8_t& b : bytes)
+        if (!receiveReply(c, b)) return false; // a missing byte is a link failure, not a signature
     if (checksum8(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
         fail(c.report, Fault::Checksum);
         return false;

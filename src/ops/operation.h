@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 namespace kestro {
 
@@ -39,6 +40,12 @@ void reopenPort(Link& link, Reporter& report);
 
 // Sends the command packet for the selected device; a failure is reported.
 bool sendCommand(OpContext& c, Command command);
+// One reply byte; a missing one is reported as the time-out it is.
+bool receiveReply(OpContext& c, uint8_t& out);
+// Bytes the adapter echoes one by one; the first failure is reported.
+bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes);
+// A completed operation's end: its fixed wait, then the panel goes.
+bool finished(OpContext& c, int waitMs);
 
 // The image a block transfer reads into or from: the program buffer, or the data
 // buffer in the data view of a device with both memories, and the mask for the high

@@ -28,6 +28,28 @@ bool sendCommand(OpContext& c, Command command) {
     return false;
 }
 
+bool receiveReply(OpContext& c, uint8_t& out) {
+    if (c.link.readReply(out) == kLinkOk) return true;
+    fail(c.report, Fault::Timeout);
+    return false;
+}
+
+bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes) {
+    for (uint8_t b : bytes) {
+        if (const LinkResult r = c.link.exchange(b); r != kLinkOk) {
+            fail(c.report, faultOf(r));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool finished(OpContext& c, int waitMs) {
+    c.report.waitMs(waitMs);
+    c.report.hidePanel();
+    return true;
+}
+
 bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive) {
     storeTestPattern(c.st.link, ports, drive);
     return sendCommand(c, Command::HardwareTest);

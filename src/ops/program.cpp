@@ -4,6 +4,7 @@
 
 #include "ops/operation.h"
 
+#include <array>
 #include <span>
 
 namespace kestro {
@@ -22,23 +23,12 @@ bool sendBlock(OpContext& c, const TransferImage& src, size_t& pos, uint8_t& sta
     }
     c.link.write(block); // not echoed; a lost byte shows in the checksum
     uint8_t checksum = 0;
-    if (c.link.readReply(checksum) != kLinkOk) {
-        fail(c.report, Fault::Timeout);
-        return false;
-    }
+    if (!receiveReply(c, checksum)) return false;
     if (checksum != checksum8(block)) {
         fail(c.report, Fault::Checksum);
         return false;
     }
-    if (const LinkResult r = c.link.exchange(kBlockRequest); r != kLinkOk) {
-        fail(c.report, faultOf(r));
-        return false;
-    }
-    if (c.link.readReply(status) != kLinkOk) {
-        fail(c.report, Fault::Timeout);
-        return false;
-    }
-    return true;
+    return exchangeAll(c, std::array{kBlockRequest}) && receiveReply(c, status);
 }
 
 uint32_t blockCount(const LinkState& link) { return static_cast<uint32_t>(link.blockCountMinus1) + 1u; }
@@ -67,9 +57,7 @@ bool programChip(OpContext& c) {
             return false;
         }
     }
-    c.report.waitMs(500);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 500);
 }
 
 bool programAndVerify(OpContext& c) {

@@ -4,6 +4,8 @@
 #include "devices/traits.h"
 #include "ops/operation.h"
 
+#include <array>
+
 namespace kestro {
 
 bool readChip(OpContext& c) {
@@ -25,9 +27,7 @@ bool readChip(OpContext& c) {
         return true;
     });
     if (!read) return false;
-    c.report.waitMs(500);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 500);
 }
 
 bool readFuse(OpContext& c) {
@@ -36,28 +36,23 @@ bool readFuse(OpContext& c) {
     c.report.messageMode("Reading Chip Fuse Bits...", kGreen);
     if (!sendCommand(c, Command::ReadFuse)) return false;
     st.link.readStatus = 0;
-    auto next = [&c](uint8_t& out) {
-        if (c.link.readReply(out) == kLinkOk) return true;
-        fail(c.report, Fault::Timeout);
-        return false;
-    };
     uint8_t checksum;
-    if (!next(checksum)) return false;
+    if (!receiveReply(c, checksum)) return false;
     auto& id = st.images.idBlock;
     auto& config = st.images.configBlock;
     if (picCoreOf(st.device.index) == PicCore::Pic18) {
         for (size_t i = 0; i < 8; ++i)
-            if (!next(id[i])) return false;
+            if (!receiveReply(c, id[i])) return false;
         for (size_t i = 0; i < 14; ++i)
-            if (!next(config[i])) return false;
+            if (!receiveReply(c, config[i])) return false;
         uint8_t spare;
         for (int i = 0; i < 10; ++i)
-            if (!next(spare)) return false;
+            if (!receiveReply(c, spare)) return false;
     } else {
         uint8_t* order[4] = {&config[0], &config[1], &id[0], &id[1]};
         uint8_t received[4];
         for (size_t k = 0; k < 4; ++k) {
-            if (!next(*order[k])) return false;
+            if (!receiveReply(c, *order[k])) return false;
             received[k] = *order[k];
         }
         if (checksum8(received) != checksum) {
@@ -65,21 +60,14 @@ bool readFuse(OpContext& c) {
             return false;
         }
     }
-    c.report.waitMs(1000);
-    c.report.hidePanel();
-    return true;
+    return finished(c, 1000);
 }
 
 bool resetPolarity(OpContext& c) {
     c.report.messageMode("Reset Polarity Settings...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
-    if (const LinkResult r = c.link.exchange(c.st.fuse.lockMode); r != kLinkOk) {
-        fail(c.report, faultOf(r));
-        return false;
-    }
-    c.report.waitMs(500);
-    c.report.hidePanel();
-    return true;
+    if (!exchangeAll(c, std::array{c.st.fuse.lockMode})) return false;
+    return finished(c, 500);
 }
 
 } // namespace kestro

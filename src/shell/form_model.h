@@ -21,7 +21,7 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-struct FontSpec {
+struct FontStyle {
     std::string family = "Comic Sans MS";
     int pixelSize = 13;
     uint32_t color = kBlack;
@@ -37,7 +37,7 @@ struct Control {
     std::string caption;  // text of labels, buttons, group boxes, edits
     bool checked = false; // check boxes
     uint32_t color = kNoColor;
-    FontSpec font;
+    FontStyle font;
     bool centred = false;
     std::vector<std::string> items;     // combo and check-list items
     int itemIndex = -1;                 // combo selection

@@ -7,7 +7,7 @@ namespace kestro {
 
 namespace {
 
-FontSpec comic(int px = 13, uint32_t color = kBlack) { return {"Comic Sans MS", px, color}; }
+FontStyle comic(int px = 13, uint32_t color = kBlack) { return {"Comic Sans MS", px, color}; }
 
 struct Builder {
     FormModel& m;

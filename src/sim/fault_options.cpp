@@ -69,19 +69,19 @@ bool applyFaultOption(std::string_view name, std::string_view value, AdapterFaul
     return false;
 }
 
-bool applyFaultSpec(std::string_view spec, AdapterFaults& faults, std::string& error) {
-    const size_t eq = spec.find('=');
+bool applyFaultSetting(std::string_view desc, AdapterFaults& faults, std::string& error) {
+    const size_t eq = desc.find('=');
     if (eq == std::string_view::npos) {
         for (const FaultOption& f : kFaults) {
-            if (f.name == spec && !f.argument.empty()) {
-                error = std::string(spec) + " wants a value: " + std::string(spec) + "=" +
+            if (f.name == desc && !f.argument.empty()) {
+                error = std::string(desc) + " wants a value: " + std::string(desc) + "=" +
                         std::string(f.argument);
                 return false;
             }
         }
-        return applyFaultOption(spec, {}, faults, error);
+        return applyFaultOption(desc, {}, faults, error);
     }
-    return applyFaultOption(spec.substr(0, eq), spec.substr(eq + 1), faults, error);
+    return applyFaultOption(desc.substr(0, eq), desc.substr(eq + 1), faults, error);
 }
 
 } // namespace kestro

@@ -24,6 +24,6 @@ bool applyFaultOption(std::string_view name, std::string_view value, AdapterFaul
                       std::string& error);
 
 // "name=value" or "name" for a switch.
-bool applyFaultSpec(std::string_view spec, AdapterFaults& faults, std::string& error);
+bool applyFaultSetting(std::string_view desc, AdapterFaults& faults, std::string& error);
 
 } // namespace kestro

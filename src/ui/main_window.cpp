@@ -28,7 +28,7 @@ namespace {
 
 QColor toQColor(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
-QFont toQFont(const FontSpec& f) {
+QFont toQFont(const FontStyle& f) {
     QFont font(QString::fromStdString(f.family));
     // Fallbacks for machines without the original faces.
     if (f.family == "Courier")

@@ -20,11 +20,11 @@ constexpr int kBottomGap = 8;
 } // namespace
 
 SocketPicture::SocketPicture(std::string name, QWidget* parent)
-    : QWidget(parent), spec_(socketPictureSpec(name)) {}
+    : QWidget(parent), desc_(socketPictureShape(name)) {}
 
 void SocketPicture::paintEvent(QPaintEvent*) {
-    if (!spec_) return;
-    const SocketPictureSpec& s = *spec_;
+    if (!desc_) return;
+    const SocketPictureShape& s = *desc_;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal w = s.width, h = s.height;

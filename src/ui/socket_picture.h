@@ -5,7 +5,7 @@
 
 namespace kestro {
 
-struct SocketPictureSpec;
+struct SocketPictureShape;
 
 // One socket picture, drawn from what it must show: the socket seen from above with
 // its lever circle at the top left, and the chip, notch up, in the rows it occupies.
@@ -17,7 +17,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    const SocketPictureSpec* spec_;
+    const SocketPictureShape* desc_;
 };
 
 } // namespace kestro

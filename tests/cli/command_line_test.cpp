@@ -16,7 +16,7 @@ ParsedCommandLine parse(std::vector<std::string> args) { return parseCommandLine
 std::vector<std::string> stepWords(const CliOptions& o) {
     std::vector<std::string> w;
     for (const StepRequest& s : o.steps)
-        w.push_back(std::string(stepSpec(s.kind).name) + (s.file.empty() ? "" : "(" + s.file + ")"));
+        w.push_back(std::string(stepEntry(s.kind).name) + (s.file.empty() ? "" : "(" + s.file + ")"));
     return w;
 }
 

@@ -13,21 +13,21 @@ namespace {
 
 using test::Bytes;
 
-TEST(SerialNumbers, SpecsAndTheBytesEachFormatTakes) {
+TEST(SerialNumbers, PlansAndTheBytesEachFormatTakes) {
     std::string error;
-    const auto s = cli::parseSerialSpec("0x7FC:1000:5:bcd", error);
+    const auto s = cli::parseSerialPlan("0x7FC:1000:5:bcd", error);
     ASSERT_TRUE(s) << error;
     EXPECT_EQ(s->address, 0x7FCu);
     EXPECT_EQ(s->start, 1000u);
     EXPECT_EQ(s->step, 5u);
     EXPECT_EQ(s->format, cli::SerialFormat::Bcd);
-    const auto d = cli::parseSerialSpec("16", error);
+    const auto d = cli::parseSerialPlan("16", error);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->start, 1u);
     EXPECT_EQ(d->format, cli::SerialFormat::Le32);
 
     const struct {
-        const char* spec;
+        const char* desc;
         const char* error;
     } bad[] = {{"", "--serial wants ADDR[:START[:STEP[:FORMAT]]], not ''"},
                {"0x10:1:1:le32:x", "--serial wants ADDR[:START[:STEP[:FORMAT]]], not '0x10:1:1:le32:x'"},
@@ -36,7 +36,7 @@ TEST(SerialNumbers, SpecsAndTheBytesEachFormatTakes) {
                {"0x10:1:1:hex", "--serial: FORMAT is le32, be32, ascii or bcd, not 'hex'"},
                {"0x10:100000000:1:ascii", "--serial: START does not fit the format"}};
     for (const auto& c : bad) {
-        EXPECT_FALSE(cli::parseSerialSpec(c.spec, error)) << c.spec;
+        EXPECT_FALSE(cli::parseSerialPlan(c.desc, error)) << c.desc;
         EXPECT_EQ(error, c.error);
     }
 

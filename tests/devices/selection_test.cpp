@@ -18,7 +18,7 @@ struct Selection : test::StartedForm {
     }
     std::vector<std::string> visiblePictures() const {
         std::vector<std::string> shown;
-        for (const auto& p : socketPictureSpecs())
+        for (const auto& p : socketPictureShapes())
             if (form.model.control(p.name).visible) shown.emplace_back(p.name);
         return shown;
     }
@@ -144,9 +144,9 @@ TEST_F(Selection, PictureFollowsCodeAndSocketVariant) {
     EXPECT_TRUE(visiblePictures().empty());
     for (uint8_t code = 0; code <= 13; ++code) // codes 11 to 13 have no picture
         for (uint8_t variant : {4, 5})
-            EXPECT_EQ(socketPictureSpec(socketPictureName(code, variant)) != nullptr, code < 11)
+            EXPECT_EQ(socketPictureShape(socketPictureName(code, variant)) != nullptr, code < 11)
                 << +code;
-    for (const auto& p : socketPictureSpecs()) { // every picture has a control and fits its socket
+    for (const auto& p : socketPictureShapes()) { // every picture has a control and fits its socket
         EXPECT_GE(form.model.controlIndex(p.name), 0) << p.name;
         EXPECT_EQ((p.lastRow - p.firstRow + 1) * 2, p.chipPins) << p.name;
         EXPECT_TRUE(p.firstRow >= 1 && p.lastRow <= p.socketPins / 2) << p.name;

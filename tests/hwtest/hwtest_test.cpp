@@ -121,7 +121,13 @@ TEST_F(HardwareTest, SendCarriesThePatternAndCancelStopsIt) {
     EXPECT_TRUE(adapter.hardwareTestOn);
 
     form.Config2ButtonClick();
-    EXPECT_EQ(form.model.control("FuseLabel").caption, "Config bits:"); // the fuse panel again
+    // The AT89C52's own panel again, built from the fuse bytes: its four-level lock list.
+    EXPECT_EQ(form.model.control("FuseLabel").caption, "Config bits:");
+    const Control& lock = form.model.control("ComboBox1");
+    EXPECT_EQ(lock.items, (Texts{"Unprogrammed", "Program disable", "Program, Read disable",
+                                 "Program, Read, ext PS disable"}));
+    EXPECT_EQ(lock.itemIndex, 0);
+    EXPECT_FALSE(form.model.control("CheckListBox3").visible);
     EXPECT_EQ(sent().back(), kStopByte);
     EXPECT_FALSE(adapter.hardwareTestOn);
     EXPECT_EQ(form.model.defaultButton, -1);

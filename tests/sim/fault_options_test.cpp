@@ -7,27 +7,27 @@
 namespace kestro {
 namespace {
 
-TEST(FaultOptions, SpecsSetTheirFault) {
+TEST(FaultOptions, SettingsSetTheirFault) {
     AdapterFaults f;
     std::string error;
-    for (const char* spec : {"silent-from=100", "wrong-echo-from=7", "hang-up-at=3",
+    for (const char* desc : {"silent-from=100", "wrong-echo-from=7", "hang-up-at=3",
                              "bad-checksum=once", "short-block=always", "status-167"})
-        EXPECT_TRUE(applyFaultSpec(spec, f, error)) << spec << ": " << error;
+        EXPECT_TRUE(applyFaultSetting(desc, f, error)) << desc << ": " << error;
     EXPECT_EQ(f.silentFromByte, 100u);
     EXPECT_EQ(f.wrongEchoFromByte, 7u);
     EXPECT_EQ(f.hangUpAtByte, 3u);
     EXPECT_EQ(f.badBlockChecksum, Repeat::Once);
     EXPECT_EQ(f.shortBlock, Repeat::Always);
     EXPECT_EQ(f.blockStatus, kBlockFailed);
-    EXPECT_TRUE(applyFaultSpec("block-status=77", f, error)) << error;
+    EXPECT_TRUE(applyFaultSetting("block-status=77", f, error)) << error;
     EXPECT_EQ(f.blockStatus, 77);
-    EXPECT_FALSE(applyFaultSpec("block-status=256", f, error));
+    EXPECT_FALSE(applyFaultSetting("block-status=256", f, error));
     EXPECT_EQ(faultOptions().size(), 7u);
 }
 
-TEST(FaultOptions, BadSpecsSayWhy) {
+TEST(FaultOptions, BadSettingsSayWhy) {
     const struct {
-        const char* spec;
+        const char* desc;
         const char* error;
     } cases[] = {
         {"silent-from=0", "silent-from wants a number from 1 to 4294967295, not '0'"},
@@ -41,7 +41,7 @@ TEST(FaultOptions, BadSpecsSayWhy) {
     for (const auto& c : cases) {
         AdapterFaults f;
         std::string error;
-        EXPECT_FALSE(applyFaultSpec(c.spec, f, error)) << c.spec;
+        EXPECT_FALSE(applyFaultSetting(c.desc, f, error)) << c.desc;
         EXPECT_EQ(error, c.error);
     }
 }
