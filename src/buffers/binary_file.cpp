@@ -1,16 +1,21 @@
 #include "buffers/binary_file.h"
 
 #include "buffers/atomic_file.h"
+#include "buffers/hex_reader.h"
 #include "buffers/regular_file.h"
 #include "devices/traits.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
+#include <vector>
 
 namespace kestro {
 
 namespace {
+
+// More than the text of any data EEPROM in Intel HEX; a raw file is cut to the data size anyway.
+constexpr uint32_t kSideFileLimit = 64 * 1024;
 
 class ReadFile {
 public:
@@ -45,6 +50,20 @@ uint32_t loadInto(ReadFile& f, uint8_t* dst, uint32_t size, uint32_t max) {
     return f.read(dst, std::min(size, max));
 }
 
+// The `.eep` side file: its own length and the data size limit it, not the main
+// file's length. Toolchains write it as Intel HEX (data addresses from 0) as often
+// as raw.
+void loadSideData(ReadFile& f, uint8_t* dst, uint32_t size) {
+    std::vector<uint8_t> text(kSideFileLimit + 1);
+    text.resize(f.read(text.data(), kSideFileLimit + 1));
+    std::fill(dst, dst + size, 0xFF);
+    if (isIntelHexText(text)) {
+        readIntelHexBytes(text, dst, size);
+        return;
+    }
+    std::copy_n(text.begin(), std::min<size_t>(size, text.size()), dst);
+}
+
 bool bothMemories(const SelectedDevice& dev) { return dev.programSize > 0 && dev.dataSize > 0; }
 
 bool saveBytes(const std::string& path, const uint8_t* bytes, uint32_t size) {
@@ -62,11 +81,10 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
     if (!f.isOpen()) return false;
     const uint32_t p = dev.programSize, d = dev.dataSize;
     if (bothMemories(dev) && img.view == ProgramView) {
-        const uint32_t length = loadInto(f, img.program.data(), p, kProgramBufferSize);
+        loadInto(f, img.program.data(), p, kProgramBufferSize);
         const std::string eepName = withExtension(path, ".eep");
         if (ReadFile eep(eepName); eep.isOpen()) {
-            // The data bytes are limited by the main file's length as well.
-            loadInto(eep, img.data.data(), d, length);
+            loadSideData(eep, img.data.data(), d);
             img.dataFileName = eepName;
         }
         if (ReadFile fus(withExtension(path, ".fus")); fus.isOpen()) {

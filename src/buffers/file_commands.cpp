@@ -1,32 +1,70 @@
 #include "buffers/file_commands.h"
 
 #include "buffers/binary_file.h"
+#include "buffers/elf_file.h"
 #include "buffers/hex_reader.h"
 #include "buffers/hex_writer.h"
 #include "buffers/images.h"
 #include "buffers/path_parts.h"
+#include "buffers/regular_file.h"
+
+#include <vector>
 
 namespace kestro {
 
 namespace {
 bool isPic(const SelectedDevice& dev) { return picCoreOf(dev.index) != PicCore::None; }
 
-FileResult errorBox(const char* text) { return {false, text, true, {}}; }
+FileResult errorBox(const std::string& text) { return {false, text, true, {}}; }
+
+// sdcc writes ".ihx"; some tools ".ihex".
+bool namedAsIntelHex(const PathParts& parts) {
+    return extensionIs(parts, ".HEX") || extensionIs(parts, ".IHX") || extensionIs(parts, ".IHEX");
+}
+
+bool namedAsElf(const PathParts& parts) { return extensionIs(parts, ".ELF"); }
+
+// What a HEX or ELF load leaves: PIC words high byte first, and the file name on the
+// data buffer where the file filled it.
+void afterWholeImageLoad(const std::string& path, Images& img, const SelectedDevice& dev,
+                         bool withEeprom) {
+    if (isPic(dev)) picWordSwap(img, dev.programSize);
+    if (isPic(dev) || traitsOf(dev.index).singleMemory || withEeprom) img.dataFileName = path;
+}
+
+// Larger than the Intel HEX text of the largest image.
+constexpr size_t kHexTextLimit = 8u << 20;
 } // namespace
 
 FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
     img.programFileName = path;
     const PathParts parts = splitPath(path);
-    if (!extensionIs(parts, ".HEX")) {
+    if (namedAsElf(parts)) {
+        const std::string e = loadElf(path, img, dev);
+        if (!e.empty()) return errorBox(e);
+        afterWholeImageLoad(path, img, dev, traitsOf(dev.index).avr && dev.dataSize > 0);
+        return {};
+    }
+    if (!namedAsIntelHex(parts)) {
         if (!loadBinary(parts, img, dev)) return errorBox(kCantOpenBinary);
         return {};
     }
     FileResult result;
     const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
     if (e != HexError::None) result = {false, hexErrorMessage(e), false, {}};
-    if (isPic(dev)) picWordSwap(img, dev.programSize);
-    if (isPic(dev) || traitsOf(dev.index).singleMemory) img.dataFileName = path;
+    afterWholeImageLoad(path, img, dev, false);
     return result;
+}
+
+const char* cantOpenMessage(const std::string& path) {
+    return namedAsIntelHex(splitPath(path)) ? hexErrorMessage(HexError::CantOpen) : kCantOpenBinary;
+}
+
+bool intelHexUnderOtherName(const std::string& path) {
+    const PathParts parts = splitPath(path);
+    if (namedAsIntelHex(parts) || namedAsElf(parts)) return false;
+    std::vector<uint8_t> text;
+    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
 }
 
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,

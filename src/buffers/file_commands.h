@@ -29,10 +29,18 @@ struct FileResult {
     std::string path; // Save: the path written, with the extension the writer chose
 };
 
-// Open's load: ".hex" in any case through the device's Intel HEX reader (then the PIC
-// word swap), anything else as a binary file with its side files; the file names
-// follow. Whatever was stored before an error stays in the images.
+// Open's load: ".hex", ".ihx" and ".ihex" in any case through the device's Intel HEX
+// reader (then the PIC word swap), ".elf" through the ELF loader (a refused file
+// changes nothing), anything else as a binary file with its side files; the file
+// names follow. Whatever was stored before an Intel HEX error stays in the images.
 FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev);
+
+// The message for a file that cannot be opened: the Intel HEX reader's for the names
+// it reads, the binary load's for the others.
+const char* cantOpenMessage(const std::string& path);
+// True when the file is not named as Intel HEX or ELF but its content reads as Intel
+// HEX: it loads as binary, which its owner rarely means.
+bool intelHexUnderOtherName(const std::string& path);
 
 // Save's write: Intel HEX for PIC devices (".hex"), a binary file with its side files
 // for the others (".bin"). `fusePair` reads the fuse settings back and gives the fuse

@@ -21,9 +21,13 @@ inline constexpr uint32_t kPicEepromLast = 0x43FF;     // 256 data bytes, one wo
 inline constexpr uint32_t k12BitConfigAddress = 0x1FFE; // word 0xFFF
 inline constexpr size_t kPicIdFirst = 8;               // ID words land in ID block bytes 8..11
 
-// PIC18: upper addresses of the ID and configuration areas.
+// PIC18: upper addresses of the ID, configuration and data EEPROM areas.
 inline constexpr uint8_t kPic18IdUpper = 0x20;
 inline constexpr uint8_t kPic18ConfigUpper = 0x30;
+inline constexpr uint8_t kPic18EepromUpper = 0xF0;
+inline constexpr uint32_t kPic18IdAddress = uint32_t{kPic18IdUpper} << 16;
+inline constexpr uint32_t kPic18ConfigAddress = uint32_t{kPic18ConfigUpper} << 16;
+inline constexpr uint32_t kPic18EepromAddress = uint32_t{kPic18EepromUpper} << 16;
 inline constexpr size_t kPic18IdBytes = 8;
 inline constexpr size_t kPic18ConfigBytes = 14;
 

@@ -79,61 +79,117 @@ HexError readRecords(HexInput& in, DataFn&& data) {
     }
 }
 
+// Reads the data of an extended segment or linear address record; a record of
+// another length leaves the base as it was.
+bool readBase(RecordReader& r, uint8_t type, uint8_t n, uint32_t& base) {
+    uint8_t b[2] = {};
+    for (unsigned i = 0; i < n; ++i) {
+        uint8_t v = 0;
+        if (!r.byte(v)) return false;
+        if (i < 2) b[i] = v;
+    }
+    if (n == 2) {
+        const uint32_t value = static_cast<uint32_t>(b[0]) << 8 | b[1];
+        base = type == kTypeLinear ? value << 16 : value << 4;
+    }
+    return true;
+}
+
 // Byte reader. Extended segment and linear address records move the records that
 // follow, so that images above 64 KiB load where the file puts them.
-HexError readBytes(HexInput& in, Images& img) {
+HexError readBytes(HexInput& in, uint8_t* dst, uint32_t size) {
     uint32_t base = 0;
     return readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
-        if (type == kTypeSegment || type == kTypeLinear) {
-            uint8_t b[2] = {};
-            for (unsigned i = 0; i < n; ++i) {
-                uint8_t v = 0;
-                if (!r.byte(v)) return false;
-                if (i < 2) b[i] = v;
-            }
-            if (n == 2) {
-                const uint32_t value = static_cast<uint32_t>(b[0]) << 8 | b[1];
-                base = type == kTypeLinear ? value << 16 : value << 4;
-            }
-            return true;
-        }
+        if (type == kTypeSegment || type == kTypeLinear) return readBase(r, type, n, base);
         const bool store = isMemoryRecord(type);
         const uint64_t start = uint64_t{base} + address; // no wrap to 0 at the top of 4 GiB
         for (unsigned i = 0; i < n; ++i) {
             uint8_t v = 0;
             if (!r.byte(v)) return false;
-            if (store && start + i < kProgramBufferSize) img.program[start + i] = v;
+            if (store && start + i < size) dst[start + i] = v;
         }
         return true;
     });
 }
 
-// 12-bit and 14-bit PIC: program words, ID words, configuration word, data EEPROM.
-HexError readPicWords(HexInput& in, Images& img, const SelectedDevice& dev) {
-    const HexError e =
-        readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t a, uint8_t n) {
-            const bool store = isMemoryRecord(type);
-            const unsigned count = n / 2 * 2u;
-            for (unsigned i = 0; i < count; ++i) {
-                uint8_t v = 0;
-                if (!r.byte(v)) return false;
-                if (!store) continue;
-                const bool low = i % 2 == 0;
-                if (a < kPicIdAddress) {
-                    img.program[a + i] = v;
-                } else if (a >= kPicEepromFirst && a <= kPicEepromLast) {
-                    const uint32_t index = (a - kPicEepromFirst) / 2 + i / 2;
-                    if (low && index < kDataBufferSize) img.data[index] = v;
-                } else if (a == kPicIdAddress) {
-                    // A record longer than the ID block drops its surplus.
-                    if (low && kPicIdFirst + i / 2 < kFuseBlockSize) img.idBlock[kPicIdFirst + i / 2] = v;
-                } else if (a == kPicConfigAddress) {
-                    if (i < kFuseBlockSize) img.configBlock[i] = v;
-                }
-            }
-            return true;
-        });
-    if (e != HexError::None) return e;
+// The areas of a PIC file by full byte address. Each byte goes where its own address
+// says, whatever record it comes in, so merged or split records load the same.
+enum class Target : uint8_t { Program, Data, Id, Config };
+struct Area {
+    uint32_t first, last; // inclusive
+    Target target;
+    uint8_t index;     // target index of `first`
+    bool lowBytesOnly; // one byte per word: the high bytes are dropped
+};
+constexpr Area kPicWordAreas[] = {
+    {0, kPicIdAddress - 1, Target::Program, 0, false},
+    {kPicIdAddress, kPicIdAddress + 7, Target::Id, kPicIdFirst, true},
+    {kPicConfigAddress, kPicConfigAddress + 1, Target::Config, 0, false},
+    {kPicEepromFirst, kPicEepromLast, Target::Data, 0, true},
+};
+// Bytes past the 8 ID and 14 configuration bytes belong to no area: dropped.
+constexpr Area kPic18Areas[] = {
+    {0, kProgramBufferSize - 1, Target::Program, 0, false},
+    {kPic18IdAddress, kPic18IdAddress + kPic18IdBytes - 1, Target::Id, 0, false},
+    {kPic18ConfigAddress, kPic18ConfigAddress + kPic18ConfigBytes - 1, Target::Config, 0, false},
+    {kPic18EepromAddress, kPic18EepromAddress + kDataBufferSize - 1, Target::Data, 0, false},
+};
+
+std::span<const Area> areasOf(HexReader reader) {
+    if (reader == HexReader::PicWords) return kPicWordAreas;
+    return kPic18Areas;
+}
+
+const Area* areaAt(std::span<const Area> areas, uint64_t a) {
+    for (const Area& area : areas)
+        if (a >= area.first && a <= area.last) return &area;
+    return nullptr;
+}
+
+// The index within its target of the byte at `a`; -1 for a dropped high byte.
+int64_t indexIn(const Area& area, uint64_t a) {
+    const uint64_t offset = a - area.first;
+    if (!area.lowBytesOnly) return static_cast<int64_t>(area.index + offset);
+    return offset % 2 ? -1 : static_cast<int64_t>(area.index + offset / 2);
+}
+
+void placeInAreas(std::span<const Area> areas, Images& img, uint64_t a, uint8_t v) {
+    const Area* area = areaAt(areas, a);
+    if (!area) return;
+    const int64_t k = indexIn(*area, a);
+    if (k < 0) return;
+    const auto at = static_cast<size_t>(k);
+    switch (area->target) {
+    case Target::Program: img.program[at] = v; break;
+    case Target::Data: if (at < kDataBufferSize) img.data[at] = v; break;
+    case Target::Id: if (at < kFuseBlockSize) img.idBlock[at] = v; break;
+    case Target::Config: if (at < kFuseBlockSize) img.configBlock[at] = v; break;
+    }
+}
+
+// The PIC readers. Data records are placed byte by byte at base + address, with any
+// byte count. The PIC word reader handles every type but the end record, the
+// addresses and 03/05 as data; the PIC18 reader knows data and linear address
+// records only and consumes nothing of another type, which then fails.
+HexError readPic(HexReader reader, HexInput& in, Images& img) {
+    const std::span<const Area> areas = areasOf(reader);
+    const bool pic18 = reader == HexReader::Pic18;
+    uint32_t base = 0;
+    return readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
+        if (type == kTypeLinear || (!pic18 && type == kTypeSegment)) return readBase(r, type, n, base);
+        if (pic18 && type != kTypeData) return true;
+        const bool store = isMemoryRecord(type);
+        const uint64_t start = uint64_t{base} + address;
+        for (unsigned i = 0; i < n; ++i) {
+            uint8_t v = 0;
+            if (!r.byte(v)) return false;
+            if (store) placeInAreas(areas, img, start + i, v);
+        }
+        return true;
+    });
+}
+
+void finishPicWords(Images& img, const SelectedDevice& dev) {
     auto& id = img.idBlock;
     if (picCoreOf(dev.index) == PicCore::Core12) {
         // The 12-bit core keeps its ID words just past the program memory and its
@@ -148,31 +204,6 @@ HexError readPicWords(HexInput& in, Images& img, const SelectedDevice& dev) {
     }
     id[0] = static_cast<uint8_t>(id[8] * 16 + id[9]);
     id[1] = static_cast<uint8_t>(id[10] * 16 + id[11]);
-    return HexError::None;
-}
-
-// PIC18: a type 04 record with upper address 0x0020 or 0x0030 sends the one data
-// record that follows it to the ID block or the configuration block.
-HexError readPic18(HexInput& in, Images& img) {
-    constexpr uint8_t kNone = 0, kIdArea = kPic18IdUpper, kConfigArea = kPic18ConfigUpper;
-    uint8_t area = kNone;
-    return readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
-        if (type == kTypeData) {
-            const unsigned count = n / 2 * 2u;
-            for (unsigned i = 0; i < count; ++i) {
-                uint8_t v = 0;
-                if (!r.byte(v)) return false;
-                if (area == kNone) img.program[address + i] = v;
-                else if (i < kFuseBlockSize) (area == kIdArea ? img.idBlock : img.configBlock)[i] = v;
-            }
-            area = kNone;
-        } else if (type == kTypeLinear) {
-            uint8_t upperHigh = 0, upperLow = 0;
-            if (!r.byte(upperHigh) || !r.byte(upperLow)) return false;
-            if (upperLow == kIdArea || upperLow == kConfigArea) area = upperLow;
-        }
-        return true;
-    });
 }
 
 } // namespace
@@ -211,12 +242,57 @@ HexReader hexReaderFor(int deviceIndex) {
 }
 
 HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev) {
-    switch (reader) {
-    case HexReader::Bytes: return readBytes(in, img);
-    case HexReader::PicWords: return readPicWords(in, img, dev);
-    case HexReader::Pic18: return readPic18(in, img);
+    if (reader == HexReader::Bytes) return readBytes(in, img.program.data(), kProgramBufferSize);
+    const HexError e = readPic(reader, in, img);
+    if (e == HexError::None) finishHexLoad(reader, img, dev);
+    return e;
+}
+
+void placeFileByte(HexReader reader, Images& img, uint64_t address, uint8_t value) {
+    if (reader == HexReader::Bytes) {
+        if (address < kProgramBufferSize) img.program[address] = value;
+    } else {
+        placeInAreas(areasOf(reader), img, address, value);
     }
-    return HexError::None;
+}
+
+bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t address) {
+    const uint32_t p = dev.programSize, d = dev.dataSize;
+    if (reader == HexReader::Bytes) return address < (p > 0 ? p : d);
+    const bool core12 = picCoreOf(dev.index) == PicCore::Core12;
+    const Area* area = areaAt(areasOf(reader), address);
+    if (!area) return false;
+    switch (area->target) {
+    case Target::Program:
+        if (!core12) return address < p;
+        return address < p + 8 || address == k12BitConfigAddress || address == k12BitConfigAddress + 1;
+    case Target::Data: { // a dropped high byte belongs to its word
+        const uint64_t word = area->lowBytesOnly ? address & ~uint64_t{1} : address;
+        return !core12 && static_cast<uint64_t>(indexIn(*area, word)) < d;
+    }
+    case Target::Id:
+    case Target::Config: return !core12;
+    }
+    return false;
+}
+
+void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev) {
+    if (reader == HexReader::PicWords) finishPicWords(img, dev);
+}
+
+bool isIntelHexText(std::span<const uint8_t> text) {
+    HexInput in(text);
+    return readRecords(in, [](RecordReader& r, uint8_t, uint32_t, uint8_t n) {
+               uint8_t v = 0;
+               for (unsigned i = 0; i < n; ++i)
+                   if (!r.byte(v)) return false;
+               return true;
+           }) == HexError::None;
+}
+
+HexError readIntelHexBytes(std::span<const uint8_t> text, uint8_t* dst, uint32_t size) {
+    HexInput in(text);
+    return readBytes(in, dst, size);
 }
 
 HexError loadIntelHex(HexReader reader, const std::string& path, Images& img,

@@ -1,6 +1,7 @@
 #pragma once
 // The Intel HEX readers: one record parser, one error vocabulary, three ways of
-// placing the data (plain bytes, 12/14-bit PIC words, PIC18).
+// placing the data (plain bytes, 12/14-bit PIC words, PIC18), each byte by its full
+// address.
 
 #include "buffers/image_state.h"
 #include "devices/device_state.h"
@@ -41,5 +42,20 @@ HexError loadIntelHex(HexReader reader, std::span<const uint8_t> text, Images& i
 
 // Reads records from `in` into the images without clearing them first.
 HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev);
+
+// Stores one byte at a full file address where the reader's HEX files put it; a byte
+// outside the reader's areas is dropped. Other loaders (ELF) place through it.
+void placeFileByte(HexReader reader, Images& img, uint64_t address, uint8_t value);
+// True when a file byte at `address` belongs to the part's memories under the
+// reader's conventions (program size and data size in use, the PIC upper areas).
+bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t address);
+// What follows the last byte of a complete load: for the PIC word reader the 12-bit
+// ID and configuration copy and the packed ID.
+void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev);
+
+// True when the text reads as Intel HEX of this dialect up to an end record.
+bool isIntelHexText(std::span<const uint8_t> text);
+// The byte reader into `size` bytes at `dst` (addresses from 0); the rest is dropped.
+HexError readIntelHexBytes(std::span<const uint8_t> text, uint8_t* dst, uint32_t size);
 
 } // namespace kestro

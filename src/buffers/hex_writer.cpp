@@ -103,6 +103,21 @@ void writeEeprom(RecordWriter& w, const Images& img, uint32_t dataSize) {
     }
 }
 
+// PIC18 data EEPROM: one byte per address from 0xF00000, in 16-byte lines; a line of
+// 0xFF bytes is left out, and so is the address record when every line is.
+void writePic18Eeprom(RecordWriter& w, const Images& img, uint32_t dataSize) {
+    const uint32_t size = std::min(dataSize, kDataBufferSize);
+    bool upper = false;
+    for (uint32_t line = 0; line < size; line += kLine) {
+        const uint32_t n = std::min(kLine, size - line);
+        const uint8_t* bytes = &img.data[line];
+        if (std::all_of(bytes, bytes + n, [](uint8_t v) { return v == 0xFF; })) continue;
+        if (!upper) w.upperAddress(kPic18EepromUpper);
+        upper = true;
+        w.data(line, bytes, n);
+    }
+}
+
 } // namespace
 
 std::string hexSavePath(const PathParts& path) {
@@ -133,6 +148,7 @@ std::string intelHexText(const Images& img, const SelectedDevice& dev) {
         w.data(0, img.configBlock.data(), kPic18ConfigBytes);
         w.upperAddress(kPic18IdUpper);
         w.data(0, img.idBlock.data(), kPic18IdBytes);
+        if (dev.dataSize > 0) writePic18Eeprom(w, img, dev.dataSize);
         break;
     case PicCore::None: break;
     }

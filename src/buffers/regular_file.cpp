@@ -1,8 +1,11 @@
 #include "buffers/regular_file.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace kestro {
 
@@ -20,6 +23,21 @@ int openRegularFile(const std::string& path) {
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+bool readRegularFile(const std::string& path, std::vector<uint8_t>& out, size_t limit) {
+    out.clear();
+    const int fd = openRegularFile(path);
+    if (fd < 0) return false;
+    uint8_t buf[1 << 15];
+    while (out.size() < limit) {
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, limit - out.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        out.insert(out.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return true;
 }
 
 } // namespace kestro

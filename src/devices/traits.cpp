@@ -98,6 +98,11 @@ constexpr Traits buildTraits() {
         d.strongestLockEntry = 3;
         d.strongestLockMode = 7;
     });
+    // AT90S, ATtiny and ATmega. The ATtinys' one fuse byte is configuration block byte 0;
+    // the ATmegas keep the low fuse in byte 0 and the high fuse in byte 1.
+    forRanges(t, {{14, 28}}, [](DeviceTraits& d) { d.avr = true; });
+    forRanges(t, {{16, 21}, {27, 28}}, [](DeviceTraits& d) { d.elfFuseSlot[0] = 0; });
+    forRanges(t, {{27, 28}}, [](DeviceTraits& d) { d.elfFuseSlot[1] = 1; });
     // AT89C51RC1 and the four 128/256 Kbit configuration PROMs.
     forRanges(t, {{4, 4}, {115, 118}}, [](DeviceTraits& d) { d.menuAlwaysDisabled = true; });
     forRanges(t, {{0, 35}, {46, 195}}, [](DeviceTraits& d) { d.hasHandler = true; });

@@ -53,6 +53,11 @@ struct DeviceTraits {
     // list's entry and the lock mode sent. -1: the device keeps lock mode 0.
     int8_t strongestLockEntry = -1;
     uint8_t strongestLockMode = 0;
+    // AVR parts take ELF files in avr-gcc's address spaces. The fuse bytes there come
+    // low, high, extended; each goes to this configuration block byte, as the part's
+    // fuse layout keeps it, or -1: the part has no such fuse byte.
+    bool avr = false;
+    int8_t elfFuseSlot[3] = {-1, -1, -1};
     DeviceMenu menu = DeviceMenu::None; // None: no menu item (a handler may still exist)
     bool hasHandler = false;            // a "<item name>Click" handler exists
     std::string_view itemName;          // exception to the item-name rule; empty for none

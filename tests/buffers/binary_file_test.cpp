@@ -74,12 +74,14 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
     EXPECT_EQ(slice(img->configBlock, 0, 3), (Bytes{0x22, 0x11, 0})); // .fus byte 0 is byte 1
     EXPECT_EQ(img->dataFileName, dir / (a + ".eep"));
 
-    // The data bytes are limited by the main file's length; a short .fus reads 0xFF.
+    // The data bytes are limited by the data size and the .eep file's own length, not
+    // by a shorter main file; a short .fus reads 0xFF.
     writeFile(dir / (a + ".bin"), slice(main, 0, 100));
+    writeFile(dir / (a + ".eep"), slice(eep, 0, 110));
     writeFile(dir / (a + ".fus"), Bytes{0x44});
     ASSERT_TRUE(load(a + ".bin"));
-    EXPECT_EQ(slice(img->data, 0, 100), slice(eep, 0, 100));
-    EXPECT_TRUE(test::erased(img->data, 100, 128));
+    EXPECT_EQ(slice(img->data, 0, 110), slice(eep, 0, 110));
+    EXPECT_TRUE(test::erased(img->data, 110, 128));
     EXPECT_EQ(slice(img->configBlock, 0, 2), (Bytes{0xFF, 0x44}));
 
     // Data view: the file is the data memory alone; no side files.
@@ -97,6 +99,24 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
     EXPECT_EQ(slice(img->program, 0, 2048), main);
     EXPECT_EQ(img->data[0] + img->configBlock[0], 0);
     EXPECT_EQ(img->dataFileName, "DataBuf.bin");
+}
+
+TEST_F(Binary, AnIntelHexEepFileLoadsAsItsRecordsSay) {
+    select(test::kAt90s2313); // 128 data bytes
+    writeFile(dir / "fw.bin", pattern(42, 1));
+    // As avr-objcopy -j .eeprom -O ihex writes it: addresses from 0, a hole, data past D.
+    writeFile(dir / "fw.eep", test::hexFile({test::record(0, 0, {1, 2, 3}), test::record(0, 0x10, {4}),
+                                             test::record(0, 0x7F, {5, 6, 7})}, "\r\n"));
+    ASSERT_TRUE(load("fw.bin"));
+    test::expectAt(img->data, {{0, 1}, {2, 3}, {3, 0xFF}, {0x10, 4}, {0x7F, 5}, {0x80, 0}});
+    EXPECT_TRUE(test::erased(img->data, 0x11, 0x7F));
+    EXPECT_EQ(img->dataFileName, dir / "fw.eep");
+
+    // Text that is not a whole Intel HEX file stays raw data.
+    const std::string broken = test::record(0, 0, {1, 2}) + "\n"; // no end record
+    writeFile(dir / "fw.eep", broken);
+    ASSERT_TRUE(load("fw.bin"));
+    EXPECT_EQ(slice(img->data, 0, broken.size()), Bytes(broken.begin(), broken.end()));
 }
 
 TEST_F(Binary, SaveWritesTheImageInUseAndItsSideFiles) {

@@ -96,34 +96,42 @@ TEST_F(HexRead, ByteReaderFollowsExtendedAddresses) {
     EXPECT_TRUE(erased(img->data) && erased(img->idBlock) && erased(img->configBlock));
 }
 
-TEST_F(HexRead, PicWordReaderSortsTheUpperAreasAndDropsOverlongBlocks) {
-    test::Bytes config = test::pattern(20, 3), id(40, 0x5A); // both longer than their blocks
-    id[0] = 0x12, id[2] = 0x34, id[4] = 0x0F, id[6] = 0x10;
+TEST_F(HexRead, PicWordReaderPlacesEachByteByItsOwnAddress) {
+    // srec_cat and objcopy merge the ID words and the configuration word into one
+    // record; the device ID word between them is not stored.
+    const test::Bytes idAndConfig = {0x12, 0, 0x34, 0, 0x0F, 0, 0x10, 0, 9, 9, 9, 9, 9, 9, 0xF2, 0x3F};
     img->view = DataView;
-    ASSERT_EQ(load(hexFile({record(0, 0, {0x83, 0x16}), record(0, 0x400E, config),
-                            record(0, 0x4000, id), record(0, 0x4200, {0x12, 0, 0x34, 0}),
-                            record(0, 0x4210, {0x56, 0x77}), record(0, 0x43FE, {0xEE, 0}),
-                            record(0, 0x4100, {9, 9}), record(0, 0x0010, {0x55, 0x01})}),
+    ASSERT_EQ(load(hexFile({record(4, 0, {0, 0}), record(0, 0, {0x83, 0x16}),
+                            record(0, 0x3FFE, {0xAA, 0x3F, 0x0B, 0x00}), // program, then an ID word
+                            record(0, 0x4000, idAndConfig), record(0, 0x400E, {0xF2, 0x3F, 7, 7}),
+                            record(0, 0x41FE, {9, 9, 0x12, 0, 0x34, 0}), record(0, 0x4210, {0x56, 0x77}),
+                            record(0, 0x43FE, {0xEE, 0}), record(0, 0x4100, {9, 9}),
+                            record(0, 0x0010, {0x55, 0x01, 0x02}), // odd byte counts are legal
+                            record(4, 0, {0, 1}), record(0, 0, {9, 9})}), // 0x10000: no area
                    HexReader::PicWords, test::kPic16f877),
               HexError::None);
-    EXPECT_EQ(test::slice(img->configBlock, 0, 16), test::slice(config, 0, 16));
+    EXPECT_EQ(test::slice(img->configBlock, 0, 16),
+              (test::Bytes{0xF2, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                           0xFF, 0xFF, 0xFF}));
     // ID words: even bytes only, then one digit per word packed into bytes 0 and 1.
     EXPECT_EQ(test::slice(img->idBlock, 0, 16),
               (test::Bytes{0x54, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x12, 0x34, 0x0F, 0x10,
-                           0x5A, 0x5A, 0x5A, 0x5A}));
+                           0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(img->view, DataView); // nothing past the blocks was written
     // EEPROM words keep their low bytes at (address - 0x4200) / 2.
     test::expectAt(img->data, {{0, 0x12}, {1, 0x34}, {8, 0x56}, {9, 0xFF}, {255, 0xEE}});
-    // Program words stay in file order (the swap is the caller's step); another upper
-    // address is checked, not stored; records after the long ones still load.
-    test::expectAt(img->program, {{0, 0x83}, {1, 0x16}, {0x4100, 0xFF}, {0x10, 0x55}});
-    EXPECT_EQ(load(hexFile({record(0, 0, {1, 2, 3})}), HexReader::PicWords, test::kPic16f84),
-              HexError::Checksum); // an odd byte count eats the checksum
+    // Program words stay in file order (the swap is the caller's step); bytes of no
+    // area are checked, not stored, wherever their record starts.
+    test::expectAt(img->program, {{0, 0x83}, {1, 0x16}, {0x10, 0x55}, {0x12, 0x02}, {0x3FFE, 0xAA},
+                                  {0x3FFF, 0x3F}, {0x4000, 0xFF}, {0x4100, 0xFF}, {0x10000, 0xFF}});
+    EXPECT_TRUE(test::erased(img->program, 0x4000));
 
-    // 12-bit core: ID words just past the 512 program words, configuration at word 0xFFF.
+    // 12-bit core: ID words just past the 512 program words, configuration at word 0xFFF,
+    // also at the end of a longer record.
+    test::Bytes tail(16, 0x0F);
+    tail[14] = 0xEA;
     const std::string idWords = record(0, 0x0400, {0x0A, 0, 0x0B, 0, 0x0C, 0, 0x0D, 0});
-    ASSERT_EQ(load(hexFile({idWords, record(0, 0x1FFE, {0xEA, 0x0F})}), HexReader::PicWords,
-                   test::kPic12c508),
+    ASSERT_EQ(load(hexFile({idWords, record(0, 0x1FF0, tail)}), HexReader::PicWords, test::kPic12c508),
               HexError::None);
     test::expectAt(img->idBlock, {{0, 0xAB}, {1, 0xCD}, {8, 0x0A}, {11, 0x0D}});
     test::expectAt(img->configBlock, {{0, 0xEA}, {1, 0x0F}});
@@ -132,32 +140,39 @@ TEST_F(HexRead, PicWordReaderSortsTheUpperAreasAndDropsOverlongBlocks) {
     EXPECT_TRUE(erased(img->idBlock));
 }
 
-TEST_F(HexRead, Pic18UpperAreaAppliesToExactlyOneRecord) {
-    const test::Bytes config = test::pattern(14, 1), id = test::pattern(8, 2);
-    ASSERT_EQ(load(hexFile({record(4, 0, {0, 0}), record(0, 0x0100, {0x12, 0xEF}),
-                            record(4, 0, {0, 0x30}), record(0, 0x0000, config),
-                            record(0, 0x0004, {0xAB, 0xCD}), // back in program memory
-                            record(4, 0, {0, 0x20}), record(0, 0x0008, id), // own address ignored
-                            record(4, 0, {0, 0x30}), record(4, 0, {0x00, 0x01}), // selection stays
-                            record(0, 0x0000, {0x99, 0x98}), record(4, 0, {0, 0x01}),
-                            record(0, 0x0010, {0x77, 0x66})}), // lands at the 16-bit address
-                   HexReader::Pic18, test::kPic18f452),
-              HexError::None);
-    test::expectAt(img->program, {{0, 0xFF}, {4, 0xAB}, {0x10, 0x77}, {0x100, 0x12}});
-    EXPECT_EQ(test::slice(img->configBlock, 0, 2), (test::Bytes{0x99, 0x98}));
-    EXPECT_EQ(test::slice(img->configBlock, 2, 14), test::slice(config, 2, 14));
-    EXPECT_EQ(test::slice(img->idBlock, 0, 8), id);
-
-    // Overlong area records drop their surplus; other types fail the checksum.
+TEST_F(HexRead, Pic18PlacesEachByteByItsFullAddress) {
+    // As gpasm writes CONFIG directives, __idlocs and DE data: records of any length at
+    // their own addresses, several after one address record.
+    const test::Bytes id = test::pattern(8, 2);
     img->view = DataView;
-    ASSERT_EQ(load(hexFile({record(4, 0, {0, 0x20}), record(0, 0, test::Bytes(32, 0x5A)),
-                            record(0, 2, {1, 2})}),
+    ASSERT_EQ(load(hexFile({record(4, 0, {0, 0}), record(0, 0x0100, {0x12, 0xEF}),
+                            record(4, 0, {0, 0x30}), record(0, 0x0001, {0x22, 0x0F, 0x0E}),
+                            record(0, 0x0005, {0x01, 0x85}), record(0, 0x0008, {1, 2, 3, 4, 5, 6}),
+                            record(0, 0x000C, {0xCC, 0xDD, 0xEE, 0xEE}), // past 14 bytes: dropped
+                            record(4, 0, {0, 0x20}), record(0, 0x0000, id),
+                            record(0, 0x0008, {0x5A}), // past 8 ID bytes: dropped
+                            record(4, 0, {0, 0xF0}), record(0, 0x0000, {'D', 'E', 0}),
+                            record(0, 0x00FF, {0x77}),
+                            record(4, 0, {0, 0x01}), record(0, 0x0010, {0x77, 0x66}),
+                            record(4, 0, {0, 0x40}), record(0, 0x0004, {0x99})}), // no area
                    HexReader::Pic18, test::kPic18f452),
               HexError::None);
-    EXPECT_EQ(test::slice(img->idBlock, 0, 16), test::Bytes(16, 0x5A));
-    EXPECT_TRUE(erased(img->configBlock));
+    EXPECT_EQ(test::slice(img->configBlock, 0, 16),
+              (test::Bytes{0xFF, 0x22, 0x0F, 0x0E, 0xFF, 0x01, 0x85, 0xFF, 1, 2, 3, 4, 0xCC, 0xDD,
+                           0xFF, 0xFF}));
+    EXPECT_EQ(test::slice(img->idBlock, 0, 16), [&] {
+        test::Bytes b(16, 0xFF);
+        std::copy(id.begin(), id.end(), b.begin());
+        return b;
+    }());
+    test::expectAt(img->data, {{0, 'D'}, {1, 'E'}, {2, 0}, {3, 0xFF}, {0xFF, 0x77}});
+    // Program memory holds the program record and the bytes above 64 KiB, nothing else.
+    test::expectAt(img->program, {{0x100, 0x12}, {0x101, 0xEF}, {0x10010, 0x77}, {0x10011, 0x66}});
+    EXPECT_TRUE(test::erased(img->program, 0, 0x100));
+    EXPECT_TRUE(test::erased(img->program, 0x102, 0x10010));
     EXPECT_EQ(img->view, DataView);
-    EXPECT_EQ(img->program[2], 1);
+
+    // Other types fail the checksum.
     EXPECT_EQ(load(hexFile({record(2, 0, {0x10, 0})}), HexReader::Pic18, test::kPic18f452),
               HexError::Checksum);
 }

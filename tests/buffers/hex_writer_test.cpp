@@ -75,10 +75,17 @@ TEST_F(HexWrite, Pic18Order) {
     const test::Bytes config = test::pattern(16, 1), id = test::pattern(16, 2);
     std::copy(config.begin(), config.end(), img->configBlock.begin());
     std::copy(id.begin(), id.end(), img->idBlock.begin());
-    img->data[0] = 0; // PIC18 data EEPROM never goes into the file
+    // Data EEPROM last, one byte per address from 0xF00000, used 16-byte lines only.
+    test::Bytes line0(16, 0xFF), line2(16, 0xFF);
+    img->data[0] = line0[0] = 0;
+    img->data[0x25] = line2[5] = 0x42;
+    img->data[0x100] = 0x77; // past the 256 bytes of the PIC18F452
     EXPECT_EQ(text(), crlfFile({":020000040000FA", record(0, 0, {0x12, 0xEF}), ":020000040030CA",
                                 record(0, 0, test::slice(config, 0, 14)), ":020000040020DA",
-                                record(0, 0, test::slice(id, 0, 8))}));
+                                record(0, 0, test::slice(id, 0, 8)), ":0200000400F00A",
+                                record(0, 0, line0), record(0, 0x20, line2)}));
+    img->data.fill(0xFF); // no EEPROM records, no address record for them
+    EXPECT_EQ(text().find(":0200000400F0"), std::string::npos);
 }
 
 TEST_F(HexWrite, SavedNameEndsInHex) {

@@ -92,6 +92,7 @@ TEST_F(Interop, WrittenFilesConvertWithSrecCatAndLoadBack) {
         default:
             put(0x300000, test::slice(config, 0, 14));
             put(0x200000, test::slice(id, 0, 8));
+            put(0xF00000, test::slice(data, 0, dev.dataSize));
         }
         ASSERT_TRUE(writeIntelHex(dir / "k.hex", *img, dev));
         run("srec_cat " + dir / "k.hex" + " -intel -o " + dir / "out.bin" + " -binary");
