@@ -79,9 +79,10 @@ AvrSlot avrSlot(const SelectedDevice& dev, uint64_t a) {
     return {k < kSignatureBytes ? AvrSpace::Signature : AvrSpace::Outside, k};
 }
 
+// Manufacturer first, as data sheets give it.
 std::string signatureText(const uint8_t (&s)[kSignatureBytes]) {
     char t[16];
-    std::snprintf(t, sizeof t, "%02X %02X %02X", s[0], s[1], s[2]);
+    std::snprintf(t, sizeof t, "%02X %02X %02X", s[2], s[1], s[0]);
     return t;
 }
 
@@ -101,10 +102,16 @@ private:
         elf_version(EV_CURRENT);
         if (file_.empty()) return "Not an ELF file";
         elf_.reset(elf_memory(reinterpret_cast<char*>(file_.data()), file_.size()));
-        if (!elf_ || elf_kind(elf_.get()) != ELF_K_ELF) return "Not an ELF file";
+        if (!elf_ || elf_kind(elf_.get()) != ELF_K_ELF)
+            return file_.size() >= SELFMAG && std::equal(file_.begin(), file_.begin() + SELFMAG, ELFMAG)
+                       ? "Truncated ELF file"
+                       : "Not an ELF file";
         if (gelf_getclass(elf_.get()) != ELFCLASS32) return "A 64-bit ELF file: the parts take 32-bit ELF files";
         GElf_Ehdr eh;
         if (!gelf_getehdr(elf_.get(), &eh)) return "Truncated ELF file";
+        // libelf counts no segments at all where their table runs past the end.
+        if (eh.e_phoff > file_.size() || uint64_t{eh.e_phnum} * eh.e_phentsize > file_.size() - eh.e_phoff)
+            return "Truncated ELF file";
         const bool avrPart = traitsOf(dev_.index).avr;
         if (avrPart && eh.e_machine != EM_AVR)
             return "An ELF file for machine " + std::to_string(eh.e_machine) + ", not AVR: the " +

@@ -247,7 +247,7 @@ bool Job::readable(const std::string& path) {
         return true;
     }
     const int e = errno;
-    reporter_.fail(ExitCode::File, std::string(kCantOpenBinary) + " (" + path + ": " +
+    reporter_.fail(ExitCode::File, std::string(cantOpenMessage(path)) + " (" + path + ": " +
                                        (e ? std::strerror(e) : "not a regular file") + ")");
     return false;
 }
@@ -397,6 +397,9 @@ void Job::restorePart() {
 }
 
 bool Job::loadFile(const std::string& path) {
+    if (intelHexUnderOtherName(path))
+        console_.say("warning: " + path + " holds Intel HEX but loads as a binary image; "
+                     "name it .hex to load its records");
     const FileResult r = loadImageFile(path, st_->images, st_->device);
     if (r.ok) {
         console_.detail("loaded " + path);

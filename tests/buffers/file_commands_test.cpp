@@ -64,6 +64,28 @@ TEST_F(FileCommands, OpenChoosesTheLoaderByExtensionAndKeepsLongPaths) {
     EXPECT_EQ(st.settings.lastFileName, deep + "/prog.txt");
 }
 
+TEST_F(FileCommands, IhxAndIhexLoadAsIntelHexInAnyCase) {
+    select(test::kAt89c51);
+    const std::string text = test::hexFile({record(0, 0x10, {0x75, 0x81})});
+    for (const char* name : {"fw.ihx", "fw.IHX", "fw.ihex", "fw.IHex"}) {
+        SCOPED_TRACE(name);
+        test::writeFile(dir / name, text);
+        open(dir / name);
+        EXPECT_TRUE(host.messages.empty());
+        test::expectAt(st.images.program, {{0, 0xFF}, {0x10, 0x75}, {0x11, 0x81}});
+        EXPECT_FALSE(intelHexUnderOtherName(dir / name));
+    }
+    // Under another name it is a binary image, which the command line warns about.
+    test::writeFile(dir / "fw.bin", text);
+    open(dir / "fw.bin");
+    EXPECT_EQ(st.images.program[0], ':');
+    EXPECT_TRUE(intelHexUnderOtherName(dir / "fw.bin"));
+    test::writeFile(dir / "raw.bin", std::string(":0"));
+    EXPECT_FALSE(intelHexUnderOtherName(dir / "raw.bin"));
+    EXPECT_STREQ(cantOpenMessage(dir / "no.IHX"), "Can't Open File !");
+    EXPECT_STREQ(cantOpenMessage(dir / "no.bin"), "Can't Open File!");
+}
+
 TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
     select(test::kAt90s2313);
     form.OpenLastFile1Click(); // no last file yet: the binary loader's message
