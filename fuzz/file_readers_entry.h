@@ -4,15 +4,17 @@
 // a broken check aborts.
 //
 // Input layout: byte 0 picks the loader (bits 0-1: byte reader, PIC word reader,
-// PIC18 reader, binary loader) and, for binary loads, the view (bit 2) and which
-// side files exist (bits 3, 4); byte 1 picks the device within the loader's range;
-// the rest is the file. A binary load splits the rest into main file, `.eep` and
-// `.fus` at the positions given by bytes 2 and 3.
+// PIC18 reader, binary loader or, with bit 5 set, the ELF loader) and, for binary
+// loads, the view (bit 2) and which side files exist (bits 3, 4); byte 1 picks the
+// device within the loader's range; the rest is the file. A binary load splits the
+// rest into main file, `.eep` and `.fus` at the positions given by bytes 2 and 3.
 
 #include "buffers/binary_file.h"
+#include "buffers/elf_file.h"
 #include "buffers/hex_reader.h"
 #include "buffers/path_parts.h"
 #include "devices/catalogue.h"
+#include "devices/traits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -135,6 +137,33 @@ inline void runBinary(uint8_t mode, uint8_t device, std::span<const uint8_t> res
             "configuration block written past the fuse pair");
 }
 
+inline void fillImages(Images& img, uint8_t v) {
+    img.program.fill(v), img.data.fill(v), img.idBlock.fill(v), img.configBlock.fill(v);
+}
+
+// An ELF file loads whole or not at all, and an AVR part's flash never past its size.
+inline void runElf(uint8_t device, std::span<const uint8_t> file) {
+    const SelectedDevice dev = deviceAt(device % (kUnknownDevice + 1));
+    Images& img = scratchImages(0);
+    fillImages(img, 0xA5);
+    img.view = DataView;
+    const std::string e = loadElf(file, img, dev);
+    require(img.view == DataView, "ELF loader touched more than images");
+    const auto all = [](const auto& a, uint8_t v) {
+        return std::all_of(a.begin(), a.end(), [v](uint8_t x) { return x == v; });
+    };
+    if (!e.empty()) {
+        require(all(img.program, 0xA5) && all(img.data, 0xA5) && all(img.idBlock, 0xA5) &&
+                    all(img.configBlock, 0xA5),
+                "refused ELF file changed the images");
+        return;
+    }
+    if (traitsOf(dev.index).avr)
+        require(std::all_of(img.program.begin() + dev.programSize, img.program.end(),
+                            [](uint8_t v) { return v == 0xFF; }),
+                "AVR flash written past its size");
+}
+
 inline int runFileReadersInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const uint8_t mode = data[0], device = data[1];
@@ -143,7 +172,10 @@ inline int runFileReadersInput(const uint8_t* data, size_t size) {
     case 0: runHex(HexReader::Bytes, device % (kUnknownDevice + 1), rest); break;
     case 1: runHex(HexReader::PicWords, 46 + device % 46, rest); break;
     case 2: runHex(HexReader::Pic18, 92 + device % 10, rest); break;
-    default: runBinary(mode, device, rest); break;
+    default:
+        if (mode & 0x20) runElf(device, rest);
+        else runBinary(mode, device, rest);
+        break;
     }
     return 0;
 }
