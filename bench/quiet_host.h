@@ -13,6 +13,8 @@ public:
     void sleepMs(int) override {}
     void beep() override {}
     void processMessages() override {}
+    void wait(int, const std::function<bool()>&) override {}
+    void takeInput() override {}
     void repaint() override {}
     MsgAnswer messageBox(const std::string& text, const std::string&, MsgIcon,
                          MsgButtons) override {

@@ -19,8 +19,9 @@ namespace {
 
 // SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in the terminal) close the window as its
 // close button does, so an operation stops cleanly and the settings are written. The
-// handler only writes to a pipe; the message loop does the closing. SA_RESETHAND lets a
-// second signal end the program at once.
+// handler only writes to a pipe; the message loop does the closing, also from inside a
+// message box (which goes as if refused). SA_RESETHAND lets a second signal end the
+// program at once.
 int gSignalPipe[2] = {-1, -1};
 
 extern "C" void onCloseSignal(int) {
@@ -39,13 +40,13 @@ bool catchCloseSignals() {
     return true;
 }
 
-void closeOnSignals(QWidget& window) {
+void closeOnSignals(kestro::MainWindow& window) {
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
         char byte;
         while (read(gSignalPipe[0], &byte, 1) > 0) {
         }
-        window.close(); // refused during an operation, which then stops and closes it
+        window.closeOnRequest();
     });
 }
 
@@ -77,9 +78,15 @@ int main(int argc, char** argv) {
     kestro::TMyForm form(host, port);
     kestro::MainWindow window(form, host);
     host.setWindow(&window);
+    // From here on, so that a signal also ends a message box of the start-up.
+    if (closeOnSignal) closeOnSignals(window);
     form.FormCreate();
+    if (form.closeRequested()) { // asked to end during the start-up
+        form.FormClose();
+        return 0;
+    }
+    window.setStarted();
     window.syncFromModel();
     window.show();
-    if (closeOnSignal) closeOnSignals(window);
     return app.exec();
 }

@@ -92,6 +92,16 @@ void CliReporter::operatorInterrupt() {
 
 void CliReporter::hidePanel() { console_.endOperation(OperationEnd::Done); }
 
+void CliReporter::partlyErased(int sent, int packets) {
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Interrupted);
+    const std::string text = "the chip is only partly erased: " + std::to_string(sent) + " of " +
+                             std::to_string(packets) + " erase packets were sent";
+    record(ExitCode::Cancelled, Fault::Interrupted, text);
+    failure_.erasePacketsSent = sent;
+    failure_.erasePackets = packets;
+    console_.error(text);
+}
+
 void CliReporter::beep() { console_.bell(); }
 
 void CliReporter::waitMs(int ms) {
@@ -100,6 +110,7 @@ void CliReporter::waitMs(int ms) {
     const uint64_t end = env.nowMs() + static_cast<uint64_t>(std::max(ms, 0));
     for (uint64_t now = env.nowMs(); now < end; now = env.nowMs()) {
         abortOnSecondInterrupt();
+        if (interrupted()) return; // a fixed wait ends at once
         env.sleepMs(static_cast<int>(std::min<uint64_t>(kWaitSliceMs, end - now)));
     }
     abortOnSecondInterrupt();

@@ -23,6 +23,8 @@ struct StepFailure {
     bool hasDifference = false; // verify or blank check: where and what
     Difference difference;
     std::string foundPart; // identification found another chip of the family
+    int erasePacketsSent = 0; // a multi-packet erase cut short: packets sent of all
+    int erasePackets = 0;
 };
 
 class CliReporter : public Reporter {
@@ -63,7 +65,11 @@ public:
     // composed again.
     std::function<void(FuseValues&)> adjustFuses;
     void lockLevelChosen(int entry) override;
+    // Ctrl+C is the stop request and the going away at once: the window's Cancel and
+    // its close.
+    bool stopRequested() override { return interrupted(); }
     bool closing() override { return interrupted(); }
+    void partlyErased(int sent, int packets) override;
 
 private:
     void record(ExitCode code, Fault fault, std::string_view text);

@@ -232,6 +232,11 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         if (o.secure) steps.push_back({StepKind::Lock, {}});
         ExitCode code = ExitCode::Done;
         for (const StepRequest& s : steps) {
+            if (job.reporter().interrupted()) { // Ctrl+C between steps: the chip is not finished
+                console.error(std::string("cancelled before ") + std::string(stepEntry(s.kind).name));
+                code = ExitCode::Cancelled;
+                break;
+            }
             StepResult r;
             code = job.runStep(s, r);
             if (code != ExitCode::Done) break;
@@ -264,7 +269,11 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
                                             : std::string("failed, exit ") + std::to_string(exitNumber(code)) +
                                                   " (" + std::string(exitCodeEntry(code).name) + ")"));
         if (code != ExitCode::Done) last = code;
-        if (code == ExitCode::Cancelled) break;
+        // A chip finished while Ctrl+C came is good; the run stops after it.
+        if (code == ExitCode::Cancelled || job.reporter().interrupted()) {
+            last = ExitCode::Cancelled;
+            break;
+        }
     }
     console.say("produced " + std::to_string(totals.good + totals.failed) + " chips: " +
                 std::to_string(totals.good) + " good, " + std::to_string(totals.failed) + " failed" +

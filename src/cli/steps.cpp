@@ -60,6 +60,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     OpContext& c = *ctx_;
     result.request = request;
     reporter_.beginStep();
+    st.ops.stopTaken = false;
     const uint64_t started = env_.nowMs();
     const StepEntry& desc = stepEntry(request.kind);
     console_.detail(std::string("step ") + std::string(desc.name) +
@@ -74,7 +75,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         break;
     case StepKind::Read: {
         runProcess(c, ProcessCommand::Read);
-        if (reporter_.failed() || reporter_.interrupted()) break;
+        if (reporter_.failed() || st.ops.stopTaken) break;
         fillCrc(result, "read");
         saveFile(request.file, result.savedPath);
         break;
@@ -101,7 +102,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         break;
     case StepKind::ReadFuses:
         runProcess(c, ProcessCommand::ReadFuse);
-        if (!reporter_.failed() && !reporter_.interrupted()) readFusesOut(result);
+        if (!reporter_.failed() && !st.ops.stopTaken) readFusesOut(result);
         break;
     case StepKind::WriteFuses:
         if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
@@ -116,10 +117,14 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     }
 
     result.code = reporter_.failure().code;
-    if (result.code == ExitCode::Done && reporter_.interrupted()) {
-        // Ctrl+C while nothing could be cancelled: the step ended, the run stops here.
+    if (result.code == ExitCode::Done && st.ops.stopTaken) {
+        // Stopped before a command went out or between blocks: the step did not complete.
         result.code = ExitCode::Cancelled;
-        console_.error("cancelled");
+        console_.error("cancelled: the step did not complete");
+    } else if (result.code == ExitCode::Done && reporter_.interrupted()) {
+        // Ctrl+C while nothing could stop: the step completed, the run stops after it.
+        console_.error(std::string("cancelled: the run stops after ") + std::string(desc.name) +
+                       ", which completed");
     }
     result.seconds = static_cast<double>(env_.nowMs() - started) / 1000.0;
     JsonObject end;
@@ -129,6 +134,8 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     if (!result.savedPath.empty()) end.str("saved", result.savedPath);
     if (!result.fuses.empty()) end.str("fuses", result.fuses);
     if (!result.diff.empty()) end.raw("diff", result.diff);
+    if (const StepFailure& f = reporter_.failure(); f.erasePackets > 0)
+        end.raw("partly_erased", JsonObject().num("sent", f.erasePacketsSent).num("packets", f.erasePackets).text());
     console_.event("step_end", end);
     return result.code;
 }

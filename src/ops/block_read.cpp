@@ -49,10 +49,7 @@ bool readBlocks(OpContext& c, bool byteByByte,
         const size_t n = b + 1 == blocks ? c.st.link.lastBlockLength : 128;
         if (!fetchBlock(c, block, n, byteByByte)) return false;
         if (!accept(block, n, b)) return false;
-        if (c.report.progressStep((b + 1) * 128)) {
-            c.report.operatorInterrupt();
-            return false;
-        }
+        if (stopBetweenBlocks(c, (b + 1) * 128)) return false;
     }
     return true;
 }

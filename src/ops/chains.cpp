@@ -112,6 +112,9 @@ bool isOperation(Step step) {
     }
 }
 
+// The steps that start operations: the operations and the data pass.
+bool startsOperation(Step step) { return isOperation(step) || step == Step::DataPass; }
+
 struct Runner {
     OpContext& c;
 
@@ -151,9 +154,13 @@ struct Runner {
     void runLinks(std::span<const ChainLink> links) {
         for (const ChainLink& link : links) {
             if (link.step == Step::End) break;
-            // The window is going away: no further operation starts.
-            if (isOperation(link.step) && c.report.closing()) continue;
             if (!holds(link.when)) continue;
+            // After a stop request no further operation starts; the displays still
+            // show what the buffers and fuse bytes hold.
+            if (startsOperation(link.step) && c.report.stopRequested()) {
+                c.st.ops.stopTaken = true;
+                continue;
+            }
             const bool ok = run(link);
             if (isOperation(link.step)) c.report.hidePanel();
             if (link.setsResult) c.st.ops.lastResult = ok ? 1 : 0;
@@ -208,6 +215,9 @@ void runProcess(OpContext& c, ProcessCommand command) {
         return ch.command == command && chainApplies(ch.when, c.st);
     });
     if (chain == std::end(kChains)) return;
+    // A cancel left from an earlier run is no stop request for this one.
+    c.st.ops.cancel = 0;
+    c.st.ops.stopTaken = false;
     Runner{c}.runLinks(chain->links);
 }
 

@@ -9,21 +9,34 @@
 namespace kestro {
 
 bool eraseChip(OpContext& c) {
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Erase Chip...", kBlue);
-    if (!sendCommand(c, Command::Erase)) return false;
-    c.report.waitMs(1000);
     const DeviceTraits& t = traitsOf(c.st.device.index);
-    for (int k = 0; k < t.extraErasePackets; ++k) {
+    // The packets of a multi-packet erase end after the packet in hand when the front
+    // end goes away; the chip is then only partly erased, which is said.
+    const int packets = 1 + t.extraErasePackets;
+    int sent = 0;
+    auto cutShort = [&] {
+        if (sent == packets || !c.report.closing()) return false;
+        c.st.ops.stopTaken = true;
+        c.report.partlyErased(sent, packets);
+        c.report.hidePanel();
+        return true;
+    };
+    while (sent < packets) {
         if (!sendCommand(c, Command::Erase)) return false;
-        if (t.extraEraseWaitMs) c.report.waitMs(t.extraEraseWaitMs);
+        ++sent;
+        if (cutShort()) return false;
+        const int wait = sent == 1 ? 1000 : t.extraEraseWaitMs;
+        if (wait) c.report.waitMs(wait);
+        if (cutShort()) return false;
     }
     return finished(c, 500);
 }
 
 bool programSecurity(OpContext& c) {
     State& st = c.st;
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     const DeviceTraits& t = traitsOf(st.device.index);
     if (st.fuse.lockMode == 0 && t.strongestLockEntry >= 0) {
         c.report.lockLevelChosen(t.strongestLockEntry);
@@ -37,7 +50,7 @@ bool programSecurity(OpContext& c) {
 
 bool programFuse(OpContext& c) {
     State& st = c.st;
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Programming Chip Fuse Bits...", kRed);
     if (!sendCommand(c, Command::ProgramFuse)) return false;
     const auto& id = st.images.idBlock;

@@ -72,7 +72,7 @@ void TMyForm::operatorInterrupt() {
     model.control("ProcLabel").caption = "Operator Interrupt";
     host.repaint();
     host.beep();
-    host.sleepMs(2000);
+    host.wait(2000, [this] { return closeRequested_; });
     hidePanel();
 }
 

@@ -63,11 +63,16 @@ bool identify(OpContext& c, IdentifyMode mode) {
     };
     bool answered = probe(firstProbe(start));
     for (int p : probeSweep()) {
-        if (!answered || result != kUnknownDevice) break;
+        if (!answered || result != kUnknownDevice || c.report.closing()) break;
         answered = probe(p);
     }
     select(dev, start);
     if (!answered) return false;
+    if (c.report.closing()) { // going away: no further probe, no question, no follow-up
+        c.st.ops.stopTaken = true;
+        c.report.hidePanel();
+        return false;
+    }
 
     // A high-voltage variant answers with the signature of its low-voltage twin.
     if (traitsOf(start).signatureTwin == result) result = start;

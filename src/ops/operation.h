@@ -46,6 +46,12 @@ bool receiveReply(OpContext& c, uint8_t& out);
 bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes);
 // A completed operation's end: its fixed wait, then the panel goes.
 bool finished(OpContext& c, int waitMs);
+// Asked just before an operation's command would go out: true when a stop has been
+// asked for, which is then taken (the panel goes, nothing is sent for the operation).
+bool stopBeforeCommand(OpContext& c);
+// After a completed block: the progress step; true when the user stopped, which then
+// ends with the operator interrupt.
+bool stopBetweenBlocks(OpContext& c, uint32_t done);
 
 // The image a block transfer reads into or from: the program buffer, or the data
 // buffer in the data view of a device with both memories, and the mask for the high

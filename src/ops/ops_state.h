@@ -19,6 +19,9 @@ struct Difference {
 struct OperationState {
     uint8_t lastResult = 0;
     uint8_t cancel = 0;
+    // An operation of the running chain ended at a stop request (before its command
+    // went out, between blocks, or between erase packets): it did not complete.
+    bool stopTaken = false;
     char msgText[kMessageTextSize] = {};
     Difference difference;
 };

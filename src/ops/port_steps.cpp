@@ -50,6 +50,20 @@ bool finished(OpContext& c, int waitMs) {
     return true;
 }
 
+bool stopBeforeCommand(OpContext& c) {
+    if (!c.report.stopRequested()) return false;
+    c.st.ops.stopTaken = true;
+    c.report.hidePanel();
+    return true;
+}
+
+bool stopBetweenBlocks(OpContext& c, uint32_t done) {
+    if (!c.report.progressStep(done)) return false;
+    c.st.ops.stopTaken = true;
+    c.report.operatorInterrupt();
+    return true;
+}
+
 bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive) {
     storeTestPattern(c.st.link, ports, drive);
     return sendCommand(c, Command::HardwareTest);

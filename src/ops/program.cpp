@@ -37,7 +37,7 @@ uint32_t blockCount(const LinkState& link) { return static_cast<uint32_t>(link.b
 
 bool programChip(OpContext& c) {
     State& st = c.st;
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     computeTransferRange(c);
     c.report.progressMode("Programming Chip...", progressTotal(st.link), kRed);
     st.link.readStatus = 0;
@@ -52,16 +52,14 @@ bool programChip(OpContext& c) {
             fail(c.report, status == kBlockFailed ? Fault::ChipFailed : Fault::Communication);
             return false;
         }
-        if (c.report.progressStep((b + 1) * 128)) {
-            c.report.operatorInterrupt();
-            return false;
-        }
+        if (stopBetweenBlocks(c, (b + 1) * 128)) return false;
     }
     return finished(c, 500);
 }
 
 bool programAndVerify(OpContext& c) {
     State& st = c.st;
+    if (stopBeforeCommand(c)) return false;
     computeTransferRange(c);
     c.report.messageMode("Programming + Verify...", kRed);
     st.link.readStatus = 0;

@@ -10,7 +10,7 @@ namespace kestro {
 
 bool readChip(OpContext& c) {
     State& st = c.st;
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     computeTransferRange(c);
     c.report.progressMode("Reading Chip...", progressTotal(st.link), kGreen);
     st.link.readStatus = 0;
@@ -32,7 +32,7 @@ bool readChip(OpContext& c) {
 
 bool readFuse(OpContext& c) {
     State& st = c.st;
-    if (!identify(c, IdentifyMode::Ask)) return false;
+    if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Reading Chip Fuse Bits...", kGreen);
     if (!sendCommand(c, Command::ReadFuse)) return false;
     st.link.readStatus = 0;

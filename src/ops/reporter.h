@@ -51,8 +51,18 @@ public:
     virtual bool collectFuses() = 0;
     // Program Security chose the lock list's entry itself.
     virtual void lockLevelChosen(int entry) = 0;
-    // True when the front end is going away: the chain ends.
+
+    // ---- stop requests ----
+    // A stop was asked for (Cancel, Escape, Ctrl+C, or the front end going away): no
+    // later link of the chain starts, and an operation whose command has not gone out
+    // yet does not send it. The front end may take pending input first.
+    virtual bool stopRequested() = 0;
+    // The front end is going away: fixed waits end at once and a run of erase packets
+    // ends after the packet in hand.
     virtual bool closing() = 0;
+    // A run of erase packets ended after `sent` of `packets` at a stop request: the
+    // chip is only partly erased.
+    virtual void partlyErased(int sent, int packets) = 0;
 };
 
 // Shows the fault with its own message (nothing for Fault::None).

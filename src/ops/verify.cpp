@@ -19,6 +19,7 @@ bool startReadBack(OpContext& c, const char* text) {
     computeTransferRange(c);
     c.report.progressMode(text, progressTotal(st.link), kYellow);
     c.report.waitMs(500);
+    if (stopBeforeCommand(c)) return false;
     st.link.readStatus = 0;
     return sendCommand(c, st.images.view == DataView ? Command::ReadData : Command::ReadProgram);
 }

@@ -42,7 +42,9 @@ void FormReporter::holdUntilCancel(Fault, std::string_view text) {
 void FormReporter::operatorInterrupt() { form_.operatorInterrupt(); }
 void FormReporter::hidePanel() { form_.hidePanel(); }
 void FormReporter::beep() { form_.host.beep(); }
-void FormReporter::waitMs(int ms) { form_.host.sleepMs(ms); }
+void FormReporter::waitMs(int ms) {
+    form_.host.wait(ms, [this] { return form_.closeRequested(); });
+}
 
 bool FormReporter::ask(const std::string& text, const std::string& caption) {
     return form_.host.messageBox(text, caption, MsgIcon::Question, MsgButtons::YesNo) ==
@@ -71,6 +73,14 @@ void FormReporter::lockLevelChosen(int entry) {
     list.itemIndex = entry < static_cast<int>(list.items.size()) ? entry : -1;
 }
 
+bool FormReporter::stopRequested() {
+    form_.host.takeInput();
+    return form_.stopRequested();
+}
+
 bool FormReporter::closing() { return form_.closeRequested(); }
+
+// Only a window that is going away cuts an erase short: nobody is left to tell.
+void FormReporter::partlyErased(int, int) {}
 
 } // namespace kestro

@@ -29,7 +29,9 @@ public:
     void fusesChanged() override;
     bool collectFuses() override;
     void lockLevelChosen(int entry) override;
+    bool stopRequested() override;
     bool closing() override;
+    void partlyErased(int sent, int packets) override;
 
 private:
     TMyForm& form_;

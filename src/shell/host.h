@@ -4,6 +4,7 @@
 // FakeHost on a virtual clock.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,9 +21,16 @@ public:
     // Monotonic milliseconds; the serial time-outs are measured on this clock.
     virtual uint64_t nowMs() = 0;
     virtual void sleepMs(int ms) = 0;
+    // A fixed wait of an operation: window-system events other than user input (a
+    // close request, a signal) are handled meanwhile, and the wait ends early once
+    // `stop` answers true.
+    virtual void wait(int ms, const std::function<bool()>& stop) = 0;
     virtual void beep() = 0;
     // Let pending window messages run (clicks on Cancel, repaints).
     virtual void processMessages() = 0;
+    // Between the steps of an operation: pending input (Escape, a close request) is
+    // taken; not one of the operation's message pumps.
+    virtual void takeInput() = 0;
     // Bring the widgets in line with the form model right now.
     virtual void repaint() = 0;
     virtual MsgAnswer messageBox(const std::string& text, const std::string& caption,

@@ -149,6 +149,9 @@ public:
     // its next pump and the shut-down runs once it has returned.
     bool FormCloseQuery();
     bool closeRequested() const { return closeRequested_; }
+    // The program is asked to end (a signal): as a close of the window, whether or not
+    // an operation runs; the front end closes the window once it can.
+    void requestClose() { closeRequested_ = true; }
     bool operationRunning() const { return operationRunning_; }
     bool stopRequested() const { return st.ops.cancel != 0 || closeRequested_; }
 

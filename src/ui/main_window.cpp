@@ -5,6 +5,7 @@
 #include "ui/qt_host.h"
 #include "ui/socket_picture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
+#include <QTimer>
 
 namespace kestro {
 
@@ -75,6 +77,9 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
             afterHandler();
         });
     }
+    // Keys reach the Cancel button's handler, and Escape during an operation wherever
+    // the focus is.
+    qApp->installEventFilter(this);
     syncFromModel();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -158,7 +163,6 @@ void MainWindow::buildWidgets() {
         }
         w->setObjectName(qs(c.name));
         w->setFont(toQFont(c.font));
-        if (c.name == "ProcCancel") w->installEventFilter(this);
         widgets_[i] = w;
     }
     shown_.assign(controls.size(), Control{});
@@ -372,12 +376,28 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
+void MainWindow::closeOnRequest() {
+    form_.requestClose();
+    host_.dismissDialogs();
+    QTimer::singleShot(0, this, [this] {
+        if (started_ && !form_.operationRunning()) close();
+    });
+}
+
 bool MainWindow::eventFilter(QObject* obj, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && obj == widgetFor("ProcCancel")) {
-        auto* k = static_cast<QKeyEvent*>(e);
+    if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(obj, e);
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (obj == widgetFor("ProcCancel")) {
         const int key = k->key() == Qt::Key_Escape ? 27 : k->key();
         form_.ProcCancelKeyPress(key);
         if (key == 27) return true; // swallowed
+    } else if (k->key() == Qt::Key_Escape && form_.operationRunning() &&
+               !QApplication::activeModalWidget() && obj->isWidgetType() &&
+               static_cast<QWidget*>(obj)->window() == this) {
+        // Escape while an operation without a Cancel button runs: the chain stops once
+        // that operation has ended.
+        form_.ProcCancelKeyPress(27);
+        return true;
     }
     return QMainWindow::eventFilter(obj, e);
 }

@@ -28,6 +28,11 @@ public:
     void syncFromModel();
     QWidget* widgetFor(const std::string& name) const;
     QAction* actionFor(const std::string& name) const;
+    // A signal asked the program to end: dialogs go, a running operation stops at its
+    // next clean point, and the window closes with the normal shut-down once free.
+    // Until `started` the start-up sequence runs and its caller closes.
+    void closeOnRequest();
+    void setStarted() { started_ = true; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -55,6 +60,7 @@ private:
     uint64_t shownFocusRequests_ = 0;
     std::string shownCaption_;
     bool syncing_ = false;
+    bool started_ = false;
 };
 
 } // namespace kestro

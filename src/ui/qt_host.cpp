@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <algorithm>
+
 namespace kestro {
 
 QtHost::QtHost() {
@@ -25,6 +27,23 @@ void QtHost::processMessages() {
     QCoreApplication::processEvents();
 }
 
+void QtHost::wait(int ms, const std::function<bool()>& stop) {
+    constexpr qint64 kSliceMs = 10; // how soon a close request ends the wait
+    const qint64 end = clock_.elapsed() + ms;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (stop()) return;
+        const qint64 left = end - clock_.elapsed();
+        if (left <= 0) return;
+        QThread::msleep(static_cast<unsigned long>(std::min(left, kSliceMs)));
+    }
+}
+
+void QtHost::dismissDialogs() {
+    dismissing_ = true;
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+}
+
 void QtHost::repaint() {
     if (!window_) return;
     window_->syncFromModel();
@@ -36,6 +55,7 @@ void QtHost::repaint() {
 
 MsgAnswer QtHost::messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                              MsgButtons buttons) {
+    if (dismissing_) return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
     if (window_) window_->syncFromModel();
     QMessageBox box(window_);
     box.setWindowTitle(QString::fromStdString(caption));
@@ -60,6 +80,7 @@ MsgAnswer QtHost::messageBox(const std::string& text, const std::string& caption
 
 std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
                                                   const std::string& initialDir) {
+    if (dismissing_) return std::nullopt;
     const QString f = QFileDialog::getOpenFileName(window_, QString(), QString::fromStdString(initialDir),
                                                    QString::fromStdString(filter));
     if (f.isEmpty()) return std::nullopt;
@@ -69,6 +90,7 @@ std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
 std::optional<std::string> QtHost::saveFileDialog(const std::string& filter,
                                                   const std::string& initialDir,
                                                   const std::string& fileName) {
+    if (dismissing_) return std::nullopt;
     QString start = QString::fromStdString(initialDir);
     if (!fileName.empty()) start = start.isEmpty() ? QString::fromStdString(fileName)
                                                    : start + '/' + QString::fromStdString(fileName);

@@ -19,6 +19,8 @@ public:
     void sleepMs(int ms) override;
     void beep() override;
     void processMessages() override;
+    void wait(int ms, const std::function<bool()>& stop) override;
+    void takeInput() override { processMessages(); }
     void repaint() override;
     MsgAnswer messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons) override;
@@ -32,11 +34,15 @@ public:
     void terminate() override;
 
     QTimer& timer() { return timer_; }
+    // The program is asked to end: an open message box or file dialog goes as if
+    // refused, and none is shown from now on (each answers as if refused at once).
+    void dismissDialogs();
 
 private:
     MainWindow* window_ = nullptr;
     QElapsedTimer clock_;
     QTimer timer_;
+    bool dismissing_ = false;
 };
 
 } // namespace kestro

@@ -8,6 +8,13 @@ void FakeHost::sleepMs(int ms) {
     clock.advance(static_cast<uint64_t>(ms));
 }
 
+void FakeHost::wait(int ms, const std::function<bool()>& stop) {
+    ++waits;
+    if (onWait) onWait(ms);
+    if (stop()) return;
+    sleepMs(ms);
+}
+
 void FakeHost::beep() { ++beeps; }
 
 void FakeHost::processMessages() {

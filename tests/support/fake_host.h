@@ -25,6 +25,11 @@ public:
     void sleepMs(int ms) override;
     void beep() override;
     void processMessages() override;
+    void wait(int ms, const std::function<bool()>& stop) override;
+    void takeInput() override {
+        ++inputTakes;
+        if (onTakeInput) onTakeInput(inputTakes);
+    }
     void repaint() override {
         ++repaints;
         if (onRepaint) onRepaint();
@@ -49,6 +54,8 @@ public:
     std::vector<int> sleeps;
     int beeps = 0;
     int pumps = 0;
+    int inputTakes = 0;
+    int waits = 0;
     int repaints = 0;
     int terminations = 0;
     int timerMs = 0;
@@ -59,6 +66,10 @@ public:
     std::string lastDialogFilter, lastDialogDir, lastSaveName;
     // Runs at every message pump, as a user would act between blocks.
     std::function<void(int pump)> onPump;
+    // Runs as input is taken between the steps of an operation.
+    std::function<void(int take)> onTakeInput;
+    // Runs as a fixed wait starts; a stop it asks for ends the wait at once.
+    std::function<void(int ms)> onWait;
     // Runs at every forced repaint (panel texts the user would see).
     std::function<void()> onRepaint;
     // Runs whenever a message box is shown.

@@ -54,7 +54,11 @@ struct RecordingReporter : Reporter {
         return fusesUsable;
     }
     void lockLevelChosen(int entry) override { log("lock entry " + std::to_string(entry)); }
-    bool closing() override { return false; }
+    bool stopRequested() override { return stopping; }
+    bool closing() override { return closingNow; }
+    void partlyErased(int sent, int packets) override {
+        log("partly erased " + std::to_string(sent) + "/" + std::to_string(packets));
+    }
 
     void log(std::string line) { events.push_back(std::move(line)); }
 
@@ -65,6 +69,8 @@ struct RecordingReporter : Reporter {
     std::deque<bool> answers; // Yes/No questions take these in turn; default No
     size_t stopAfterSteps = 0; // 0: never stop
     bool fusesUsable = true;
+    bool stopping = false;
+    bool closingNow = false;
     int hides = 0;
     int beeps = 0;
 };
