@@ -35,6 +35,7 @@ void select(SelectedDevice& dev, int index) {
 
 bool readSignature(OpContext& c, Signature& sig) {
     c.report.waitMs(kSignatureWaitMs);
+    if (c.report.closing()) return false; // identification then ends as stopped
     if (!sendCommand(c, Command::ReadSignature)) return false;
     uint8_t bytes[4];
     for (uint8_t& b : bytes)
@@ -67,12 +68,12 @@ bool identify(OpContext& c, IdentifyMode mode) {
         answered = probe(p);
     }
     select(dev, start);
-    if (!answered) return false;
     if (c.report.closing()) { // going away: no further probe, no question, no follow-up
         c.st.ops.stopTaken = true;
         c.report.hidePanel();
         return false;
     }
+    if (!answered) return false;
 
     // A high-voltage variant answers with the signature of its low-voltage twin.
     if (traitsOf(start).signatureTwin == result) result = start;
