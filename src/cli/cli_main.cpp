@@ -81,14 +81,15 @@ int runSteps(Console& console, Job& job, const CliOptions& o) {
     ExitCode code = job.prepare();
     for (size_t i = 0; code == ExitCode::Done && i < o.steps.size(); ++i) {
         if (job.reporter().interrupted()) { // Ctrl+C between steps: the next one does not start
-            console.error("cancelled before " + stepWords(o.steps[i]));
+            if (results.empty() || !results.back().stopsRun)
+                console.error("cancelled before " + stepWords(o.steps[i]));
             code = ExitCode::Cancelled;
             break;
         }
         results.emplace_back();
         code = job.runStep(o.steps[i], results.back());
-        if (code == ExitCode::Done && job.reporter().interrupted()) code = ExitCode::Cancelled;
     }
+    if (code == ExitCode::Done && job.reporter().interrupted()) code = ExitCode::Cancelled;
     return finish(console, job, code, results, nullptr);
 }
 

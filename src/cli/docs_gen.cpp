@@ -200,6 +200,8 @@ event "step_end": a step ends.
   fuses       read-fuses: the fuse bytes as printed
   diff        with --diff after a difference: {"file", "bytes" (how many
               differ), "ranges" ([[first, last], ...] merged runs)}
+  partly_erased  an erase of several packets cut short by Ctrl+C: {"sent",
+              "packets"}; the chip is only partly erased
 
 event "chip": produce, one per chip.
   number, serial (null without --serial), ok, exit_code, crc32, seconds
@@ -261,9 +263,12 @@ std::string manPage() {
            "kestro\\-cli reads the port from it when \\fB\\-\\-port\\fR is not given, and never "
            "writes it.\n.TP\n.I ~/.config/kestro/COM1 .. COM4\nLinks to the serial devices "
            "the names COM1 to COM4 stand for (else /dev/ttyS0 to /dev/ttyS3).\n"
-           ".SH NOTES\nCtrl+C ends the running step as Cancel does in the window: the block in "
-           "hand completes first, and the run stops with exit status 130. A second Ctrl+C "
-           "during a fixed wait ends the program at once, with the port restored.\n"
+           ".SH NOTES\nCtrl+C stops the run where the adapter can stop cleanly: a step whose "
+           "command has not gone out yet is not started, a block transfer ends after the block "
+           "in hand, a multi\\-packet erase after the packet in hand (the partly erased chip "
+           "is said), and a fixed wait ends at once. A step that completed is reported as "
+           "completed; the run stops after it. The exit status is 130. A second Ctrl+C during "
+           "a block transfer ends the program at once, with the port restored.\n"
            ".SH EXAMPLES\n";
     for (const Example& e : kExamples)
         out += ".TP\n.B " + roff(e.command) + "\n" + roff(e.what) + ".\n";

@@ -32,6 +32,7 @@ struct StepResult {
     std::string savedPath;        // the file written, as the writer named it
     std::string fuses;            // read-fuses: the bytes, as printed
     std::string diff;             // --diff: the JSON of what it found
+    bool stopsRun = false;        // completed, but Ctrl+C came meanwhile: the run stops after it
 };
 
 // The bytes of the active image a step covers: the marker area, else all of it.

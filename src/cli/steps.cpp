@@ -123,6 +123,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         console_.error("cancelled: the step did not complete");
     } else if (result.code == ExitCode::Done && reporter_.interrupted()) {
         // Ctrl+C while nothing could stop: the step completed, the run stops after it.
+        result.stopsRun = true;
         console_.error(std::string("cancelled: the run stops after ") + std::string(desc.name) +
                        ", which completed");
     }

@@ -26,7 +26,13 @@ struct FakeCliEnv : cli::CliEnv {
     int ctrlC = 0;
     int exitedWith = -1;
 
-    void writeOut(std::string_view t) override { out += t; }
+    // Runs with every piece written to stdout (JSON lines), as a user would watch it.
+    std::function<void(std::string_view)> onOut;
+
+    void writeOut(std::string_view t) override {
+        out += t;
+        if (onOut) onOut(t);
+    }
     void writeErr(std::string_view t) override { err += t; }
     bool readLine(std::string& line) override {
         if (input.empty()) return false;
