@@ -21,6 +21,7 @@ struct OffscreenWindow : ::testing::Test {
     void SetUp() override {
         host.setWindow(&window);
         form.FormCreate();
+        window.setStarted();
         window.syncFromModel();
         window.show();
     }
