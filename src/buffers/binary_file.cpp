@@ -92,6 +92,7 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
             fus.read(pair, 2);
             img.configBlock[1] = pair[0];
             img.configBlock[0] = pair[1];
+            img.fusesLoaded = true;
         }
     } else if (bothMemories(dev)) {
         loadInto(f, img.data.data(), d, kProgramBufferSize);

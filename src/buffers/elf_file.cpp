@@ -170,7 +170,10 @@ private:
                 switch (s.space) {
                 case AvrSpace::Flash: img_.program[s.index] = v; break;
                 case AvrSpace::Eeprom: img_.data[s.index] = v; break;
-                case AvrSpace::Fuse: img_.configBlock[s.index] = v; break;
+                case AvrSpace::Fuse:
+                    img_.configBlock[s.index] = v;
+                    img_.fusesLoaded = true;
+                    break;
                 default: break; // the lock is chosen in the fuse panel; the signature is checked
                 }
             }

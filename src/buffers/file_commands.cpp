@@ -38,6 +38,7 @@ constexpr size_t kHexTextLimit = 8u << 20;
 
 FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
     img.programFileName = path;
+    img.fusesLoaded = false;
     const PathParts parts = splitPath(path);
     if (namedAsElf(parts)) {
         const std::string e = loadElf(path, img, dev);

@@ -162,8 +162,14 @@ void placeInAreas(std::span<const Area> areas, Images& img, uint64_t a, uint8_t 
     switch (area->target) {
     case Target::Program: img.program[at] = v; break;
     case Target::Data: if (at < kDataBufferSize) img.data[at] = v; break;
-    case Target::Id: if (at < kFuseBlockSize) img.idBlock[at] = v; break;
-    case Target::Config: if (at < kFuseBlockSize) img.configBlock[at] = v; break;
+    case Target::Id:
+        if (at < kFuseBlockSize) img.idBlock[at] = v;
+        img.fusesLoaded = true;
+        break;
+    case Target::Config:
+        if (at < kFuseBlockSize) img.configBlock[at] = v;
+        img.fusesLoaded = true;
+        break;
     }
 }
 
@@ -201,6 +207,8 @@ void finishPicWords(Images& img, const SelectedDevice& dev) {
         }
         img.configBlock[0] = img.program[k12BitConfigAddress];
         img.configBlock[1] = img.program[k12BitConfigAddress + 1];
+        // A 12-bit word never leaves both bytes erased: the file gave the word.
+        if (img.configBlock[0] != 0xFF || img.configBlock[1] != 0xFF) img.fusesLoaded = true;
     }
     id[0] = static_cast<uint8_t>(id[8] * 16 + id[9]);
     id[1] = static_cast<uint8_t>(id[10] * 16 + id[11]);

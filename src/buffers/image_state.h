@@ -20,6 +20,9 @@ struct Images {
     std::array<uint8_t, kFuseBlockSize> idBlock{};
     std::array<uint8_t, kFuseBlockSize> configBlock{};
     uint8_t view = ProgramView;
+    // The last file loaded carried fuse, configuration or ID bytes (a configuration
+    // record, a .fus side file, an ELF fuse section).
+    bool fusesLoaded = false;
     std::string programFileName;
     std::string dataFileName;
 };

@@ -157,6 +157,7 @@ void CliReporter::lockLevelChosen(int entry) {
 // The fuse bytes as the window's panel would give them back: filled from the bytes,
 // then read back through the device's layout.
 bool CliReporter::collectFuses() {
+    if (skipFuses) return false;
     if (recompose(st_.device.index, st_.images, st_.fuse, adjustFuses) == ReadBack::Ok) return true;
     fail(ExitCode::Usage, "Incorrect ID number !");
     return false;

@@ -64,6 +64,8 @@ public:
     // The user's fuse settings, applied to what the fuse bytes show before they are
     // composed again.
     std::function<void(FuseValues&)> adjustFuses;
+    // Program Fuse is left out: nothing gave fuse bytes (the step has said so).
+    bool skipFuses = false;
     void lockLevelChosen(int entry) override;
     // Ctrl+C is the stop request and the going away at once: the window's Cancel and
     // its close.

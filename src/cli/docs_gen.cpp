@@ -198,6 +198,8 @@ event "step_end": a step ends.
               the whole memory in view), with "bytes" their count
   saved       the file written, as the writer named it
   fuses       read-fuses: the fuse bytes as printed
+  fuses_skipped  program: why Program Fuse did not run (no fuse bytes came from
+              the file, --fuse, --config, --lock or a read-fuses before)
   diff        with --diff after a difference: {"file", "bytes" (how many
               differ), "ranges" ([[first, last], ...] merged runs)}
   partly_erased  an erase of several packets cut short by Ctrl+C: {"sent",

@@ -9,6 +9,7 @@
 #include "devices/device_names.h"
 #include "devices/selection_rules.h"
 #include "link/handshake.h"
+#include "ops/chains.h"
 #include "link/port_path.h"
 #include "shell/settings_file.h"
 #include "sim/demo.h"
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -63,34 +65,20 @@ private:
     Console& console_;
 };
 
-// The item of the Process menu a step stands for.
-std::string_view processItemOf(StepKind kind) {
+// The Process command a step stands for; the chain that programs stands for itself.
+std::optional<ProcessCommand> commandOf(StepKind kind) {
     switch (kind) {
-    case StepKind::Identify: return "Identify1";
-    case StepKind::Read: return "Read1";
-    case StepKind::Write:
-    case StepKind::Program:
-    case StepKind::Produce: return "Program1";
-    case StepKind::Verify: return "Verify1";
-    case StepKind::Erase: return "Erase1";
-    case StepKind::BlankCheck: return "CheckErase1";
-    case StepKind::Lock: return "ProgramSecurity1";
-    case StepKind::ReadFuses: return "ReadFuse1";
-    case StepKind::WriteFuses: return "ProgramFuse1";
-    default: return {};
+    case StepKind::Identify: return ProcessCommand::Identify;
+    case StepKind::Read: return ProcessCommand::Read;
+    case StepKind::Write: return ProcessCommand::Program;
+    case StepKind::Verify: return ProcessCommand::Verify;
+    case StepKind::Erase: return ProcessCommand::Erase;
+    case StepKind::BlankCheck: return ProcessCommand::CheckErase;
+    case StepKind::Lock: return ProcessCommand::ProgramSecurity;
+    case StepKind::ReadFuses: return ProcessCommand::ReadFuse;
+    case StepKind::WriteFuses: return ProcessCommand::ProgramFuse;
+    default: return std::nullopt;
     }
-}
-
-const char* offeredName(std::string_view item) {
-    if (item == "Identify1") return "Identify";
-    if (item == "Read1") return "Read";
-    if (item == "Program1") return "Program";
-    if (item == "Verify1") return "Verify";
-    if (item == "Erase1") return "Erase";
-    if (item == "CheckErase1") return "Check Erase";
-    if (item == "ProgramSecurity1") return "Program Security";
-    if (item == "ReadFuse1") return "Read Fuse";
-    return "Program Fuse";
 }
 
 bool isInputStep(StepKind k) {
@@ -218,24 +206,31 @@ ExitCode Job::resolvePart() {
 }
 
 ExitCode Job::checkSteps(bool afterHandshake) {
-    const ProcessEnabling on =
-        processEnabling(partIndex_, afterHandshake && st_->adapter.serialAdapter != 0);
-    for (const StepRequest& s : o_.steps) {
-        const std::string_view item = processItemOf(s.kind);
-        if (item.empty()) continue;
-        const auto k = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(), item) -
-                                           kProcessItems.begin());
-        if (!on[k])
-            return usage(std::string(stepEntry(s.kind).name) + ": the " + partName_ + " offers no " +
-                         offeredName(item) + (afterHandshake ? " on this adapter" : ""));
-        const bool needsBlocks = s.kind == StepKind::Produce && (o_.erase || o_.secure);
-        if (needsBlocks) {
-            const size_t e = static_cast<size_t>(std::find(kProcessItems.begin(), kProcessItems.end(),
-                                                           o_.erase ? "Erase1" : "ProgramSecurity1") -
-                                                 kProcessItems.begin());
-            if (!on[e]) return usage(std::string("produce: the ") + partName_ + " offers no " +
-                                     (o_.erase ? "Erase" : "Program Security"));
+    const bool serial = afterHandshake && st_->adapter.serialAdapter != 0;
+    const auto on = [&](ProcessCommand c) { return offered(partIndex_, serial, c); };
+    const std::string where = afterHandshake ? " on this adapter" : "";
+    for (size_t i = 0; i < o_.steps.size(); ++i) {
+        const StepRequest& s = o_.steps[i];
+        const std::string name(stepEntry(s.kind).name);
+        if (s.kind == StepKind::Program || s.kind == StepKind::Produce) {
+            // The chain the menu offers for programming: Program, or Erase+Program.
+            if (!programmingChain(partIndex_, serial))
+                return usage(name + ": the " + partName_ + " offers no Program" + where);
+            if (s.kind == StepKind::Produce && o_.erase && !on(ProcessCommand::Erase))
+                return usage("produce: the " + partName_ + " offers no Erase" + where);
+            if (s.kind == StepKind::Produce && o_.secure && !on(ProcessCommand::ProgramSecurity))
+                return usage("produce: the " + partName_ + " offers no Program Security" + where);
+            continue;
         }
+        const std::optional<ProcessCommand> c = commandOf(s.kind);
+        if (!c || on(*c)) continue;
+        // Where Program alone is off the menu offers Erase+Program: "erase write" is it.
+        const bool afterErase = i > 0 && o_.steps[i - 1].kind == StepKind::Erase;
+        if (s.kind == StepKind::Write && afterErase && on(ProcessCommand::EraseProgram)) continue;
+        std::string text = name + ": the " + partName_ + " offers no " + std::string(commandCaption(*c)) + where;
+        if (s.kind == StepKind::Write && on(ProcessCommand::EraseProgram))
+            text += " but Erase+Program: 'erase write FILE' or 'program FILE'";
+        return usage(text);
     }
     return ExitCode::Done;
 }
@@ -400,9 +395,16 @@ bool Job::loadFile(const std::string& path) {
     if (intelHexUnderOtherName(path))
         console_.say("warning: " + path + " holds Intel HEX but loads as a binary image; "
                      "name it .hex to load its records");
-    const FileResult r = loadImageFile(path, st_->images, st_->device);
+    Images& img = st_->images;
+    const auto id = img.idBlock;
+    const auto config = img.configBlock;
+    const FileResult r = loadImageFile(path, img, st_->device);
     if (r.ok) {
         console_.detail("loaded " + path);
+        if (fusesRead_ && !img.fusesLoaded) { // the file has none: the chip's stay
+            img.idBlock = id;
+            img.configBlock = config;
+        }
         return true;
     }
     reporter_.fail(ExitCode::File, r.message + " (" + path + ")");

@@ -32,6 +32,7 @@ struct StepResult {
     std::string savedPath;        // the file written, as the writer named it
     std::string fuses;            // read-fuses: the bytes, as printed
     std::string diff;             // --diff: the JSON of what it found
+    std::string fusesSkipped;     // program: why Program Fuse did not run
     bool stopsRun = false;        // completed, but Ctrl+C came meanwhile: the run stops after it
 };
 
@@ -88,6 +89,8 @@ private:
     void fillCrc(StepResult& result, const char* what);
     void hardwareTest();
     void readFusesOut(StepResult& result);
+    // The fuse bytes came from somewhere: the file, the fuse options, a read-fuses.
+    bool fusesGiven() const;
 
     CliEnv& env_;
     const CliOptions& o_;
@@ -102,6 +105,7 @@ private:
     std::string partName_;
     std::string portLabel_;
     int partIndex_ = -1;
+    bool fusesRead_ = false; // a read-fuses of this run succeeded
 };
 
 } // namespace kestro::cli

@@ -133,17 +133,20 @@ constexpr std::array kSteps{
              "Read the fuse bytes, print them, and save the two bytes of a .fus file to "
              "FILE."},
     StepEntry{StepKind::WriteFuses, "write-fuses", StepArg::None, {}, false,
-             "Program the fuse bytes of the image (from a file, a read-fuses before)."},
+             "Program the fuse bytes given by --fuse, --config or --lock, a file before "
+             "or a read-fuses before; with none of them it refuses."},
     StepEntry{StepKind::Hwtest, "hwtest", StepArg::None, {}, false,
              "Drive the adapter's socket pins with --ports, --vpp and --vce until Enter "
              "(or the end of the input), then release them."},
     StepEntry{StepKind::Program, "program", StepArg::File, "FILE", false,
-             "The Program chain of the window: load FILE, program, verify (--no-verify "
-             "leaves it out), the data memory (--data-memory), the fuses where the part "
-             "has them."},
+             "The Program chain of the window (Erase+Program where the part offers only "
+             "that): load FILE, program, verify (--no-verify leaves it out), the data "
+             "memory (--data-memory), the fuses where the part has them and something "
+             "gave them (FILE, --fuse, --config, --lock, a read-fuses before)."},
     StepEntry{StepKind::Produce, "produce", StepArg::File, "FILE", true,
              "Production: chip after chip (Enter for the next, q to stop, or --count N), "
-             "each identified, (erased), programmed, verified, (secured)."},
+             "each identified, (erased), programmed, verified, (secured), as far as the "
+             "part offers each in the Process menu."},
     StepEntry{StepKind::Parts, "parts", StepArg::OptionalPattern, "[PATTERN]", true,
              "List the parts (PATTERN: part of a name, or a pattern with * and ?); with "
              "--port or --simulate also whether the adapter serves each."},

@@ -3,6 +3,7 @@
 #include "buffers/images.h"
 #include "cli/crc32.h"
 #include "cli/job.h"
+#include "ops/chains.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,6 +43,22 @@ std::vector<std::string_view> fields(std::string_view text) {
 const char* resultWord(ExitCode code) {
     if (code == ExitCode::Done) return "good";
     return code == ExitCode::Cancelled ? "cancelled" : "failed";
+}
+
+// A chip's steps, as the Process menu offers them for the part: identified where the
+// part has Identify, erased when asked or where only Erase+Program programs it, verified
+// where the part has Verify (the encoders check each block as they are programmed).
+std::vector<StepRequest> produceSteps(const State& st, const CliOptions& o) {
+    const auto on = [&](ProcessCommand c) {
+        return offered(st.device.index, st.adapter.serialAdapter != 0, c);
+    };
+    std::vector<StepRequest> steps;
+    if (on(ProcessCommand::Identify)) steps.push_back({StepKind::Identify, {}});
+    if (o.erase || !on(ProcessCommand::Program)) steps.push_back({StepKind::Erase, {}});
+    steps.push_back({StepKind::Write, {}});
+    if (on(ProcessCommand::Verify)) steps.push_back({StepKind::Verify, {}});
+    if (o.secure) steps.push_back({StepKind::Lock, {}});
+    return steps;
 }
 
 } // namespace
@@ -197,6 +214,8 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
 
     const bool prompt = env.stdinTerminal || !o.count;
     ExitCode last = ExitCode::Done;
+    if (!offered(st.device.index, st.adapter.serialAdapter != 0, ProcessCommand::Program))
+        console.say("the " + job.partName() + " is programmed as Erase+Program: each chip is erased first");
     for (uint32_t chip = 1; !o.count || chip <= *o.count; ++chip) {
         if (prompt) {
             env.writeErr("Chip " + std::to_string(chip) + ": put it in the socket and press Enter (q to stop) ");
@@ -225,11 +244,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         const uint32_t crc = crc32(coveredBytes(st));
         const uint64_t started = env.nowMs();
 
-        std::vector<StepRequest> steps{{StepKind::Identify, {}}};
-        if (o.erase) steps.push_back({StepKind::Erase, {}});
-        steps.push_back({StepKind::Write, {}});
-        steps.push_back({StepKind::Verify, {}});
-        if (o.secure) steps.push_back({StepKind::Lock, {}});
+        const std::vector<StepRequest> steps = produceSteps(st, o);
         ExitCode code = ExitCode::Done;
         for (const StepRequest& s : steps) {
             if (job.reporter().interrupted()) { // Ctrl+C between steps: the chip is not finished

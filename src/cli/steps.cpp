@@ -21,6 +21,9 @@ namespace kestro::cli {
 
 namespace {
 
+constexpr std::string_view kNoFuseSource =
+    "neither the file nor --fuse, --config or --lock nor a read-fuses before gave fuse bytes";
+
 std::string address(uint32_t a) {
     char t[16];
     std::snprintf(t, sizeof t, "%.6lXh", static_cast<unsigned long>(a));
@@ -34,6 +37,10 @@ void Job::fillCrc(StepResult& result, const char* what) {
     result.crcOf = what;
     result.crc = crc32(bytes);
     result.bytes = static_cast<uint32_t>(bytes.size());
+}
+
+bool Job::fusesGiven() const {
+    return st_->images.fusesLoaded || fusesRead_ || !o_.fuses.empty() || o_.config || o_.lock;
 }
 
 void Job::readFusesOut(StepResult& result) {
@@ -102,17 +109,33 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         break;
     case StepKind::ReadFuses:
         runProcess(c, ProcessCommand::ReadFuse);
-        if (!reporter_.failed() && !st.ops.stopTaken) readFusesOut(result);
+        if (!reporter_.failed() && !st.ops.stopTaken) {
+            fusesRead_ = true;
+            readFusesOut(result);
+        }
         break;
     case StepKind::WriteFuses:
+        if (!fusesGiven()) {
+            reporter_.fail(ExitCode::Usage, "write-fuses: nothing to write: " + std::string(kNoFuseSource));
+            break;
+        }
         if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
         break;
     case StepKind::Hwtest: hardwareTest(); break;
-    case StepKind::Program:
+    case StepKind::Program: {
         if (!loadFile(request.file) || !applyFuseOptions()) break;
         fillCrc(result, "written");
-        runProcess(c, ProcessCommand::Program);
+        const bool serial = st.adapter.serialAdapter != 0;
+        // Fuses nobody gave are left as the chip has them.
+        if (offered(st.device.index, serial, ProcessCommand::ProgramFuse) && !fusesGiven()) {
+            result.fusesSkipped = std::string(kNoFuseSource);
+            console_.say("fuses not programmed: " + result.fusesSkipped);
+            reporter_.skipFuses = true;
+        }
+        runProcess(c, *programmingChain(st.device.index, serial));
+        reporter_.skipFuses = false;
         break;
+    }
     default: reporter_.fail(ExitCode::Internal, "not a step of a run"); break;
     }
 
@@ -134,6 +157,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     if (!result.crcOf.empty()) end.str("crc32_" + result.crcOf, crcText(result.crc)).num("bytes", result.bytes);
     if (!result.savedPath.empty()) end.str("saved", result.savedPath);
     if (!result.fuses.empty()) end.str("fuses", result.fuses);
+    if (!result.fusesSkipped.empty()) end.str("fuses_skipped", result.fusesSkipped);
     if (!result.diff.empty()) end.raw("diff", result.diff);
     if (const StepFailure& f = reporter_.failure(); f.erasePackets > 0)
         end.raw("partly_erased", JsonObject().num("sent", f.erasePacketsSent).num("packets", f.erasePackets).text());

@@ -118,12 +118,8 @@ bool startsOperation(Step step) { return isOperation(step) || step == Step::Data
 struct Runner {
     OpContext& c;
 
-    bool offers(std::string_view item) const {
-        const ProcessEnabling on =
-            processEnabling(c.st.device.index, c.st.adapter.serialAdapter != 0);
-        const auto k = std::find(kProcessItems.begin(), kProcessItems.end(), item) -
-                       kProcessItems.begin();
-        return on[static_cast<size_t>(k)];
+    bool offers(ProcessCommand command) const {
+        return offered(c.st.device.index, c.st.adapter.serialAdapter != 0, command);
     }
 
     bool holds(When when) const {
@@ -136,9 +132,9 @@ struct Runner {
         case When::NotConfigurationProm: return !traitsOf(st.device.index).configurationProm;
         case When::Result: return r;
         case When::ResultAndVerifyFlag: return r && verify;
-        case When::ResultAndReadFuse: return r && offers("ReadFuse1");
-        case When::ResultAndSecurity: return r && offers("ProgramSecurity1");
-        case When::ProgramFuseOffered: return offers("ProgramFuse1");
+        case When::ResultAndReadFuse: return r && offers(ProcessCommand::ReadFuse);
+        case When::ResultAndSecurity: return r && offers(ProcessCommand::ProgramSecurity);
+        case When::ProgramFuseOffered: return offers(ProcessCommand::ProgramFuse);
         case When::DataPassDue:
             return st.settings.autoDataMemory && r && st.device.dataSize > 0 &&
                    st.images.view == ProgramView;
@@ -199,6 +195,18 @@ struct Runner {
     }
 };
 
+// The menu items in the order of ProcessCommand.
+static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::Identify)] == "Identify1");
+static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::Program)] == "Program1");
+static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::ReadFuse)] == "ReadFuse1");
+static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::CheckErase)] == "CheckErase1");
+
+constexpr std::string_view kCaptions[] = {
+    "Identify",    "Read",      "Erase",         "Program",       "Verify",
+    "Program Security", "Program Fuse", "Read Fuse", "Erase+Program",
+    "Erase+Program+Security", "Check Erase"};
+static_assert(std::size(kCaptions) == kProcessItems.size());
+
 bool chainApplies(ChainWhen when, const State& st) {
     switch (when) {
     case ChainWhen::Always: return true;
@@ -209,6 +217,20 @@ bool chainApplies(ChainWhen when, const State& st) {
 }
 
 } // namespace
+
+std::string_view commandCaption(ProcessCommand command) {
+    return kCaptions[static_cast<size_t>(command)];
+}
+
+bool offered(int deviceIndex, bool serialAdapter, ProcessCommand command) {
+    return processEnabling(deviceIndex, serialAdapter)[static_cast<size_t>(command)];
+}
+
+std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapter) {
+    for (ProcessCommand c : {ProcessCommand::Program, ProcessCommand::EraseProgram})
+        if (offered(deviceIndex, serialAdapter, c)) return c;
+    return std::nullopt;
+}
 
 void runProcess(OpContext& c, ProcessCommand command) {
     const auto chain = std::find_if(std::begin(kChains), std::end(kChains), [&](const Chain& ch) {

@@ -5,6 +5,8 @@
 #include "ops/operation.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace kestro {
 
@@ -21,6 +23,19 @@ enum class ProcessCommand : uint8_t {
     EraseProgramSecurity,
     CheckErase,
 };
+
+// The command's menu caption as the Process menu shows it with verify after program
+// off ("Erase+Program").
+std::string_view commandCaption(ProcessCommand command);
+
+// Whether the Process menu offers the command for the device, with the serial adapter
+// active or not. Every front end asks this, so they offer the same.
+bool offered(int deviceIndex, bool serialAdapter, ProcessCommand command);
+
+// The chain that programs the device as the Process menu offers it: Program, else
+// Erase+Program where Program alone is off (PIC12F629/675, PIC16F630/676, ...); none
+// when neither is offered.
+std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapter);
 
 // Runs the command's chain. The front end locks its interface before and unlocks it
 // after; the panel is hidden after every operation.

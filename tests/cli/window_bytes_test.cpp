@@ -65,13 +65,14 @@ TEST_F(WindowBytes, ProgramWithVerifyIsProgram1ClickByteForByte) {
 TEST_F(WindowBytes, TheChainsSpeltOutAreTheMenusChains) {
     const std::string fw = path("fw.bin");
     test::writeFile(fw, test::pattern(1024, 7));
+    test::writeFile(path("fw.fus"), Bytes{0xDA, 0x5F}); // the ATtiny12's fuse pair beside it
     const struct {
         const char* part;
         const char* handler;
         bool verify;
         std::vector<std::string> steps;
     } cases[] = {
-        // A part with fuses: the chain programs them after the memory.
+        // A part with fuses, given beside the file: the chain programs them after the memory.
         {"ATTINY12", "Program1Click", false, {"program", fw, "--no-verify"}},
         {"AT89C52", "EraseProgram1Click", true, {"erase", "write", fw, "verify"}},
         {"AT89C52", "EraseProgramSecurity1Click", false, {"erase", "write", fw, "lock"}},
@@ -84,6 +85,19 @@ TEST_F(WindowBytes, TheChainsSpeltOutAreTheMenusChains) {
         EXPECT_EQ(l.received, w.received);
         EXPECT_EQ(l.lines, w.lines);
     }
+}
+
+// A part whose menu programs only as Erase+Program: kestro-cli's program is that chain.
+TEST_F(WindowBytes, ProgramOfAPartWithoutProgramIsEraseProgram1Click) {
+    const std::string fw = path("fw.hex");
+    test::writeFile(fw, test::hexFile({test::record(0, 0x0000, test::pattern(16, 1)),
+                                       test::record(0, 0x0700, test::pattern(16, 2)),
+                                       test::record(0, 0x400E, {0xD4, 0x31})}));
+    const Trace w = window("PIC12F675", fw, false, "EraseProgram1Click");
+    const Trace c = commandLine("PIC12F675", {"program", fw, "--no-verify"});
+    EXPECT_EQ(c.received, w.received);
+    EXPECT_EQ(c.lines, w.lines);
+    EXPECT_NE(std::find(c.lines.begin(), c.lines.end(), "chip erased"), c.lines.end());
 }
 
 } // namespace

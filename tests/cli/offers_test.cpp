@@ -1,0 +1,123 @@
+// What the command line offers for a part is what the Process menu offers, and it
+// programs only the fuses that came from somewhere.
+
+#include "cli_fixture.h"
+
+#include "support/json_value.h"
+
+namespace kestro {
+namespace {
+
+using test::Bytes;
+
+struct Offers : test::CliTest {
+    int packets(Command c) const {
+        int n = 0;
+        for (const auto& p : env.adapter.packets) n += p[kPosCommand] == static_cast<uint8_t>(c);
+        return n;
+    }
+    // A PIC12F675 file: 1024 program words and a configuration word.
+    std::string pic12f675Hex() {
+        Bytes words;
+        for (int w = 0; w < 1024; ++w) {
+            const int v = (w * 29 + 3) & 0x3FFF;
+            words.push_back(static_cast<uint8_t>(v & 0xFF));
+            words.push_back(static_cast<uint8_t>(v >> 8));
+        }
+        std::vector<std::string> recs;
+        for (size_t i = 0; i < words.size(); i += 16)
+            recs.push_back(test::record(0, static_cast<uint16_t>(i), Bytes(words.begin() + i, words.begin() + i + 16)));
+        std::string text;
+        recs.push_back(test::record(0, 0x400E, {0xD4, 0x31}));
+        for (const auto& r : recs) text += r + "\n";
+        text += test::kEndRecord + "\n";
+        const std::string f = path("fw.hex");
+        test::writeFile(f, text);
+        return f;
+    }
+};
+
+// Program alone is off for these parts, Erase+Program on: program, "erase write" and
+// produce run what the menu runs.
+TEST_F(Offers, PartsOnlyEraseProgramReachesAreProgrammedByItsChain) {
+    const std::string fw = pic12f675Hex();
+    socket("PIC12F675");
+    env.adapter.chip.memory.assign(env.adapter.chip.memory.size(), 0x00);
+    auto r = run({"-p", "PIC12F675", "--no-waits", "program", fw, "--no-verify"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::Erase), 1);
+    EXPECT_EQ(packets(Command::ProgramProgram), 1);
+    EXPECT_EQ(packets(Command::ProgramFuse), 1); // the file's configuration word
+    EXPECT_EQ(env.adapter.chip.memory[0], 0x00); // word 0 = 0x0003, high byte first
+    EXPECT_EQ(env.adapter.chip.memory[1], 0x03);
+    EXPECT_EQ(env.adapter.chip.fuses[0], 0xD4);
+
+    env.adapter.packets.clear();
+    r = run({"-p", "PIC12F675", "--no-waits", "erase", "write", fw, "verify", fw});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::ProgramProgram), 1);
+
+    r = run({"-p", "PIC12F675", "--no-waits", "write", fw});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("write: the PIC12F675 offers no Program but Erase+Program: 'erase write FILE' or "
+                         "'program FILE'"),
+              std::string::npos)
+        << r.err;
+
+    env.adapter.packets.clear();
+    r = run({"-p", "PIC12F675", "--no-waits", "produce", fw, "--count", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::Erase), 1);
+    EXPECT_NE(r.err.find("each chip is erased first"), std::string::npos) << r.err;
+}
+
+TEST_F(Offers, ProduceRunsOnlyTheStepsTheMenuOffers) {
+    socket("HCS301");
+    test::writeFile(path("k.bin"), test::pattern(24, 3));
+    EXPECT_EQ(run({"-p", "HCS301", "--no-waits", "verify", path("k.bin")}).code, 2); // no Verify in the menu
+    const auto r = run({"-p", "HCS301", "--no-waits", "produce", path("k.bin"), "--count", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::ReadData) + packets(Command::ReadProgram), 0); // no separate Verify
+    EXPECT_EQ(packets(Command::ReadSignature), 0);                            // nor an Identify
+}
+
+TEST_F(Offers, ProgramLeavesFusesNothingGave) {
+    socket("ATMEGA8515");
+    env.adapter.chip.fuses[0] = 0x98;
+    env.adapter.chip.fuses[1] = 0xD1;
+    test::writeFile(path("fw.hex"), test::hexFile({test::record(0, 0, test::pattern(64, 1))}));
+    auto r = run({"-p", "ATMEGA8515", "--json", "--no-waits", "program", path("fw.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::ProgramFuse), 0);
+    EXPECT_EQ(env.adapter.chip.fuses[0], 0x98);
+    EXPECT_EQ(env.adapter.chip.fuses[1], 0xD1);
+    EXPECT_NE((r.err + r.out).find("fuses not programmed: neither the file nor --fuse"), std::string::npos);
+    const auto lines = test::parseJsonLines(r.out);
+    ASSERT_TRUE(lines);
+    bool said = false;
+    for (const auto& l : *lines) said |= l["event"].string == "step_end" && !l["fuses_skipped"].string.empty();
+    EXPECT_TRUE(said) << r.out;
+
+    // A read-fuses before: the chip's own bytes go back.
+    env.adapter.packets.clear();
+    r = run({"-p", "ATMEGA8515", "--no-waits", "read-fuses", "program", path("fw.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::ProgramFuse), 1);
+    EXPECT_EQ(env.adapter.chip.fuses[0], 0x98);
+    EXPECT_EQ(env.adapter.chip.fuses[1], 0xD1);
+
+    // Fuses beside a binary image are programmed.
+    env.adapter.packets.clear();
+    test::writeFile(path("fw.bin"), test::pattern(64, 1));
+    test::writeFile(path("fw.fus"), Bytes{0xD9, 0x9F});
+    r = run({"-p", "ATMEGA8515", "--no-waits", "program", path("fw.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(packets(Command::ProgramFuse), 1);
+
+    r = run({"-p", "ATMEGA8515", "--no-waits", "write-fuses"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("write-fuses: nothing to write"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace kestro
