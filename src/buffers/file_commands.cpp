@@ -8,6 +8,7 @@
 #include "buffers/path_parts.h"
 #include "buffers/regular_file.h"
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace kestro {
@@ -55,6 +56,25 @@ FileResult loadImageFile(const std::string& path, Images& img, const SelectedDev
     if (e != HexError::None) result = {false, hexErrorMessage(e), false, {}};
     afterWholeImageLoad(path, img, dev, false);
     return result;
+}
+
+FileFit fileFit(const std::string& path, Images& img, const SelectedDevice& dev) {
+    FileFit fit;
+    const PathParts parts = splitPath(path);
+    if (namedAsElf(parts)) {
+        fit.kind = FileFit::Elf;
+    } else if (namedAsIntelHex(parts)) {
+        fit.kind = FileFit::Hex;
+        const HexExtent x = hexExtent(hexReaderFor(dev.index), path, dev);
+        fit.bytes = x.bytes;
+        fit.outside = x.outside;
+        fit.firstOutside = x.firstOutside;
+    } else {
+        struct stat s {};
+        if (::stat(path.c_str(), &s) == 0) fit.bytes = static_cast<uint64_t>(s.st_size);
+        fit.memorySize = activeImage(img, dev).size;
+    }
+    return fit;
 }
 
 const char* cantOpenMessage(const std::string& path) {

@@ -35,6 +35,18 @@ struct FileResult {
 // names follow. Whatever was stored before an Intel HEX error stays in the images.
 FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev);
 
+// How a loaded file meets the part: an Intel HEX file by its data bytes and the
+// first one outside the part's memories, a binary image by its length against the
+// memory it fills. ELF files are checked as they load.
+struct FileFit {
+    enum Kind : uint8_t { Hex, Binary, Elf } kind = Binary;
+    uint64_t bytes = 0;       // data bytes (HEX) or file length (binary)
+    bool outside = false;     // HEX: a byte lies outside the part's memories
+    uint64_t firstOutside = 0;
+    uint32_t memorySize = 0;  // binary: the memory it fills
+};
+FileFit fileFit(const std::string& path, Images& img, const SelectedDevice& dev);
+
 // The message for a file that cannot be opened: the Intel HEX reader's for the names
 // it reads, the binary load's for the others.
 const char* cantOpenMessage(const std::string& path);

@@ -284,6 +284,38 @@ bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t addres
     return false;
 }
 
+HexExtent hexExtent(HexReader reader, const std::string& path, const SelectedDevice& dev) {
+    HexExtent x;
+    const int fd = openRegularFile(path);
+    if (fd < 0) {
+        x.error = HexError::CantOpen;
+        return x;
+    }
+    HexInput in(fd);
+    const bool pic18 = reader == HexReader::Pic18;
+    uint32_t base = 0;
+    x.error = readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
+        if (type == kTypeLinear || (!pic18 && type == kTypeSegment)) return readBase(r, type, n, base);
+        const bool memory = pic18 ? type == kTypeData : isMemoryRecord(type);
+        const uint64_t start = uint64_t{base} + address;
+        for (unsigned i = 0; i < n; ++i) {
+            uint8_t v = 0;
+            if (!r.byte(v)) return false;
+            if (!memory) continue;
+            ++x.bytes;
+            // An erased byte outside is padding (a tool's fill between areas), no data.
+            if (v != 0xFF && !inPartMemories(reader, dev, start + i) &&
+                (!x.outside || start + i < x.firstOutside)) {
+                x.outside = true;
+                x.firstOutside = start + i;
+            }
+        }
+        return true;
+    });
+    ::close(fd);
+    return x;
+}
+
 void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev) {
     if (reader == HexReader::PicWords) finishPicWords(img, dev);
 }

@@ -49,6 +49,17 @@ void placeFileByte(HexReader reader, Images& img, uint64_t address, uint8_t valu
 // True when a file byte at `address` belongs to the part's memories under the
 // reader's conventions (program size and data size in use, the PIC upper areas).
 bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t address);
+// How much data a HEX file carries for a part: the data bytes of its memory records
+// and the lowest address of one that lies outside the part's memories, if any (an
+// erased byte, FF, outside them is a tool's padding and does not count).
+struct HexExtent {
+    HexError error = HexError::None;
+    uint64_t bytes = 0;
+    bool outside = false;
+    uint64_t firstOutside = 0;
+};
+HexExtent hexExtent(HexReader reader, const std::string& path, const SelectedDevice& dev);
+
 // What follows the last byte of a complete load: for the PIC word reader the 12-bit
 // ID and configuration copy and the packed ID.
 void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev);

@@ -405,10 +405,44 @@ bool Job::loadFile(const std::string& path) {
             img.idBlock = id;
             img.configBlock = config;
         }
-        return true;
+        return fits(path);
     }
     reporter_.fail(ExitCode::File, r.message + " (" + path + ")");
     return false;
+}
+
+// A file that does not fit the part is refused here, before anything is programmed;
+// the window keeps its own rules (it loads what fits and drops the rest).
+bool Job::fits(const std::string& path) {
+    const SelectedDevice& dev = st_->device;
+    const FileFit fit = fileFit(path, st_->images, dev);
+    auto sizes = [&] {
+        std::string t = "program memory " + std::to_string(dev.programSize) + " bytes";
+        if (dev.programSize == 0) t = "memory " + std::to_string(dev.dataSize) + " bytes";
+        else if (dev.dataSize > 0) t += ", data memory " + std::to_string(dev.dataSize) + " bytes";
+        return t;
+    };
+    if (fit.kind == FileFit::Elf) return true;
+    if (fit.bytes == 0) {
+        reporter_.fail(ExitCode::File, path + " holds no data");
+        return false;
+    }
+    if (fit.kind == FileFit::Hex && fit.outside) {
+        char at[24];
+        std::snprintf(at, sizeof at, "%.6llXh", static_cast<unsigned long long>(fit.firstOutside));
+        reporter_.fail(ExitCode::File, path + ": data at " + at + " lies outside the " + partName_ + " (" +
+                                           sizes() + ")");
+        return false;
+    }
+    if (fit.kind == FileFit::Binary && fit.bytes > fit.memorySize) {
+        reporter_.fail(ExitCode::File, path + ": " + std::to_string(fit.bytes) + " bytes do not fit the " +
+                                           std::to_string(fit.memorySize) + " bytes of the " + partName_);
+        return false;
+    }
+    if (fit.kind == FileFit::Binary && fit.bytes < fit.memorySize)
+        console_.say(path + " covers " + std::to_string(fit.bytes) + " of the " + std::to_string(fit.memorySize) +
+                     " bytes; the rest is programmed as FF");
+    return true;
 }
 
 bool Job::saveFile(const std::string& path, std::string& written) {

@@ -91,6 +91,7 @@ private:
     void readFusesOut(StepResult& result);
     // The fuse bytes came from somewhere: the file, the fuse options, a read-fuses.
     bool fusesGiven() const;
+    bool fits(const std::string& path);
 
     CliEnv& env_;
     const CliOptions& o_;

@@ -121,3 +121,55 @@ TEST_F(Offers, ProgramLeavesFusesNothingGave) {
 
 } // namespace
 } // namespace kestro
+
+namespace kestro {
+namespace {
+
+using Fit = Offers;
+
+TEST_F(Fit, FilesThatDoNotFitThePartAreRefusedBeforeAnythingIsProgrammed) {
+    socket("AT89C52");
+    std::vector<std::string> big; // 64 KiB from 0
+    for (uint32_t a = 0; a < 0x10000; a += 0x100) big.push_back(test::record(0, static_cast<uint16_t>(a), test::pattern(16, a)));
+    std::string text;
+    for (const auto& r : big) text += r + "\n";
+    test::writeFile(path("big.hex"), text + test::kEndRecord + "\n");
+    test::writeFile(path("high.hex"), test::hexFile({test::record(4, 0, {0x00, 0x20}),
+                                                     test::record(0, 0, test::pattern(16, 1))}));
+    test::writeFile(path("empty.bin"), Bytes{});
+    test::writeFile(path("long.bin"), test::pattern(100000, 2));
+    const struct {
+        const char* file;
+        const char* says;
+    } cases[] = {
+        {"big.hex", ": data at 002000h lies outside the AT89C52 (program memory 8192 bytes)"},
+        {"high.hex", ": data at 200000h lies outside the AT89C52"},
+        {"empty.bin", "empty.bin holds no data"},
+        {"long.bin", ": 100000 bytes do not fit the 8192 bytes of the AT89C52"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        env.adapter.packets.clear();
+        const auto r = run({"-p", "AT89C52", "--no-waits", "program", path(c.file)});
+        EXPECT_EQ(r.code, 3);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(packets(Command::ProgramProgram), 0);
+    }
+
+    test::writeFile(path("short.bin"), test::pattern(1000, 3));
+    const auto r = run({"-p", "AT89C52", "--no-waits", "write", path("short.bin")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("short.bin covers 1000 of the 8192 bytes"), std::string::npos) << r.err;
+
+    // Production checks before the first chip.
+    socket("AT89C2051");
+    env.adapter.packets.clear();
+    test::writeFile(path("fw8k.bin"), test::pattern(8192, 4));
+    const auto p = run({"-p", "AT89C2051", "--no-waits", "produce", path("fw8k.bin"), "--count", "3"});
+    EXPECT_EQ(p.code, 3);
+    EXPECT_EQ(p.err.find("good"), std::string::npos) << p.err;
+    EXPECT_TRUE(env.adapter.packets.size() <= 1u); // at most the handshake
+}
+
+} // namespace
+} // namespace kestro

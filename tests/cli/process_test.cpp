@@ -87,7 +87,7 @@ TEST_F(CliProgram, ExitCodesAsAScriptSeesThem) {
 }
 
 TEST_F(CliProgram, JsonLinesOfASimulatedJob) {
-    test::writeFile(path("fw.bin"), test::pattern(4096, 2));
+    test::writeFile(path("fw.bin"), test::pattern(2048, 2));
     const auto r = cli({"--simulate=PIC16F84", "--json", "--no-waits", "program", path("fw.bin"), "read",
                         path("back.hex")});
     ASSERT_EQ(r.status, 0) << r.err;
