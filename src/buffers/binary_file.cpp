@@ -12,6 +12,8 @@
 
 namespace kestro {
 
+bool bothMemories(const SelectedDevice& dev) { return dev.programSize > 0 && dev.dataSize > 0; }
+
 namespace {
 
 // More than the text of any data EEPROM in Intel HEX; a raw file is cut to the data size anyway.
@@ -63,8 +65,6 @@ void loadSideData(ReadFile& f, uint8_t* dst, uint32_t size) {
     }
     std::copy_n(text.begin(), std::min<size_t>(size, text.size()), dst);
 }
-
-bool bothMemories(const SelectedDevice& dev) { return dev.programSize > 0 && dev.dataSize > 0; }
 
 bool saveBytes(const std::string& path, const uint8_t* bytes, uint32_t size) {
     AtomicFile f;

@@ -20,6 +20,8 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev);
 
 // Devices whose binary save writes a `.fus` file.
 bool writesFuseFile(int deviceIndex);
+// A program memory and a data memory (AVR, AT89S8252, PIC with data EEPROM).
+bool bothMemories(const SelectedDevice& dev);
 
 struct BinarySave {
     std::string path; // the path written, with its ".bin" extension

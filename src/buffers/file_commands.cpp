@@ -89,14 +89,14 @@ bool intelHexUnderOtherName(const std::string& path) {
 }
 
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
-                         const std::function<std::array<uint8_t, 2>()>& fusePair) {
+                         const std::function<std::array<uint8_t, 2>()>& fusePair, bool withProgram) {
     const PathParts parts = splitPath(path);
     if (isPic(dev)) {
         fusePair();
         FileResult result;
         result.path = hexSavePath(parts);
         img.programFileName = result.path;
-        if (!writeIntelHex(result.path, img, dev)) result = {false, kCantSave, true, result.path};
+        if (!writeIntelHex(result.path, img, dev, withProgram)) result = {false, kCantSave, true, result.path};
         img.dataFileName = result.path;
         return result;
     }

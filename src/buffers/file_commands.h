@@ -57,7 +57,10 @@ bool intelHexUnderOtherName(const std::string& path);
 // Save's write: Intel HEX for PIC devices (".hex"), a binary file with its side files
 // for the others (".bin"). `fusePair` reads the fuse settings back and gives the fuse
 // file pair; it is called before a PIC file is written and once a `.fus` file exists.
+// `withProgram` false leaves a PIC's program memory out of its HEX file (a read of
+// the data memory alone saves only what it read); binary images follow the view.
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
-                         const std::function<std::array<uint8_t, 2>()>& fusePair);
+                         const std::function<std::array<uint8_t, 2>()>& fusePair,
+                         bool withProgram = true);
 
 } // namespace kestro

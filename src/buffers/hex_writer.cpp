@@ -124,26 +124,26 @@ std::string hexSavePath(const PathParts& path) {
     return extensionIs(path, ".HEX") ? joinPath(path) : withExtension(path, ".hex");
 }
 
-std::string intelHexText(const Images& img, const SelectedDevice& dev) {
+std::string intelHexText(const Images& img, const SelectedDevice& dev, bool withProgram) {
     std::string out;
     // 45 characters for each full line of 16 bytes, plus a few short records.
     out.reserve(static_cast<size_t>(dev.programSize / kLine + 64) * 45);
     RecordWriter w(out);
     switch (picCoreOf(dev.index)) {
     case PicCore::Core12:
-        writeProgram(w, img, dev);
+        if (withProgram) writeProgram(w, img, dev);
         writePackedId(w, img, dev.programSize);
         w.data(k12BitConfigAddress, img.configBlock.data(), 2);
         break;
     case PicCore::Core14:
-        writeProgram(w, img, dev);
+        if (withProgram) writeProgram(w, img, dev);
         writePackedId(w, img, kPicIdAddress);
         w.data(kPicConfigAddress, img.configBlock.data(), 2);
         if (dev.dataSize > 0) writeEeprom(w, img, dev.dataSize);
         break;
     case PicCore::Pic18:
         w.upperAddress(0x00);
-        writeProgram(w, img, dev);
+        if (withProgram) writeProgram(w, img, dev);
         w.upperAddress(kPic18ConfigUpper);
         w.data(0, img.configBlock.data(), kPic18ConfigBytes);
         w.upperAddress(kPic18IdUpper);
@@ -156,10 +156,11 @@ std::string intelHexText(const Images& img, const SelectedDevice& dev) {
     return out;
 }
 
-bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev) {
+bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev,
+                   bool withProgram) {
     AtomicFile f;
     if (!f.create(path)) return false;
-    const std::string text = intelHexText(img, dev);
+    const std::string text = intelHexText(img, dev, withProgram);
     f.write(text.data(), text.size());
     return f.commit();
 }

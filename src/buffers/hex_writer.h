@@ -13,11 +13,13 @@ namespace kestro {
 // The path the writer uses: the extension ".hex" unless it is ".hex" in any case.
 std::string hexSavePath(const PathParts& path);
 
-// The whole file for the selected PIC device, CR LF line ends.
-std::string intelHexText(const Images& img, const SelectedDevice& dev);
+// The whole file for the selected PIC device, CR LF line ends; without the program
+// memory when `withProgram` is false (a read of the data memory alone).
+std::string intelHexText(const Images& img, const SelectedDevice& dev, bool withProgram = true);
 
 // Writes the file; false when it could not be created or written completely, in
 // which case any previous file of that name is left as it was.
-bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev);
+bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev,
+                   bool withProgram = true);
 
 } // namespace kestro

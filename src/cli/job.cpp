@@ -447,9 +447,11 @@ bool Job::fits(const std::string& path) {
 
 bool Job::saveFile(const std::string& path, std::string& written) {
     // The fuse bytes are what a Read Fuse left; the pair is them as a .fus file holds them.
+    // After a read of the data memory alone only what was read is saved.
+    const bool withProgram = st_->images.view == ProgramView;
     const FileResult r = saveImageFile(path, st_->images, st_->device, [this] {
         return std::array<uint8_t, 2>{st_->images.configBlock[0], st_->images.configBlock[1]};
-    });
+    }, withProgram);
     written = r.path;
     if (!r.ok) {
         reporter_.fail(ExitCode::File, r.message + " (" + r.path + ")");

@@ -6,6 +6,7 @@
 #include "cli/job.h"
 
 #include "buffers/atomic_file.h"
+#include "buffers/binary_file.h"
 #include "buffers/file_commands.h"
 #include "buffers/images.h"
 #include "devices/traits.h"
@@ -83,6 +84,15 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     case StepKind::Read: {
         runProcess(c, ProcessCommand::Read);
         if (reporter_.failed() || st.ops.stopTaken) break;
+        // Save writes both memories: the data memory is read as well, as the window
+        // reads it in its data view.
+        if (st.images.view == ProgramView && bothMemories(st.device) && !st.marker.set) {
+            st.images.view = DataView;
+            const bool ok = readChip(c);
+            reporter_.hidePanel();
+            st.images.view = ProgramView;
+            if (!ok || st.ops.stopTaken) break;
+        }
         fillCrc(result, "read");
         saveFile(request.file, result.savedPath);
         break;

@@ -173,3 +173,33 @@ TEST_F(Fit, FilesThatDoNotFitThePartAreRefusedBeforeAnythingIsProgrammed) {
 
 } // namespace
 } // namespace kestro
+
+namespace kestro {
+namespace {
+
+using ReadAll = Offers;
+
+TEST_F(ReadAll, ReadSavesEveryMemoryItReadAndOnlyThat) {
+    socket("ATMEGA8515");
+    for (size_t i = 0; i < env.adapter.chip.data.size(); ++i) env.adapter.chip.data[i] = static_cast<uint8_t>(i * 7);
+    auto r = run({"-p", "ATMEGA8515", "--no-waits", "read", path("chip.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(test::readBytes(path("chip.eep")), env.adapter.chip.data); // read, not FF
+    EXPECT_TRUE(std::filesystem::exists(path("chip.fus")));
+
+    socket("PIC16F84");
+    for (size_t i = 0; i < 64; ++i) env.adapter.chip.data[i] = static_cast<uint8_t>(0xA0 + i);
+    r = run({"-p", "PIC16F84", "--no-waits", "read", path("all.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string all = test::readFile(path("all.hex"));
+    EXPECT_NE(all.find(":10420000A000A100"), std::string::npos) << all; // the data EEPROM as read
+
+    r = run({"-p", "PIC16F84", "--no-waits", "--data", "read", path("d.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string d = test::readFile(path("d.hex"));
+    EXPECT_NE(d.find(":10420000A000A100"), std::string::npos) << d;
+    EXPECT_EQ(d.find(":10000000"), std::string::npos) << d; // no program words it never read
+}
+
+} // namespace
+} // namespace kestro
