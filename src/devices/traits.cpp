@@ -98,6 +98,8 @@ constexpr Traits buildTraits() {
         d.strongestLockEntry = 3;
         d.strongestLockMode = 7;
     });
+    forRanges(t, {{12, 13}}, [](DeviceTraits& d) { d.fuseReadInverted = 0x01; });
+    forRanges(t, {{14, 15}}, [](DeviceTraits& d) { d.fuseReadInverted = 0x21; });
     // AT90S, ATtiny and ATmega. The ATtinys' one fuse byte is configuration block byte 0;
     // the ATmegas keep the low fuse in byte 0 and the high fuse in byte 1.
     forRanges(t, {{14, 28}}, [](DeviceTraits& d) { d.avr = true; });

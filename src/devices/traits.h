@@ -53,6 +53,10 @@ struct DeviceTraits {
     // list's entry and the lock mode sent. -1: the device keeps lock mode 0.
     int8_t strongestLockEntry = -1;
     uint8_t strongestLockMode = 0;
+    // Bits of fuse byte 0 that a real chip's Read Fuse delivers in the opposite sense of
+    // the programmed bits (the AT89S SPI enable; the AT90S bits 0 and 5). The fuse
+    // layouts and the .fus pair assume it; the adapter double answers so.
+    uint8_t fuseReadInverted = 0;
     // AVR parts take ELF files in avr-gcc's address spaces. The fuse bytes there come
     // low, high, extended; each goes to this configuration block byte, as the part's
     // fuse layout keeps it, or -1: the part has no such fuse byte.

@@ -2,6 +2,7 @@
 
 #include "buffers/images.h"
 #include "devices/catalogue.h"
+#include "devices/traits.h"
 #include "hwtest/pin_pattern.h"
 #include "link/link.h"
 
@@ -254,8 +255,10 @@ void AdapterSim::runCommand() {
         break;
     case Command::ReadFuse: {
         const size_t n = pic18 ? 32 : 4;
-        send(sum8(chip.fuses.data(), n));
-        for (size_t i = 0; i < n; ++i) send(chip.fuses[i]);
+        std::array<uint8_t, 32> read = chip.fuses;
+        read[0] ^= traitsOf(chip.device).fuseReadInverted; // as the real chip reads them back
+        send(sum8(read.data(), n));
+        for (size_t i = 0; i < n; ++i) send(read[i]);
         break;
     }
     case Command::HardwareTest:

@@ -203,3 +203,27 @@ TEST_F(ReadAll, ReadSavesEveryMemoryItReadAndOnlyThat) {
 
 } // namespace
 } // namespace kestro
+
+namespace kestro {
+namespace {
+
+using SimFuses = Offers;
+
+// The simulated chip reads its fuses back as a real one does, so a read and a write
+// of them leave the chip as it was.
+TEST_F(SimFuses, AReadFusesWriteFusesRoundTripKeepsTheChipsFuses) {
+    for (const char* part : {"AT90S2313", "AT90S1200", "AT89S8252"}) {
+        SCOPED_TRACE(part);
+        socket(part);
+        for (uint8_t programmed : {0xDE, 0xDF, 0xFE, 0xFF}) {
+            env.adapter.chip.fuses[0] = programmed;
+            const auto r = run({"-p", part, "--no-waits", "read-fuses", "write-fuses"});
+            ASSERT_EQ(r.code, 0) << r.err;
+            const uint8_t used = std::string_view(part) == "AT89S8252" ? 0x01 : 0x21;
+            EXPECT_EQ(env.adapter.chip.fuses[0] & used, programmed & used) << int(programmed);
+        }
+    }
+}
+
+} // namespace
+} // namespace kestro
