@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <ctime>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
@@ -145,13 +147,30 @@ std::optional<uint64_t> lastJournalSerial(const std::string& path) {
     return last;
 }
 
-bool appendJournalLine(const std::string& path, const std::string& line) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const std::string text = line + "\n";
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ok = ::fsync(fd) == 0 && ok; // the line is on disk before the chip is touched
-    return ::close(fd) == 0 && ok;
+bool appendJournalLine(const std::string& path, const std::string& line, std::string* reason) {
+    const auto failed = [&](int fd, int error) {
+        if (reason) *reason = std::strerror(error);
+        if (fd >= 0) ::close(fd);
+        return false;
+    };
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return failed(-1, errno);
+    struct stat s {};
+    if (::fstat(fd, &s) != 0) return failed(fd, errno);
+    std::string text = line + "\n";
+    char last = '\n';
+    if (s.st_size > 0 && ::pread(fd, &last, 1, s.st_size - 1) == 1 && last != '\n') text.insert(0, 1, '\n');
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n != static_cast<ssize_t>(text.size())) {
+        const int error = n < 0 ? errno : ENOSPC; // a short write: the disk is full
+        // Take back a partial line; should that fail too, the next record still starts
+        // on a line of its own.
+        if (n > 0) (void)!::ftruncate(fd, s.st_size);
+        return failed(fd, error);
+    }
+    if (::fsync(fd) != 0) return failed(fd, errno); // on disk before the chip is touched
+    if (::close(fd) != 0) return failed(-1, errno);
+    return true;
 }
 
 std::string isoTime(int64_t secondsSinceEpoch) {
@@ -206,9 +225,11 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
             }
         }
     }
+    std::string reason;
+    const auto journalFailed = [&] { console.error("Can't Save File! (" + *o.journal + ": " + reason + ")"); };
     if (o.journal && ::access(o.journal->c_str(), F_OK) != 0 &&
-        !appendJournalLine(*o.journal, "time,serial,result,exit_code,crc32")) {
-        console.error("Can't Save File! (" + *o.journal + ")");
+        !appendJournalLine(*o.journal, "time,serial,result,exit_code,crc32", &reason)) {
+        journalFailed();
         return ExitCode::File;
     }
 
@@ -235,8 +256,8 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
             std::copy(bytes.begin(), bytes.end(), activeImage(st.images, st.device).bytes + serial->address);
             next += serial->step;
             if (o.journal && !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," +
-                                                                std::to_string(*number) + ",reserved,,")) {
-                console.error("Can't Save File! (" + *o.journal + ")");
+                                                                std::to_string(*number) + ",reserved,,", &reason)) {
+                journalFailed();
                 last = ExitCode::File;
                 break;
             }
@@ -262,8 +283,8 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         if (o.journal &&
             !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," + serialText + "," +
                                                resultWord(code) + "," + std::to_string(exitNumber(code)) +
-                                               "," + crcText(crc))) {
-            console.error("Can't Save File! (" + *o.journal + ")");
+                                               "," + crcText(crc), &reason)) {
+            journalFailed();
             last = ExitCode::File;
             break;
         }

@@ -34,8 +34,10 @@ std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value);
 
 // The highest serial number a journal holds, reserved or used; nothing when none.
 std::optional<uint64_t> lastJournalSerial(const std::string& path);
-// Appends one line and syncs it to disk; false when that failed.
-bool appendJournalLine(const std::string& path, const std::string& line);
+// Appends one line, in one write, and syncs it to disk; a journal whose last line has
+// no line end (edited by hand, a disk that filled) gets one first. False with the
+// system's reason when that failed; a partly written line is taken back.
+bool appendJournalLine(const std::string& path, const std::string& line, std::string* reason = nullptr);
 // "2024-05-01T12:00:00Z"
 std::string isoTime(int64_t secondsSinceEpoch);
 

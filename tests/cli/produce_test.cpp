@@ -6,7 +6,10 @@
 #include "cli/produce.h"
 #include "support/json_value.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
+#include <sys/mount.h>
 
 namespace kestro {
 namespace {
@@ -124,6 +127,48 @@ TEST_F(Produce, AFailedChipIsCountedAndTheLoopGoesOn) {
     ASSERT_EQ(lines.size(), 3u); // no serial numbers: no reservations
     EXPECT_NE(lines[1].find(",,good,0,"), std::string::npos);
     EXPECT_NE(lines[2].find(",,failed,6,"), std::string::npos);
+}
+
+} // namespace
+} // namespace kestro
+
+namespace kestro {
+namespace {
+
+TEST(JournalLines, EachRecordIsAWholeLineOfItsOwn) {
+    test::TempDir dir;
+    const std::string j = dir / "runs.csv";
+    test::writeFile(j, std::string("time,serial,result,exit_code,crc32\n2026-12-07T03:20:05Z,2000,good,0,9F12CC04"));
+    ASSERT_TRUE(cli::appendJournalLine(j, "2026-12-07T03:20:06Z,2001,reserved,,"));
+    EXPECT_EQ(test::readFile(j), "time,serial,result,exit_code,crc32\n2026-12-07T03:20:05Z,2000,good,0,9F12CC04\n"
+                                 "2026-12-07T03:20:06Z,2001,reserved,,\n");
+    EXPECT_EQ(cli::lastJournalSerial(j), 2001u);
+
+    std::string reason;
+    EXPECT_FALSE(cli::appendJournalLine("/dev/full", "x", &reason));
+    EXPECT_EQ(reason, "No space left on device");
+    EXPECT_FALSE(cli::appendJournalLine(dir / "no/such/folder.csv", "x", &reason));
+    EXPECT_EQ(reason, "No such file or directory");
+}
+
+// A file system that fills in the middle of a record: the record is taken back whole.
+TEST(JournalLines, AFullDiskLeavesNoPartialLine) {
+    test::TempDir dir;
+    const std::string mnt = dir / "small";
+    std::filesystem::create_directory(mnt);
+    if (::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=8k") != 0)
+        GTEST_SKIP() << "no tmpfs to fill here: " << std::strerror(errno);
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount{mnt};
+    const std::string j = mnt + "/runs.csv";
+    const std::string head(8192 - 20, 'x');
+    ASSERT_TRUE(cli::appendJournalLine(j, head.substr(0, head.size() - 1)));
+    std::string reason;
+    EXPECT_FALSE(cli::appendJournalLine(j, std::string(100, 'y'), &reason));
+    EXPECT_EQ(reason, "No space left on device");
+    EXPECT_EQ(test::readFile(j), head.substr(0, head.size() - 1) + "\n"); // nothing of the record
 }
 
 } // namespace
