@@ -34,6 +34,9 @@ public:
 
     // A port for the names "COM1".."COM4" and device paths.
     virtual std::unique_ptr<SerialPort> makeSerialPort() = 0;
+    // True when the port of that name is a simulator's (a pseudo-terminal, as kestro-sim
+    // serves): a real adapter never is one.
+    virtual bool simulatorBehind(const std::string& portName) = 0;
     // The simulator `sim` behind a port of its own, paced at 19200 baud or not. The port
     // is opened by the name left in `portName`. Null with the reason in `error`.
     virtual std::unique_ptr<SerialPort> simulatorPort(AdapterSim& sim, bool paced,

@@ -3,6 +3,8 @@
 #include "cli/console.h"
 #include "cli/crc32.h"
 #include "cli/docs_gen.h"
+#include "cli/fuse_settings.h"
+#include "devices/device_names.h"
 #include "cli/listings.h"
 #include "cli/produce.h"
 #include "cli/job.h"
@@ -76,6 +78,19 @@ int finish(Console& console, Job& job, ExitCode code, const std::vector<StepResu
     return exitNumber(code);
 }
 
+// The names --fuse takes for the part, each with what it takes.
+int fuseHelp(CliEnv& env, const CliOptions& o) {
+    const std::optional<int> part = o.part ? findDeviceIgnoringCase(*o.part) : std::nullopt;
+    if (!part) {
+        env.writeErr("kestro-cli: --help fuses wants a part: -p NAME\n");
+        return exitNumber(ExitCode::Usage);
+    }
+    const std::vector<std::string> names = fuseSettingNames(*part);
+    if (names.empty()) env.writeOut("the part has no fuse settings\n");
+    for (const std::string& n : names) env.writeOut("--fuse \"" + n + "\"\n");
+    return exitNumber(ExitCode::Done);
+}
+
 int runSteps(Console& console, Job& job, const CliOptions& o) {
     std::vector<StepResult> results;
     ExitCode code = job.prepare();
@@ -107,6 +122,7 @@ int runCli(std::span<const std::string> args, CliEnv& env) {
         else if (o.helpTopic == "json") env.writeOut(jsonSchemaText());
         else if (o.helpTopic == "man") env.writeOut(manPage());
         else if (o.helpTopic == "completion") env.writeOut(bashCompletion());
+        else if (o.helpTopic == "fuses") return fuseHelp(env, o);
         else env.writeOut(helpText());
         return exitNumber(ExitCode::Done);
     }

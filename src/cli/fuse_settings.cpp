@@ -32,6 +32,43 @@ std::string settingName(const Setting& s) {
     }
 }
 
+// The name with its group, as the panel shows them: "Write Protect:ON 0200h-1FFFh".
+std::string qualifiedName(const Setting& s) {
+    if (s.kind == SettingKind::List || s.kind == SettingKind::Id) return settingName(s);
+    return groupName(s.group) + ":" + settingName(s);
+}
+
+// "group : item" and "group:item" are the same name.
+std::string nameKey(std::string_view name) {
+    std::string n = lower(name);
+    if (const size_t colon = n.find(':'); colon != std::string::npos) {
+        size_t a = colon, b = colon + 1;
+        while (a > 0 && n[a - 1] == ' ') --a;
+        while (b < n.size() && n[b] == ' ') ++b;
+        n = n.substr(0, a) + ":" + n.substr(b);
+    }
+    return n;
+}
+
+// Each setting's name, with its group where the name alone is shared.
+std::vector<std::string> uniqueNames(const std::vector<Setting>& settings) {
+    std::vector<std::string> names;
+    for (const Setting& s : settings) {
+        const auto same = std::count_if(settings.begin(), settings.end(),
+                                        [&](const Setting& x) { return settingName(x) == settingName(s); });
+        names.push_back(same == 1 ? settingName(s) : qualifiedName(s));
+    }
+    return names;
+}
+
+// As the panel shows it: "Write Protect:ON 0200h-1FFFh".
+std::string shownName(const Setting& s) {
+    if (s.kind == SettingKind::List || s.kind == SettingKind::Id) return settingName(s);
+    std::string_view g = s.group;
+    while (!g.empty() && (g.back() == ':' || g.back() == ' ')) g.remove_suffix(1);
+    return std::string(g) + ":" + std::string(s.caption);
+}
+
 std::optional<bool> onOff(std::string_view v) {
     const std::string l = lower(v);
     if (l == "1" || l == "on" || l == "yes" || l == "true") return true;
@@ -66,14 +103,23 @@ public:
             error = std::string("--fuse: the ") + st.device.name + " has no fuse settings";
             return false;
         }
-        const auto s = std::find_if(settings.begin(), settings.end(), [&](const Setting& x) {
-            return settingName(x) == lower(name);
-        });
-        if (s == settings.end()) {
+        // By its own name, or by group and name where the name alone is not unique.
+        std::vector<const Setting*> found;
+        const std::string key = nameKey(name);
+        for (const Setting& x : settings)
+            if (settingName(x) == key || qualifiedName(x) == key) found.push_back(&x);
+        if (found.empty()) {
             error = "--fuse: no setting '" + std::string(name) + "'; the " + st.device.name + " has:";
-            for (const Setting& x : settings) error += " '" + settingName(x) + "'";
+            for (const std::string& n : uniqueNames(settings)) error += " '" + n + "'";
             return false;
         }
+        if (found.size() > 1) {
+            error = "--fuse: '" + std::string(name) + "' names " + std::to_string(found.size()) +
+                    " settings of the " + st.device.name + "; name one with its group:";
+            for (const Setting* x : found) error += " '" + shownName(*x) + "'";
+            return false;
+        }
+        const Setting* s = found.front();
         Change c{*s, -1, false, {}};
         switch (s->kind) {
         case SettingKind::List:
@@ -82,8 +128,13 @@ public:
             break;
         case SettingKind::Id: {
             const IdWidth width = picCoreOf(st.device.index) == PicCore::Pic18 ? IdWidth::Pic18 : IdWidth::Pic16;
-            if (!parseIdField(value, width))
-                return bad(error, name, value, std::to_string(2 * static_cast<int>(width)) + " hex digits");
+            // Exactly what the panel's field takes: as many hex digits as it holds.
+            const size_t digits = 2 * static_cast<size_t>(width);
+            const bool hex = std::all_of(value.begin(), value.end(),
+                                         [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) != 0; });
+            if (value.size() != digits || !hex || !parseIdField(value, width))
+                return bad(error, name, value.size() > 40 ? value.substr(0, 40) : value,
+                           std::to_string(digits) + " hex digits");
             c.id = std::string(value);
             break;
         }
@@ -95,7 +146,7 @@ public:
         return true;
     }
 
-    bool setConfiguration(State& st, std::string_view hex, std::string& error) override {
+    bool setConfiguration(State& st, std::string_view hex, std::string& error, std::string& notice) override {
         const bool pic18 = picCoreOf(st.device.index) == PicCore::Pic18;
         const size_t bytes = pic18 ? 14 : 2;
         if (hex.size() != 2 * bytes || !std::all_of(hex.begin(), hex.end(), [](char ch) {
@@ -111,6 +162,7 @@ public:
         auto& config = st.images.configBlock;
         if (pic18) std::copy_n(v.begin(), 14, config.begin());
         else config[1] = v[0], config[0] = v[1];
+        notice = forcedBits(st, hex, bytes);
         return true;
     }
 
@@ -118,7 +170,10 @@ public:
         for (const Setting& s : settingsOf(st.device.index)) {
             if (s.kind != SettingKind::List || !groupName(s.group).starts_with("lock")) continue;
             const auto k = choice(s, level);
-            if (!k) return bad(error, "lock", level, "one of the lock list's items or its number");
+            if (!k) {
+                error = "--lock: '" + std::string(level) + "' is not one of the lock list's items or its number";
+                return false;
+            }
             keep(Change{s, *k, false, {}});
             return true;
         }
@@ -139,6 +194,30 @@ public:
     }
 
 private:
+    // What the panel would make of the bytes: bits its layout fixes, said as the
+    // configuration the part is then programmed with.
+    static std::string forcedBits(const State& st, std::string_view hex, size_t bytes) {
+        FuseBytes b;
+        b.config = st.images.configBlock;
+        b.id = st.images.idBlock;
+        FuseBytes out = b;
+        if (encode(st.device.index, decode(st.device.index, b), out) != ReadBack::Ok) return {};
+        const bool pic18 = bytes == 14;
+        std::string shown, mask;
+        bool differs = false;
+        char t[3];
+        for (size_t k = 0; k < bytes; ++k) {
+            const size_t i = pic18 ? k : 1 - k; // the word high byte first
+            std::snprintf(t, sizeof t, "%02X", out.config[i]);
+            shown += t;
+            std::snprintf(t, sizeof t, "%02X", static_cast<unsigned>(out.config[i] ^ b.config[i]));
+            mask += t;
+            differs |= out.config[i] != b.config[i];
+        }
+        if (!differs) return {};
+        return "--config " + std::string(hex) + " is programmed as " + shown + " on the " + st.device.name +
+               ": its layout fixes the bits " + mask;
+    }
     static bool bad(std::string& error, std::string_view name, std::string_view value, const std::string& wants) {
         error = "--fuse " + std::string(name) + ": '" + std::string(value) + "' is not " + wants;
         return false;
@@ -156,6 +235,30 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> fuseSettingNames(int device) {
+    const std::vector<Setting> settings = settingsOf(device);
+    const std::vector<std::string> names = uniqueNames(settings);
+    std::vector<std::string> lines;
+    for (size_t k = 0; k < settings.size(); ++k) {
+        const Setting& s = settings[k];
+        std::string line = names[k];
+        switch (s.kind) {
+        case SettingKind::List:
+            line += "=";
+            for (size_t i = 0; i < s.choices.size(); ++i) line += (i ? "|" : "") + std::string(s.choices[i]);
+            break;
+        case SettingKind::Id:
+            line += "=" + std::to_string(2 * static_cast<int>(picCoreOf(device) == PicCore::Pic18 ? IdWidth::Pic18
+                                                                                                 : IdWidth::Pic16)) +
+                    " hex digits";
+            break;
+        default: line += "=on|off"; break;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 std::unique_ptr<FuseSettings> layoutFuseSettings() { return std::make_unique<LayoutFuseSettings>(); }
 

@@ -81,6 +81,12 @@ std::optional<ProcessCommand> commandOf(StepKind kind) {
     }
 }
 
+// "COM" and digits: a name of the kind COM1..COM4, not a path.
+bool isComName(const std::string& name) {
+    return name.size() > 3 && name.starts_with("COM") &&
+           std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool isInputStep(StepKind k) {
     return k == StepKind::Write || k == StepKind::Verify || k == StepKind::Program ||
            k == StepKind::Produce;
@@ -123,7 +129,12 @@ bool Job::applyFuseOptions() {
         }
         if (!(ok = fuseSettings_->set(*st_, f.substr(0, eq), f.substr(eq + 1), error))) break;
     }
-    if (ok && o_.config) ok = fuseSettings_->setConfiguration(*st_, *o_.config, error);
+    if (ok && o_.config) {
+        std::string notice;
+        ok = fuseSettings_->setConfiguration(*st_, *o_.config, error, notice);
+        if (!notice.empty() && !configNoticeSaid_) console_.say("warning: " + notice);
+        configNoticeSaid_ = true;
+    }
     if (ok && o_.lock) ok = fuseSettings_->setLockLevel(*st_, *o_.lock, error);
     if (!ok) reporter_.fail(ExitCode::Usage, error);
     return ok;
@@ -282,6 +293,9 @@ ExitCode Job::openAdapter() {
         }
         portLabel_ = "simulated";
     } else {
+        if (o_.port && isComName(*o_.port) && portIndexOfName(*o_.port) < 0)
+            return usage("-P " + *o_.port + ": the COM names are COM1 to COM4; name any other port by "
+                         "its device path (/dev/ttyUSB0)");
         if (o_.port) {
             portName = *o_.port;
         } else {
@@ -290,6 +304,9 @@ ExitCode Job::openAdapter() {
             readSettingsFile(settings, scratch); // no file: COM1, as the window starts
             portName = portNameOfIndex(settings.portIndex);
         }
+        // The waits pace a real adapter; only a simulator does without them.
+        if (o_.noWaits && !env_.simulatorBehind(portName))
+            return usage("--no-waits: only with --simulate or kestro-sim; a real adapter needs the waits");
         port = env_.makeSerialPort();
         portLabel_ = portName;
     }

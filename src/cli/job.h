@@ -107,6 +107,7 @@ private:
     std::string portLabel_;
     int partIndex_ = -1;
     bool fusesRead_ = false; // a read-fuses of this run succeeded
+    bool configNoticeSaid_ = false;
 };
 
 } // namespace kestro::cli

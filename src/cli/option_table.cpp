@@ -109,7 +109,8 @@ constexpr std::array kOptions{
                "trace too).",
                Complete::File},
     OptionEntry{Help, 'h', "help", Arg::None, "[TOPIC]", Output,
-               "This help; TOPIC exit-codes, json, man or completion prints that instead."},
+               "This help; TOPIC exit-codes, json, man, completion or fuses (with -p PART) "
+               "prints that instead."},
     OptionEntry{Version, 'V', "version", Arg::None, {}, Output, "The program's version."},
 };
 
@@ -159,6 +160,7 @@ constexpr std::array kTopics{
     HelpTopic{"json", "the schema of the JSON lines"},
     HelpTopic{"man", "the manual page (troff)"},
     HelpTopic{"completion", "the bash completion script"},
+    HelpTopic{"fuses", "with -p PART: the names --fuse takes for the part"},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "cli/posix_env.h"
 
+#include "link/port_path.h"
 #include "link/posix_serial_port.h"
 #include "sim/pty_adapter.h"
 
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
@@ -118,6 +120,12 @@ int PosixEnv::interrupts() { return gInterrupts; }
 void PosixEnv::exitAtOnce(int code) { std::_Exit(code); }
 
 std::unique_ptr<SerialPort> PosixEnv::makeSerialPort() { return std::make_unique<PosixSerialPort>(); }
+
+bool PosixEnv::simulatorBehind(const std::string& portName) {
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(portDevicePath(portName), ec);
+    return !ec && device.string().starts_with("/dev/pts/");
+}
 
 std::unique_ptr<SerialPort> PosixEnv::simulatorPort(AdapterSim& sim, bool paced, std::string& portName,
                                                     std::string& error) {

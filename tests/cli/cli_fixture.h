@@ -45,6 +45,7 @@ struct FakeCliEnv : cli::CliEnv {
     int64_t wallClockSeconds() override { return 1'700'000'000 + static_cast<int64_t>(clock.nowMs / 1000); }
     int interrupts() override { return ctrlC; }
     void exitAtOnce(int code) override { exitedWith = code; }
+    bool simulatorBehind(const std::string&) override { return true; } // the adapter double
     std::unique_ptr<SerialPort> makeSerialPort() override {
         return std::make_unique<SimSerialPort>(clock, adapter);
     }
