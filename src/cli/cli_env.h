@@ -47,6 +47,7 @@ public:
     bool stderrTerminal = false;
     bool stdinTerminal = false;
     bool noColor = false;       // NO_COLOR is set
+    bool dumbTerminal = false;  // TERM=dumb: no line redrawn in place, no colour
     int terminalColumns = 80;   // of stderr
 };
 

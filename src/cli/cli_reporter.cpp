@@ -51,14 +51,20 @@ void CliReporter::messageMode(std::string_view text, uint32_t color) {
 }
 
 void CliReporter::progressMode(std::string_view text, uint32_t total, uint32_t color) {
-    console_.beginOperation(text, true, total, color);
+    (void)total; // blocks x 128; the bytes moved are told as they are
+    console_.beginOperation(text, true, transferBytes(), color);
 }
 
 bool CliReporter::progressStep(uint32_t done) {
     abortOnSecondInterrupt();
     if (interrupted()) return true; // Cancel: the block in hand has completed
-    console_.progress(done, st_.marker.start);
+    console_.progress(std::min(done, transferBytes()), st_.marker.start);
     return false;
+}
+
+// The bytes of the transfer: whole blocks and the last one's own length.
+uint32_t CliReporter::transferBytes() const {
+    return static_cast<uint32_t>(st_.link.blockCountMinus1) * 128u + st_.link.lastBlockLength;
 }
 
 void CliReporter::status(std::string_view text) {
@@ -125,6 +131,8 @@ bool CliReporter::ask(const std::string& text, const std::string& caption) {
         std::string line;
         answer = env.readLine(line) && yes(line);
     } else {
+        // Declined, identification has not found the chip: its line does not say done.
+        if (!answer && console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
         console_.say(caption + ": " + text + (answer ? " - yes (--yes)" : " - no (--yes goes on)"));
     }
     if (!answer) record(ExitCode::Chip, Fault::Declined, caption + ": " + text + " - no");
@@ -133,8 +141,11 @@ bool CliReporter::ask(const std::string& text, const std::string& caption) {
 
 void CliReporter::failure(Fault kind, const std::string& text) {
     if (console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
-    record(exitCodeOf(kind), kind, text);
-    console_.error(text);
+    // The window shows a failed block as a line fault; a script is told what it is.
+    const std::string said =
+        kind == Fault::ChipFailed ? "the chip failed to program a block (block status 167)" : text;
+    record(exitCodeOf(kind), kind, said);
+    console_.error(said);
 }
 
 void CliReporter::markerShown(uint32_t start, uint32_t end) {
@@ -143,6 +154,7 @@ void CliReporter::markerShown(uint32_t start, uint32_t end) {
 
 void CliReporter::selectionChanged() {
     // The window follows the chip it found; here the run stops and says so.
+    if (console_.operationOpen()) console_.endOperation(OperationEnd::Failed);
     failure_.foundPart = st_.device.name;
     record(ExitCode::Chip, Fault::Declined,
            "the chip in the socket is " + std::string(st_.device.name) + ", not the part " + chosenPart_);

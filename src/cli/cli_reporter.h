@@ -76,6 +76,7 @@ public:
 private:
     void record(ExitCode code, Fault fault, std::string_view text);
     void abortOnSecondInterrupt();
+    uint32_t transferBytes() const;
 
     Console& console_;
     State& st_;

@@ -65,8 +65,8 @@ std::string progressLine(std::string_view text, const ProgressFigures& f, int co
 }
 
 Console::Console(CliEnv& env, const CliOptions& options)
-    : env_(env), style_(styleFor(options, env.stderrTerminal)), quiet_(options.quiet),
-      verbose_(options.verbose), colour_(env.stderrTerminal && !env.noColor),
+    : env_(env), style_(styleFor(options, env.stderrTerminal && !env.dumbTerminal)), quiet_(options.quiet),
+      verbose_(options.verbose), colour_(env.stderrTerminal && !env.noColor && !env.dumbTerminal),
       startMs_(env.nowMs()) {}
 
 Console::~Console() {
@@ -164,7 +164,7 @@ void Console::beginOperation(std::string_view text, bool progress, uint32_t tota
     text_ = text;
     statusText_.clear();
     colour24_ = color;
-    figures_ = ProgressFigures{0, progress ? total + 128 : 0, 0, 0, 0};
+    figures_ = ProgressFigures{0, progress ? total : 0, 0, 0, 0};
     opStartMs_ = lastTickMs_ = env_.nowMs();
     rateStarted_ = false;
     lastDrawMs_ = 0;

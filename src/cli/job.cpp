@@ -81,6 +81,16 @@ std::optional<ProcessCommand> commandOf(StepKind kind) {
     }
 }
 
+// What a path that is no regular file is instead; null for a file or no path at all.
+const char* notAFile(const std::string& path) {
+    struct stat s {};
+    if (::stat(path.c_str(), &s) != 0 || S_ISREG(s.st_mode)) return nullptr;
+    if (S_ISDIR(s.st_mode)) return "a folder, not a file";
+    if (S_ISFIFO(s.st_mode)) return "a pipe, not a file";
+    if (S_ISSOCK(s.st_mode)) return "a socket, not a file";
+    return "a device, not a file";
+}
+
 // "COM" and digits: a name of the kind COM1..COM4, not a path.
 bool isComName(const std::string& name) {
     return name.size() > 3 && name.starts_with("COM") &&
@@ -203,7 +213,7 @@ ExitCode Job::resolvePart() {
         return usage(text);
     }
     partIndex_ = *index;
-    partName_ = catalogueRows()[static_cast<size_t>(partIndex_)].name;
+    partName_ = menuName(partIndex_);
     if (o_.simulate) {
         sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full),
                                             demo ? demoChip() : SimChip::blank(chip.value_or(partIndex_)));
@@ -254,7 +264,7 @@ bool Job::readable(const std::string& path) {
     }
     const int e = errno;
     reporter_.fail(ExitCode::File, std::string(cantOpenMessage(path)) + " (" + path + ": " +
-                                       (e ? std::strerror(e) : "not a regular file") + ")");
+                                       (notAFile(path) ? notAFile(path) : e ? std::strerror(e) : "not a file") + ")");
     return false;
 }
 

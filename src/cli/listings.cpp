@@ -1,6 +1,7 @@
 #include "cli/listings.h"
 
 #include "devices/catalogue.h"
+#include "devices/device_names.h"
 #include "devices/selection_rules.h"
 #include "devices/socket_pictures.h"
 #include "devices/traits.h"
@@ -100,7 +101,7 @@ bool listParts(Console& console, const std::string& pattern, const AdapterState*
     std::vector<std::string> rows;
     std::set<std::string_view> shown;
     for (int i = 0; i < kDeviceCount; ++i) {
-        const std::string_view name = catalogueRows()[static_cast<size_t>(i)].name;
+        const std::string_view name = menuName(i); // as the window's menu shows it
         if (!partMatches(name, pattern) || !shown.insert(name).second) continue;
         SelectedDevice dev;
         dev.index = i;
@@ -113,12 +114,13 @@ bool listParts(Console& console, const std::string& pattern, const AdapterState*
             if (adapter) o.boolean("served", served);
             console.event("part", o);
         }
+        // Columns a blank wider than their widest value (1048576 is seven digits).
         rows.push_back(trimmed(pad(std::string(name), 12) + pad(size(dev.programSize), 9) +
-                               pad(size(dev.dataSize), 7) + pad(family(i), 15) +
+                               pad(size(dev.dataSize), 9) + pad(family(i), 15) +
                                pad(socket(i, dev, variant), 22) + (adapter ? (served ? "yes" : "no") : "")));
     }
     if (rows.empty()) return false;
-    console.data(trimmed(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 7) + pad("FAMILY", 15) +
+    console.data(trimmed(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 9) + pad("FAMILY", 15) +
                          pad("SOCKET", 22) + (adapter ? "SERVED" : "")));
     for (const std::string& row : rows) console.data(row);
     return true;

@@ -79,6 +79,8 @@ PosixEnv::PosixEnv() {
     stdinTerminal = ::isatty(STDIN_FILENO) == 1;
     const char* noColour = std::getenv("NO_COLOR");
     noColor = noColour && *noColour;
+    const char* term = std::getenv("TERM");
+    dumbTerminal = term && std::string_view(term) == "dumb";
     winsize ws{};
     if (stderrTerminal && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20)
         terminalColumns = ws.ws_col;

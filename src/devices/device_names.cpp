@@ -1,6 +1,7 @@
 #include "devices/device_names.h"
 
 #include "devices/catalogue.h"
+#include "devices/traits.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,9 +39,17 @@ size_t editDistance(const std::string& a, const std::string& b) {
 
 } // namespace
 
+std::string_view menuName(int deviceIndex) {
+    const std::string_view caption = traitsOf(deviceIndex).itemCaption;
+    return caption.empty() ? catalogueRows()[static_cast<size_t>(deviceIndex)].name : caption;
+}
+
 std::optional<int> findDeviceIgnoringCase(std::string_view name) {
     const std::string wanted = upperCase(name);
     const auto rows = catalogueRows();
+    // The name the menu shows first (row 170 is "29C010A" there, so "29F010" is row 172's).
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (upperCase(menuName(static_cast<int>(i))) == wanted) return static_cast<int>(i);
     for (size_t i = 0; i < rows.size(); ++i)
         if (upperCase(rows[i].name) == wanted) return static_cast<int>(i);
     return std::nullopt;

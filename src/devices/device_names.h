@@ -9,7 +9,12 @@
 
 namespace kestro {
 
-// First index 0..195 whose catalogue name equals `name`, ignoring case.
+// The name a device's menu item shows: its caption where that differs from the
+// catalogue name (row 170, "29C010A"), else the catalogue name.
+std::string_view menuName(int deviceIndex);
+
+// First index 0..195 whose menu name equals `name`, ignoring case, else the first
+// whose catalogue name does.
 std::optional<int> findDeviceIgnoringCase(std::string_view name);
 
 // Up to `count` distinct catalogue names nearest to `name`, nearest first, ties in

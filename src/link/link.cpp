@@ -76,20 +76,14 @@ uint8_t checksum8(std::span<const uint8_t> bytes) {
 }
 
 std::string openFailureText(const SerialPort::OpenResult& r, const std::string& portName) {
-    char text[160] = {};
+    // Built as a string: a port path of any length keeps the whole text.
     switch (r.status) {
     case SerialPort::OpenStatus::Ok: break;
-    case SerialPort::OpenStatus::OpenFailed:
-        std::snprintf(text, sizeof text, "Could Not Use the '%s' Serial Port!", portName.c_str());
-        break;
-    case SerialPort::OpenStatus::GetStateFailed:
-        std::snprintf(text, sizeof text, "GetCommState Error! (%d)", r.error);
-        break;
-    case SerialPort::OpenStatus::SetStateFailed:
-        std::snprintf(text, sizeof text, "SetCommState Error! (%d)\n", r.error);
-        break;
+    case SerialPort::OpenStatus::OpenFailed: return "Could Not Use the '" + portName + "' Serial Port!";
+    case SerialPort::OpenStatus::GetStateFailed: return "GetCommState Error! (" + std::to_string(r.error) + ")";
+    case SerialPort::OpenStatus::SetStateFailed: return "SetCommState Error! (" + std::to_string(r.error) + ")\n";
     }
-    return text;
+    return {};
 }
 
 SerialPort::OpenResult Link::open(bool sameDevice) {

@@ -26,13 +26,13 @@ struct Listings : test::CliTest {};
 TEST_F(Listings, PartsWithTheirSizesFamilyAndSocket) {
     auto r = run({"parts", "27C256"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "PART        PROGRAM  DATA   FAMILY         SOCKET\n"
-                     "27C256      -        32768  27xxx / 87xxx  28 in 32\n");
+    EXPECT_EQ(r.out, "PART        PROGRAM  DATA     FAMILY         SOCKET\n"
+                     "27C256      -        32768    27xxx / 87xxx  28 in 32\n");
     // With an adapter: whether it serves each (the reduced serial adapter withdraws some).
     r = run({"-P", "COM1", "parts", "AT89C5*"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("SERVED"), std::string::npos);
-    EXPECT_NE(r.out.find("AT89C52     8192     -      AT89xxx        40 in 40              yes"),
+    EXPECT_NE(r.out.find("AT89C52     8192     -        AT89xxx        40 in 40              yes"),
               std::string::npos) << r.out;
     r = run({"parts", "NOTHING*"});
     EXPECT_EQ(r.code, 2);

@@ -253,7 +253,7 @@ TEST_F(Steps, EveryFailureHasItsExitCode) {
              e.adapter.faults.blockStatus = kBlockFailed;
              writeFile(d / "ones.bin", Bytes(300, 0x01));
          }),
-         9, "Communication Error !"},
+         9, "the chip failed to program a block (block status 167)"},
     };
     for (const ExitCase& c : cases) {
         SCOPED_TRACE(c.name);
