@@ -91,6 +91,18 @@ const char* notAFile(const std::string& path) {
     return "a device, not a file";
 }
 
+// A group whose members may do anything on the machine is no group to join for a port.
+bool privilegedGroup(std::string_view name) {
+    return name == "root" || name == "sudo" || name == "wheel" || name == "adm";
+}
+
+std::string modeText(mode_t m) {
+    std::string t = S_ISCHR(m) ? "c" : S_ISDIR(m) ? "d" : "-";
+    const char* rwx = "rwxrwxrwx";
+    for (int i = 0; i < 9; ++i) t += (m & (0400 >> i)) ? rwx[i] : '-';
+    return t;
+}
+
 // "COM" and digits: a name of the kind COM1..COM4, not a path.
 bool isComName(const std::string& name) {
     return name.size() > 3 && name.starts_with("COM") &&
@@ -328,6 +340,23 @@ ExitCode Job::openAdapter() {
     return openPortWithRetry();
 }
 
+std::string permissionAdvice(const std::string& device, const std::string& user) {
+    struct stat sb {};
+    if (::stat(device.c_str(), &sb) != 0) return "You may not use " + device + ".";
+    const struct group* g = ::getgrgid(sb.st_gid);
+    const std::string groupName = g ? g->gr_name : std::to_string(sb.st_gid);
+    const bool groupMay = (sb.st_mode & S_IRGRP) && (sb.st_mode & S_IWGRP);
+    if (groupMay && !privilegedGroup(groupName))
+        return "You may not use " + device + ". Members of the group '" + groupName +
+               "' may; to become one (Debian): sudo adduser " + user + " " + groupName +
+               ", then log out and in again.";
+    const passwd* owner = ::getpwuid(sb.st_uid);
+    return "You may not use " + device + ": it belongs to " + (owner ? owner->pw_name : std::to_string(sb.st_uid)) +
+           ":" + groupName + " with mode " + modeText(sb.st_mode) +
+           ". Serial ports are usually given to the group 'dialout' (a udev rule can do that for the "
+           "adapter; see the README); to become a member: sudo adduser " + user + " dialout, then log out and in again.";
+}
+
 ExitCode Job::openPortWithRetry() {
     SerialPort::OpenResult r = link_->open();
     if (r.status == SerialPort::OpenStatus::OpenFailed && r.error == EACCES) {
@@ -345,15 +374,8 @@ ExitCode Job::openPortWithRetry() {
     text += " (" + (device == name ? name : name + " = " + device) + ": " + std::strerror(r.error) + ")";
     console_.error(text);
     if (r.error == EACCES) {
-        struct stat sb{};
-        std::string groupName = "dialout";
-        if (::stat(device.c_str(), &sb) == 0)
-            if (const struct group* g = ::getgrgid(sb.st_gid)) groupName = g->gr_name;
         const passwd* pw = ::getpwuid(::getuid());
-        const std::string user = pw ? pw->pw_name : "$USER";
-        console_.say("You may not use " + device + ". Members of the group '" + groupName +
-                     "' may; to become one (Debian): sudo adduser " + user + " " + groupName +
-                     ", then log out and in again.");
+        console_.say(permissionAdvice(device, pw ? pw->pw_name : "$USER"));
     } else if (r.error == EBUSY || r.error == EWOULDBLOCK) {
         console_.say("Another program has " + device + " open.");
     } else if (r.error == ENOENT && portIndexOfName(name) >= 0) {
