@@ -18,10 +18,10 @@ namespace {
 
 JsonObject stepJson(const StepResult& r) {
     JsonObject o;
-    o.str("step", stepEntry(r.request.kind).name).str("file", r.request.file)
+    o.str("step", stepEntry(r.request.kind).name).path("file", r.request.file)
         .boolean("ok", r.code == ExitCode::Done).num("exit_code", exitNumber(r.code)).real("seconds", r.seconds);
     if (!r.crcOf.empty()) o.str("crc32_" + r.crcOf, crcText(r.crc)).num("bytes", r.bytes);
-    if (!r.savedPath.empty()) o.str("saved", r.savedPath);
+    if (!r.savedPath.empty()) o.path("saved", r.savedPath);
     if (!r.fuses.empty()) o.str("fuses", r.fuses);
     if (!r.diff.empty()) o.raw("diff", r.diff);
     return o;

@@ -153,7 +153,10 @@ With --progress json (or --json), stdout carries one JSON object per line and
 nothing else. Every object has "event" (its kind) and "t" (seconds since the
 start, a number). Later versions of the schema only add members; a change of a
 member's meaning changes the schema name. Hexadecimal values are strings of
-upper-case digits; addresses and byte values are numbers.
+upper-case digits; addresses and byte values are numbers. Every line is UTF-8:
+in a text, each byte of a file name that is not UTF-8 is written as U+FFFD, and
+the members "file" and "saved" then come with "file_bytes" / "saved_bytes", the
+name's bytes as an array of numbers.
 
 event "start": the run begins.
   schema      "kestro-cli/1"

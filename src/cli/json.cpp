@@ -1,31 +1,24 @@
 #include "cli/json.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdio>
 
 namespace kestro::cli {
 
 std::string jsonQuoted(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", u);
-                out += esc;
-            } else {
-                out += c; // UTF-8 passes as it is
-            }
-        }
+    // Every line must be UTF-8 (RFC 8259): a byte that is not becomes U+FFFD.
+    return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool isUtf8(std::string_view text) {
+    try {
+        (void)nlohmann::json(std::string(text)).dump();
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
     }
-    return out + "\"";
 }
 
 void JsonObject::key(std::string_view k) {
@@ -38,6 +31,14 @@ JsonObject& JsonObject::str(std::string_view k, std::string_view value) {
     key(k);
     body_ += jsonQuoted(value);
     return *this;
+}
+
+JsonObject& JsonObject::path(std::string_view k, std::string_view value) {
+    str(k, value);
+    if (isUtf8(value)) return *this;
+    JsonArray bytes;
+    for (char c : value) bytes.num(static_cast<unsigned char>(c));
+    return raw(std::string(k) + "_bytes", bytes.text());
 }
 
 JsonObject& JsonObject::num(std::string_view k, int64_t value) {

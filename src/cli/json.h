@@ -7,12 +7,16 @@
 
 namespace kestro::cli {
 
-// A string as a JSON string literal, quotes included.
+// A string as a JSON string literal, quotes included; bytes that are not UTF-8 are
+// written as U+FFFD.
 std::string jsonQuoted(std::string_view text);
+bool isUtf8(std::string_view text);
 
 class JsonObject {
 public:
     JsonObject& str(std::string_view key, std::string_view value);
+    // A file name: as str, and when it is not UTF-8 also KEY_bytes, its bytes as numbers.
+    JsonObject& path(std::string_view key, std::string_view value);
     JsonObject& num(std::string_view key, int64_t value);
     JsonObject& real(std::string_view key, double value); // three decimals
     JsonObject& boolean(std::string_view key, bool value);

@@ -73,7 +73,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     const StepEntry& desc = stepEntry(request.kind);
     console_.detail(std::string("step ") + std::string(desc.name) +
                     (request.file.empty() ? "" : " " + request.file));
-    console_.event("step", JsonObject().str("step", desc.name).str("file", request.file));
+    console_.event("step", JsonObject().str("step", desc.name).path("file", request.file));
 
     switch (request.kind) {
     case StepKind::Identify:
@@ -165,7 +165,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     end.str("step", desc.name).boolean("ok", result.code == ExitCode::Done)
         .num("exit_code", exitNumber(result.code)).real("seconds", result.seconds);
     if (!result.crcOf.empty()) end.str("crc32_" + result.crcOf, crcText(result.crc)).num("bytes", result.bytes);
-    if (!result.savedPath.empty()) end.str("saved", result.savedPath);
+    if (!result.savedPath.empty()) end.path("saved", result.savedPath);
     if (!result.fuses.empty()) end.str("fuses", result.fuses);
     if (!result.fusesSkipped.empty()) end.str("fuses_skipped", result.fusesSkipped);
     if (!result.diff.empty()) end.raw("diff", result.diff);

@@ -5,6 +5,7 @@
 #include "cli_fixture.h"
 
 #include "link/link.h"
+#include "support/json_value.h"
 
 #include <sys/stat.h>
 
@@ -68,6 +69,40 @@ TEST_F(Texts, ADumbTerminalGetsPlainLines) {
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
     EXPECT_EQ(r.err.find("\x1b["), std::string::npos);
     EXPECT_NE(r.err.find("Reading Chip... done (32768 bytes"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace kestro
+
+namespace kestro {
+namespace {
+
+// A file name that is no UTF-8 keeps every JSON line valid: the text has U+FFFD for
+// each such byte, and the name's bytes come beside it.
+TEST_F(Texts, JsonLinesStayUtf8ForANameThatIsNot) {
+    socket("AT89C52");
+    const std::string name = path("caf\xe9\xff.bin");
+    test::writeFile(name, test::pattern(100, 1));
+    auto r = run({"-p", "AT89C52", "--json", "--no-waits", "write", name, "read", name});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto lines = test::parseJsonLines(r.out);
+    ASSERT_TRUE(lines) << r.out;
+    bool step = false, saved = false;
+    for (const auto& l : *lines) {
+        if (l["event"].string == "step" && l["step"].string == "write") {
+            step = l["file"].string.ends_with("caf\xef\xbf\xbd\xef\xbf\xbd.bin");
+            const auto& bytes = l["file_bytes"].array;
+            step = step && bytes.size() == name.size() && bytes[bytes.size() - 6].number == 0xE9 &&
+                   bytes[bytes.size() - 5].number == 0xFF;
+        }
+        if (l["event"].string == "step_end" && l["step"].string == "read")
+            saved = l["saved_bytes"].array.size() == name.size();
+    }
+    EXPECT_TRUE(step) << r.out;
+    EXPECT_TRUE(saved) << r.out;
+
+    // The strict reading refuses what the old writer wrote.
+    EXPECT_FALSE(test::parseJsonLines("{\"file\":\"caf\xe9\"}\n"));
 }
 
 } // namespace

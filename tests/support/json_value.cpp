@@ -1,5 +1,7 @@
 #include "support/json_value.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cctype>
 #include <cstdlib>
 
@@ -144,6 +146,8 @@ std::optional<std::vector<JsonValue>> parseJsonLines(std::string_view text) {
     while (!text.empty()) {
         const size_t nl = text.find('\n');
         if (nl == std::string_view::npos) return std::nullopt; // every line ends with a newline
+        // Strict first: a line a conforming parser refuses (not UTF-8, ...) is no line.
+        if (!nlohmann::json::accept(text.substr(0, nl))) return std::nullopt;
         auto v = parseJson(text.substr(0, nl));
         if (!v) return std::nullopt;
         lines.push_back(std::move(*v));
