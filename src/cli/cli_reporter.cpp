@@ -50,8 +50,8 @@ void CliReporter::messageMode(std::string_view text, uint32_t color) {
     console_.beginOperation(text, false, 0, color);
 }
 
-void CliReporter::progressMode(std::string_view text, uint32_t total, uint32_t color) {
-    (void)total; // blocks x 128; the bytes moved are told as they are
+// The total the panel gets is blocks x 128; the line tells the bytes as they are.
+void CliReporter::progressMode(std::string_view text, uint32_t, uint32_t color) {
     console_.beginOperation(text, true, transferBytes(), color);
 }
 
