@@ -207,12 +207,21 @@ constexpr std::array<CatalogueRow, kDeviceCount> kRows{{
     {"TCN75", 17, 0, 5, 5, 0, 13},  // 195
 }};
 
+constexpr FamilyRange range(int first, int last, Family f) { return {first, last, code(f)}; }
+
 constexpr std::array<FamilyRange, 24> kFamilyRanges{{
-    {0, 2, 0},       {3, 13, 1},      {14, 15, 2},     {16, 28, 3},    {29, 31, 20},
-    {32, 32, 21},    {33, 33, 12},    {34, 35, 19},    {36, 42, 4},    {43, 45, 5},
-    {46, 101, 6},    {102, 112, 7},   {113, 129, 8},   {130, 135, 9},  {136, 138, 10},
-    {139, 143, 11},  {144, 144, 15},  {145, 146, 16},  {147, 148, 22}, {149, 163, 12},
-    {164, 169, 13},  {170, 176, 14},  {177, 184, 18},  {185, 195, 17},
+    range(0, 2, Family::Flash8051Pin20),    range(3, 13, Family::Flash8051Pin40),
+    range(14, 15, Family::At90s),           range(16, 28, Family::Avr),
+    range(29, 31, Family::W78E5x),          range(32, 32, Family::Ds5000),
+    range(33, 33, Family::Eprom8Bit),       range(34, 35, Family::I8748),
+    range(36, 42, Family::Eprom87C5x),      range(43, 45, Family::Otp87C5x),
+    range(46, 101, Family::Pic),            range(102, 112, Family::ThreeWireEeprom),
+    range(113, 129, Family::TwoWireEeprom), range(130, 135, Family::SpiEeprom),
+    range(136, 138, Family::Eeprom59Cxx),   range(139, 143, Family::Sda25xx),
+    range(144, 144, Family::Pcf8582),       range(145, 146, Family::Nvm3060),
+    range(147, 148, Family::Ram),           range(149, 163, Family::Eprom8Bit),
+    range(164, 169, Family::Parallel28xxx), range(170, 176, Family::Flash29xxx),
+    range(177, 184, Family::Eprom16Bit),    range(185, 195, Family::Encoder),
 }};
 
 } // namespace
@@ -229,7 +238,7 @@ std::optional<uint8_t> familyOf(int deviceIndex) {
 void catalogueLookup(SelectedDevice& dev) {
     dev.picFlag = 0;
     if (auto f = familyOf(dev.index)) dev.family = *f;
-    if (dev.family == 6) dev.picFlag = 1;
+    if (dev.family == code(Family::Pic)) dev.picFlag = 1;
     dev.epromClass = 0;
     dev.voltage = 0;
     dev.programSize = 0;

@@ -1,5 +1,6 @@
 #include "devices/signatures.h"
 
+#include "devices/catalogue.h"
 #include "devices/index_ranges.h"
 #include "devices/traits.h"
 
@@ -51,12 +52,10 @@ constexpr std::array<ProbeRange, 14> kFirstProbes{{
 
 constexpr std::array<int, 12> kSweep{38, 43, 3, 9, 22, 12, 0, 14, 16, 20, 17, 21};
 
-constexpr int kNoDevice = 196;
-
 } // namespace
 
 int signatureDevice(const Signature& s) {
-    int other = kNoDevice;
+    int other = kUnknownDevice;
     for (const auto& r : kSignatures) {
         if (r.manufacturer != s.manufacturer || r.device != s.device) continue;
         if (r.match == Any || (r.match == Exactly && r.variant == s.variant)) return r.index;

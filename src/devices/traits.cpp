@@ -142,7 +142,8 @@ uint16_t picBlankWord(int deviceIndex) {
 
 bool wordAddressed(int deviceIndex, uint8_t family) {
     if (traitsOf(deviceIndex).byteWideVariant) return false;
-    return family == 7 || family == 10 || family == 18;
+    return family == code(Family::ThreeWireEeprom) || family == code(Family::Eeprom59Cxx) ||
+           family == code(Family::Eprom16Bit);
 }
 
 } // namespace kestro

@@ -7,6 +7,8 @@
 // row: one record per device index, built in one place from index ranges. Every
 // per-device rule outside this folder reads it instead of comparing indexes.
 
+#include "devices/catalogue.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -79,7 +81,7 @@ uint16_t picBlankWord(int deviceIndex);
 
 // The encoders' family: the adapter programs and verifies each block itself
 // (Programming + Verify instead of Program).
-inline constexpr bool selfVerifyingFamily(uint8_t family) { return family == 17; }
+inline constexpr bool selfVerifyingFamily(uint8_t family) { return family == code(Family::Encoder); }
 
 // Chips addressed in 16-bit words: packet start addresses are word addresses, and a
 // marker area is widened to whole words.
