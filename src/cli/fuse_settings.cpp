@@ -18,11 +18,14 @@ std::string lower(std::string_view s) {
     return out;
 }
 
-// A group caption as a name: "Oscillator:" is "oscillator".
-std::string groupName(std::string_view caption) {
+// A group caption without its colon: "Oscillator:" is "Oscillator".
+std::string_view bareCaption(std::string_view caption) {
     while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) caption.remove_suffix(1);
-    return lower(caption);
+    return caption;
 }
+
+// A group caption as a name: "Oscillator:" is "oscillator".
+std::string groupName(std::string_view caption) { return lower(bareCaption(caption)); }
 
 std::string settingName(const Setting& s) {
     switch (s.kind) {
@@ -64,9 +67,7 @@ std::vector<std::string> uniqueNames(const std::vector<Setting>& settings) {
 // As the panel shows it: "Write Protect:ON 0200h-1FFFh".
 std::string shownName(const Setting& s) {
     if (s.kind == SettingKind::List || s.kind == SettingKind::Id) return settingName(s);
-    std::string_view g = s.group;
-    while (!g.empty() && (g.back() == ':' || g.back() == ' ')) g.remove_suffix(1);
-    return std::string(g) + ":" + std::string(s.caption);
+    return std::string(bareCaption(s.group)) + ":" + std::string(s.caption);
 }
 
 std::optional<bool> onOff(std::string_view v) {
