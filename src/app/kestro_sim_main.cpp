@@ -3,7 +3,7 @@
 
 #include "devices/catalogue.h"
 #include "link/port_path.h"
-#include "shell/paths.h"
+#include "link/config_dir.h"
 #include "sim/demo.h"
 #include "sim/fault_options.h"
 #include "sim/pty_adapter.h"

@@ -9,7 +9,7 @@
 #include "cli/exit_codes.h"
 #include "fuses/layout_desc.h"
 #include "ops/reporter.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <functional>
 #include <string>

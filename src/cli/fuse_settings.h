@@ -5,7 +5,7 @@
 // layout is written a second time here.
 
 #include "fuses/layout_desc.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <memory>
 #include <string>

@@ -11,7 +11,7 @@
 #include "link/handshake.h"
 #include "ops/chains.h"
 #include "link/port_path.h"
-#include "shell/settings_file.h"
+#include "session/settings_file.h"
 #include "sim/demo.h"
 #include "sim/fault_options.h"
 #include "view/marker.h"
@@ -335,7 +335,7 @@ ExitCode Job::openAdapter() {
     if (o_.verbose >= 2) port = std::make_unique<TracingPort>(std::move(port), console_);
     port_ = std::move(port);
     link_ = std::make_unique<Link>(*port_, st_->link);
-    ctx_ = std::make_unique<OpContext>(OpContext{*st_, *link_, reporter_});
+    ctx_ = std::make_unique<OpContext>(opContext(*st_, *link_, reporter_));
     st_->link.portName = portName;
     return openPortWithRetry();
 }

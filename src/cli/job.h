@@ -10,7 +10,7 @@
 #include "cli/exit_codes.h"
 #include "link/link.h"
 #include "ops/operation.h"
-#include "shell/state.h"
+#include "session/state.h"
 #include "sim/adapter_sim.h"
 
 #include <cstdint>

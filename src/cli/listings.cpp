@@ -7,7 +7,6 @@
 #include "devices/traits.h"
 #include "link/handshake.h"
 #include "link/port_path.h"
-#include "shell/menu_tree.h"
 
 #include <algorithm>
 #include <cerrno>

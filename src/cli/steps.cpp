@@ -258,7 +258,7 @@ void Job::diffAfterVerify(StepResult& result) {
         const std::vector<uint8_t> chip(covered.begin(), covered.end());
         std::swap(st.images, *other); // the image again
         const uint32_t base = st.marker.set ? st.marker.start : 0;
-        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(st).mask);
+        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(*ctx_).mask);
         std::swap(st.images, *other); // the chip, to be saved
         std::string written;
         if (saveFile(file, written)) {

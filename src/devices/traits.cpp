@@ -121,6 +121,18 @@ constexpr DeviceTraits kNone{};
 
 } // namespace
 
+std::string_view deviceMenuCaption(DeviceMenu menu) {
+    // In the order of DeviceMenu.
+    static constexpr std::string_view kCaptions[] = {
+        "", "AT89xxx", "AT90xxx", "Winbond", "Dallas", "Toshiba", "87Cxxx",
+        "PIC12Cxxx", "PIC16Cxxx", "PIC12Fxxx", "PIC16Fxxx", "PIC16F87x", "PIC18Fxxx",
+        "93xxx", "17xxx", "24xxx", "25xxx", "59xxx", "SDA25xx", "PCF", "TV EEPROM",
+        "RAM / NVRAM", "27xxx / 87xxx", "28xxx", "29xxx / 49xxx", "EPROM 16bit",
+        "HCS", "TCN"};
+    static_assert(std::size(kCaptions) == static_cast<size_t>(DeviceMenu::TCN) + 1);
+    return kCaptions[static_cast<size_t>(menu)];
+}
+
 const DeviceTraits& traitsOf(int deviceIndex) {
     if (deviceIndex < 0 || deviceIndex >= kDeviceCount) return kNone;
     return kTraits[static_cast<size_t>(deviceIndex)];

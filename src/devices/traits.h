@@ -26,6 +26,10 @@ enum class DeviceMenu : uint8_t {
     HCS, TCN,
 };
 
+// Caption of a device sub-menu ("AT89xxx", "24xxx"): the family as the menus name it.
+// Empty for DeviceMenu::None.
+std::string_view deviceMenuCaption(DeviceMenu menu);
+
 struct DeviceTraits {
     PicCore picCore = PicCore::None;
     // 16-bit organised parts whose family code alone would call them word-addressed,

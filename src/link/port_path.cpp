@@ -1,6 +1,6 @@
 #include "link/port_path.h"
 
-#include "shell/paths.h"
+#include "link/config_dir.h"
 
 namespace kestro {
 

@@ -119,31 +119,30 @@ struct Runner {
     OpContext& c;
 
     bool offers(ProcessCommand command) const {
-        return offered(c.st.device.index, c.st.adapter.serialAdapter != 0, command);
+        return offered(c.device.index, c.adapter.serialAdapter != 0, command);
     }
 
     bool holds(When when) const {
-        const State& st = c.st;
-        const bool r = st.ops.lastResult != 0;
-        const bool verify = st.settings.verifyAfterProgram != 0;
+        const bool r = c.ops.lastResult != 0;
+        const bool verify = c.settings.verifyAfterProgram != 0;
         switch (when) {
         case When::Always: return true;
-        case When::ConfigurationProm: return traitsOf(st.device.index).configurationProm;
-        case When::NotConfigurationProm: return !traitsOf(st.device.index).configurationProm;
+        case When::ConfigurationProm: return traitsOf(c.device.index).configurationProm;
+        case When::NotConfigurationProm: return !traitsOf(c.device.index).configurationProm;
         case When::Result: return r;
         case When::ResultAndVerifyFlag: return r && verify;
         case When::ResultAndReadFuse: return r && offers(ProcessCommand::ReadFuse);
         case When::ResultAndSecurity: return r && offers(ProcessCommand::ProgramSecurity);
         case When::ProgramFuseOffered: return offers(ProcessCommand::ProgramFuse);
         case When::DataPassDue:
-            return st.settings.autoDataMemory && r && st.device.dataSize > 0 &&
-                   st.images.view == ProgramView;
+            return c.settings.autoDataMemory && r && c.device.dataSize > 0 &&
+                   c.images.view == ProgramView;
         }
         return false;
     }
 
     void switchView(uint8_t view) {
-        c.st.images.view = view;
+        c.images.view = view;
         c.report.imageChanged();
     }
 
@@ -154,12 +153,12 @@ struct Runner {
             // After a stop request no further operation starts; the displays still
             // show what the buffers and fuse bytes hold.
             if (startsOperation(link.step) && c.report.stopRequested()) {
-                c.st.ops.stopTaken = true;
+                c.ops.stopTaken = true;
                 continue;
             }
             const bool ok = run(link);
             if (isOperation(link.step)) c.report.hidePanel();
-            if (link.setsResult) c.st.ops.lastResult = ok ? 1 : 0;
+            if (link.setsResult) c.ops.lastResult = ok ? 1 : 0;
         }
     }
 
@@ -169,7 +168,7 @@ struct Runner {
         case Step::Identify: return identify(c, IdentifyMode::Menu);
         case Step::ResetPolarityHigh:
         case Step::ResetPolarityLow:
-            c.st.fuse.lockMode = link.step == Step::ResetPolarityLow ? 1 : 0;
+            c.fuse.lockMode = link.step == Step::ResetPolarityLow ? 1 : 0;
             return resetPolarity(c);
         case Step::Read: return readChip(c);
         case Step::ReadFuse: return readFuse(c);
@@ -207,11 +206,11 @@ constexpr std::string_view kCaptions[] = {
     "Erase+Program+Security", "Check Erase"};
 static_assert(std::size(kCaptions) == kProcessItems.size());
 
-bool chainApplies(ChainWhen when, const State& st) {
+bool chainApplies(ChainWhen when, const OpContext& c) {
     switch (when) {
     case ChainWhen::Always: return true;
-    case ChainWhen::Family17: return selfVerifyingFamily(st.device.family);
-    case ChainWhen::NotFamily17: return !selfVerifyingFamily(st.device.family);
+    case ChainWhen::Family17: return selfVerifyingFamily(c.device.family);
+    case ChainWhen::NotFamily17: return !selfVerifyingFamily(c.device.family);
     }
     return false;
 }
@@ -234,12 +233,12 @@ std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapt
 
 void runProcess(OpContext& c, ProcessCommand command) {
     const auto chain = std::find_if(std::begin(kChains), std::end(kChains), [&](const Chain& ch) {
-        return ch.command == command && chainApplies(ch.when, c.st);
+        return ch.command == command && chainApplies(ch.when, c);
     });
     if (chain == std::end(kChains)) return;
     // A cancel left from an earlier run is no stop request for this one.
-    c.st.ops.cancel = 0;
-    c.st.ops.stopTaken = false;
+    c.ops.cancel = 0;
+    c.ops.stopTaken = false;
     Runner{c}.runLinks(chain->links);
 }
 

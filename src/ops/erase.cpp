@@ -11,14 +11,14 @@ namespace kestro {
 bool eraseChip(OpContext& c) {
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Erase Chip...", kBlue);
-    const DeviceTraits& t = traitsOf(c.st.device.index);
+    const DeviceTraits& t = traitsOf(c.device.index);
     // The packets of a multi-packet erase end after the packet in hand when the front
     // end goes away; the chip is then only partly erased, which is said.
     const int packets = 1 + t.extraErasePackets;
     int sent = 0;
     auto cutShort = [&] {
         if (sent == packets || !c.report.closing()) return false;
-        c.st.ops.stopTaken = true;
+        c.ops.stopTaken = true;
         c.report.partlyErased(sent, packets);
         c.report.hidePanel();
         return true;
@@ -35,27 +35,25 @@ bool eraseChip(OpContext& c) {
 }
 
 bool programSecurity(OpContext& c) {
-    State& st = c.st;
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
-    const DeviceTraits& t = traitsOf(st.device.index);
-    if (st.fuse.lockMode == 0 && t.strongestLockEntry >= 0) {
+    const DeviceTraits& t = traitsOf(c.device.index);
+    if (c.fuse.lockMode == 0 && t.strongestLockEntry >= 0) {
         c.report.lockLevelChosen(t.strongestLockEntry);
-        st.fuse.lockMode = t.strongestLockMode;
+        c.fuse.lockMode = t.strongestLockMode;
     }
     c.report.messageMode("Chip Security Process...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
-    if (!exchangeAll(c, std::array{st.fuse.lockMode})) return false;
+    if (!exchangeAll(c, std::array{c.fuse.lockMode})) return false;
     return finished(c, 500);
 }
 
 bool programFuse(OpContext& c) {
-    State& st = c.st;
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Programming Chip Fuse Bits...", kRed);
     if (!sendCommand(c, Command::ProgramFuse)) return false;
-    const auto& id = st.images.idBlock;
-    const auto& config = st.images.configBlock;
-    if (picCoreOf(st.device.index) == PicCore::Pic18) {
+    const auto& id = c.images.idBlock;
+    const auto& config = c.images.configBlock;
+    if (picCoreOf(c.device.index) == PicCore::Pic18) {
         // The order Read Fuse delivers them in: 8 ID bytes, 14 configuration bytes, 10 spare.
         std::array<uint8_t, 32> bytes;
         bytes.fill(0xFF);

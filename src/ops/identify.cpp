@@ -49,8 +49,8 @@ bool readSignature(OpContext& c, Signature& sig) {
 }
 
 bool identify(OpContext& c, IdentifyMode mode) {
-    SelectedDevice& dev = c.st.device;
-    if (withoutIdentification(dev.index, c.st.adapter.serialAdapter)) return true;
+    SelectedDevice& dev = c.device;
+    if (withoutIdentification(dev.index, c.adapter.serialAdapter)) return true;
     c.report.messageMode("Reading Chip Signature Bytes...", kWhite);
     const int start = dev.index;
 
@@ -69,7 +69,7 @@ bool identify(OpContext& c, IdentifyMode mode) {
     }
     select(dev, start);
     if (c.report.closing()) { // going away: no further probe, no question, no follow-up
-        c.st.ops.stopTaken = true;
+        c.ops.stopTaken = true;
         c.report.hidePanel();
         return false;
     }
@@ -77,9 +77,9 @@ bool identify(OpContext& c, IdentifyMode mode) {
 
     // A high-voltage variant answers with the signature of its low-voltage twin.
     if (traitsOf(start).signatureTwin == result) result = start;
-    if (!isAllowed(c.st.adapter, result)) result = kUnknownDevice;
+    if (!isAllowed(c.adapter, result)) result = kUnknownDevice;
 
-    char* msg = c.st.ops.msgText;
+    char* msg = c.ops.msgText;
     if (result == start) {
         std::snprintf(msg, kMessageTextSize, "Device: %s", dev.name);
         c.report.status(msg);

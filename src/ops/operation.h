@@ -2,16 +2,22 @@
 // ops/ owns the chip operations, the reporter they show and ask through, the
 // block-request loop, the Process menu's chains and the operation frame's state.
 //
-// Chip operations as functions over the state record, the link and a reporter. Each
+// Chip operations as functions over the parts of the state record they need, the link
+// and a reporter. Each
 // returns true when it completed; a failure has been reported once, by the piece that
 // found it.
 
+#include "buffers/image_state.h"
+#include "devices/device_state.h"
 #include "devices/signatures.h"
+#include "fuses/fuse_state.h"
+#include "hwtest/hwtest_state.h"
 #include "hwtest/pin_pattern.h"
 #include "link/link.h"
 #include "ops/colors.h"
+#include "ops/ops_state.h"
 #include "ops/reporter.h"
-#include "shell/state.h"
+#include "view/marker.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,15 +26,20 @@
 
 namespace kestro {
 
+// What an operation works on: the parts of the state record it reads and changes,
+// each owned by its folder, the link and the reporter.
 struct OpContext {
-    State& st;
+    SelectedDevice& device;
+    AdapterState& adapter;
+    Images& images;
+    MarkerArea& marker;
+    FusePanelState& fuse;
+    HardwareTestState& hwTest;
+    OperationState& ops;
+    const ChainSettings& settings;
     Link& link;
     Reporter& report;
 };
-
-// The state side of choosing the device named by st.device.index: its catalogue row,
-// cleared images in the view it has, no marker area, no hardware test, small fuse view.
-void selectDeviceState(State& st);
 
 // ---- the port (also used by the front ends' start-up, port change and Initialisation)
 // Opens the port named in the link state; a failure is reported.
@@ -63,7 +74,7 @@ struct TransferImage {
     // Past the end of the buffer a chip is read as erased.
     uint8_t at(size_t pos) const { return pos < capacity ? bytes[pos] : 0xFF; }
 };
-TransferImage transferImage(State& st);
+TransferImage transferImage(const OpContext& c);
 
 // The progress total of a block transfer: (blocks - 1) x 128.
 inline uint32_t progressTotal(const LinkState& link) {

@@ -16,6 +16,12 @@ struct Difference {
     uint8_t found = 0;
 };
 
+// The two Setup toggles the Process chains follow.
+struct ChainSettings {
+    uint8_t verifyAfterProgram = 0;
+    uint8_t autoDataMemory = 0;
+};
+
 struct OperationState {
     uint8_t lastResult = 0;
     uint8_t cancel = 0;

@@ -22,7 +22,7 @@ void reopenPort(Link& link, Reporter& report) {
 }
 
 bool sendCommand(OpContext& c, Command command) {
-    const LinkResult r = c.link.sendPacket(c.st.device, command, c.st.hwTest.mode == 1);
+    const LinkResult r = c.link.sendPacket(c.device, command, c.hwTest.mode == 1);
     if (r == kLinkOk) return true;
     fail(c.report, faultOf(r));
     return false;
@@ -52,20 +52,20 @@ bool finished(OpContext& c, int waitMs) {
 
 bool stopBeforeCommand(OpContext& c) {
     if (!c.report.stopRequested()) return false;
-    c.st.ops.stopTaken = true;
+    c.ops.stopTaken = true;
     c.report.hidePanel();
     return true;
 }
 
 bool stopBetweenBlocks(OpContext& c, uint32_t done) {
     if (!c.report.progressStep(done)) return false;
-    c.st.ops.stopTaken = true;
+    c.ops.stopTaken = true;
     c.report.operatorInterrupt();
     return true;
 }
 
 bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive) {
-    storeTestPattern(c.st.link, ports, drive);
+    storeTestPattern(c.link.state(), ports, drive);
     return sendCommand(c, Command::HardwareTest);
 }
 

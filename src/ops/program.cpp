@@ -36,16 +36,15 @@ uint32_t blockCount(const LinkState& link) { return static_cast<uint32_t>(link.b
 } // namespace
 
 bool programChip(OpContext& c) {
-    State& st = c.st;
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     computeTransferRange(c);
-    c.report.progressMode("Programming Chip...", progressTotal(st.link), kRed);
-    st.link.readStatus = 0;
-    if (!sendCommand(c, st.images.view == DataView ? Command::ProgramData : Command::ProgramProgram))
+    c.report.progressMode("Programming Chip...", progressTotal(c.link.state()), kRed);
+    c.link.state().readStatus = 0;
+    if (!sendCommand(c, c.images.view == DataView ? Command::ProgramData : Command::ProgramProgram))
         return false;
-    const TransferImage src = transferImage(st);
-    size_t pos = st.marker.start;
-    for (uint32_t b = 0; b < blockCount(st.link); ++b) {
+    const TransferImage src = transferImage(c);
+    size_t pos = c.marker.start;
+    for (uint32_t b = 0; b < blockCount(c.link.state()); ++b) {
         uint8_t status = 0;
         if (!sendBlock(c, src, pos, status)) return false;
         if (status != kBlockDone) {
@@ -58,15 +57,14 @@ bool programChip(OpContext& c) {
 }
 
 bool programAndVerify(OpContext& c) {
-    State& st = c.st;
     if (stopBeforeCommand(c)) return false;
     computeTransferRange(c);
     c.report.messageMode("Programming + Verify...", kRed);
-    st.link.readStatus = 0;
+    c.link.state().readStatus = 0;
     if (!sendCommand(c, Command::ProgramData)) return false;
-    const TransferImage src{st.images.program.data(), st.images.program.size(), 0xFF};
-    size_t pos = st.marker.start;
-    for (uint32_t b = 0; b < blockCount(st.link); ++b) {
+    const TransferImage src{c.images.program.data(), c.images.program.size(), 0xFF};
+    size_t pos = c.marker.start;
+    for (uint32_t b = 0; b < blockCount(c.link.state()); ++b) {
         uint8_t status = 0;
         if (!sendBlock(c, src, pos, status)) return false;
         if (status == kBlockDone) continue;

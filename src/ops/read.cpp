@@ -9,16 +9,15 @@
 namespace kestro {
 
 bool readChip(OpContext& c) {
-    State& st = c.st;
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     computeTransferRange(c);
-    c.report.progressMode("Reading Chip...", progressTotal(st.link), kGreen);
-    st.link.readStatus = 0;
-    const bool dataView = st.images.view == DataView;
+    c.report.progressMode("Reading Chip...", progressTotal(c.link.state()), kGreen);
+    c.link.state().readStatus = 0;
+    const bool dataView = c.images.view == DataView;
     if (!sendCommand(c, dataView ? Command::ReadData : Command::ReadProgram)) return false;
 
-    const TransferImage dest = transferImage(st);
-    size_t pos = st.marker.start;
+    const TransferImage dest = transferImage(c);
+    size_t pos = c.marker.start;
     const bool read = readBlocks(c, false, [&](const uint8_t* block, size_t n, uint32_t) {
         for (size_t i = 0; i < n; ++i, ++pos) {
             // A marker beyond the buffer must not write past it.
@@ -31,16 +30,15 @@ bool readChip(OpContext& c) {
 }
 
 bool readFuse(OpContext& c) {
-    State& st = c.st;
     if (!identify(c, IdentifyMode::Ask) || stopBeforeCommand(c)) return false;
     c.report.messageMode("Reading Chip Fuse Bits...", kGreen);
     if (!sendCommand(c, Command::ReadFuse)) return false;
-    st.link.readStatus = 0;
+    c.link.state().readStatus = 0;
     uint8_t checksum;
     if (!receiveReply(c, checksum)) return false;
-    auto& id = st.images.idBlock;
-    auto& config = st.images.configBlock;
-    if (picCoreOf(st.device.index) == PicCore::Pic18) {
+    auto& id = c.images.idBlock;
+    auto& config = c.images.configBlock;
+    if (picCoreOf(c.device.index) == PicCore::Pic18) {
         for (size_t i = 0; i < 8; ++i)
             if (!receiveReply(c, id[i])) return false;
         for (size_t i = 0; i < 14; ++i)
@@ -66,7 +64,7 @@ bool readFuse(OpContext& c) {
 bool resetPolarity(OpContext& c) {
     c.report.messageMode("Reset Polarity Settings...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
-    if (!exchangeAll(c, std::array{c.st.fuse.lockMode})) return false;
+    if (!exchangeAll(c, std::array{c.fuse.lockMode})) return false;
     return finished(c, 500);
 }
 

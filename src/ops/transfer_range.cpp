@@ -5,18 +5,18 @@
 
 namespace kestro {
 
-TransferImage transferImage(State& st) {
-    const bool dataView = st.images.view == DataView;
-    if (dataView && st.device.programSize > 0)
-        return {st.images.data.data(), st.images.data.size(), 0xFF};
-    return {st.images.program.data(), st.images.program.size(),
-            dataView ? uint8_t{0xFF} : picHighByteMask(st.device.index)};
+TransferImage transferImage(const OpContext& c) {
+    const bool dataView = c.images.view == DataView;
+    if (dataView && c.device.programSize > 0)
+        return {c.images.data.data(), c.images.data.size(), 0xFF};
+    return {c.images.program.data(), c.images.program.size(),
+            dataView ? uint8_t{0xFF} : picHighByteMask(c.device.index)};
 }
 
 void computeTransferRange(OpContext& c) {
-    LinkState& link = c.st.link;
-    MarkerArea& m = c.st.marker;
-    const SelectedDevice& dev = c.st.device;
+    LinkState& link = c.link.state();
+    MarkerArea& m = c.marker;
+    const SelectedDevice& dev = c.device;
     int32_t countMinus1 = 0;
     uint32_t start = m.start;
     uint32_t end = m.end;
@@ -28,7 +28,7 @@ void computeTransferRange(OpContext& c) {
         link.lastBlockLength = static_cast<uint8_t>((end - start) % 128 + 1);
         start >>= 1;
     } else if (!m.set) {
-        const uint32_t size = c.st.images.view == ProgramView ? dev.programSize : dev.dataSize;
+        const uint32_t size = c.images.view == ProgramView ? dev.programSize : dev.dataSize;
         countMinus1 = static_cast<int32_t>(size / 128) - 1;
         link.lastBlockLength = 128;
     } else {

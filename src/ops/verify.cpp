@@ -15,20 +15,19 @@ enum class Finding { None, Difference, EndsEqual };
 
 // Sets up the transfer and sends the read packet; false when the packet failed.
 bool startReadBack(OpContext& c, const char* text) {
-    State& st = c.st;
     computeTransferRange(c);
-    c.report.progressMode(text, progressTotal(st.link), kYellow);
+    c.report.progressMode(text, progressTotal(c.link.state()), kYellow);
     c.report.waitMs(500);
     if (stopBeforeCommand(c)) return false;
-    st.link.readStatus = 0;
-    return sendCommand(c, st.images.view == DataView ? Command::ReadData : Command::ReadProgram);
+    c.link.state().readStatus = 0;
+    return sendCommand(c, c.images.view == DataView ? Command::ReadData : Command::ReadProgram);
 }
 
 // The adapter stops sending; the text stays until the user cancels.
 void showDifference(OpContext& c, Fault kind) {
     c.link.writeByte(kStopByte);
     c.report.beep();
-    c.report.holdUntilCancel(kind, c.st.ops.msgText);
+    c.report.holdUntilCancel(kind, c.ops.msgText);
 }
 
 // The read-back has run to its end (or ended as equal early): the closing text.
@@ -41,33 +40,32 @@ bool endAsGood(OpContext& c, const char* text) {
 } // namespace
 
 bool verifyChip(OpContext& c) {
-    State& st = c.st;
     if (!startReadBack(c, "Verify Chip Content With Buffer...")) return false;
-    const TransferImage src = transferImage(st);
-    const bool programView = st.images.view == ProgramView;
-    const bool lastWordExempt = programView && traitsOf(st.device.index).lastWordExempt;
+    const TransferImage src = transferImage(c);
+    const bool programView = c.images.view == ProgramView;
+    const bool lastWordExempt = programView && traitsOf(c.device.index).lastWordExempt;
     // A data memory of 32 or 64 bytes travels as one padded block: what lies beyond
     // it is no difference. Only the data view has that padding.
-    const bool paddedData = !programView && (st.device.dataSize == 32 || st.device.dataSize == 64);
+    const bool paddedData = !programView && (c.device.dataSize == 32 || c.device.dataSize == 64);
     Finding finding = Finding::None;
-    size_t pos = st.marker.start;
+    size_t pos = c.marker.start;
     const bool completed = readBlocks(c, true, [&](const uint8_t* block, size_t n, uint32_t b) {
         bool equal = true;
         uint32_t at = 0;
         for (size_t i = 0; i < n; ++i, ++pos) {
             const uint8_t mask = i % 2 == 0 ? src.mask : 0xFF;
             if (!equal || (block[i] & mask) == (src.at(pos) & mask)) continue;
-            at = st.marker.start + b * 128 + static_cast<uint32_t>(i);
-            st.ops.difference = {at, static_cast<uint8_t>(src.at(pos) & mask),
+            at = c.marker.start + b * 128 + static_cast<uint32_t>(i);
+            c.ops.difference = {at, static_cast<uint8_t>(src.at(pos) & mask),
                                  static_cast<uint8_t>(block[i] & mask)};
-            equal = lastWordExempt && at + 2 >= st.device.programSize && at < st.device.programSize;
+            equal = lastWordExempt && at + 2 >= c.device.programSize && at < c.device.programSize;
         }
         if (equal) return true;
-        if (paddedData && at >= st.device.dataSize) {
+        if (paddedData && at >= c.device.dataSize) {
             finding = Finding::EndsEqual;
             return false;
         }
-        std::snprintf(st.ops.msgText, kMessageTextSize, "NOT EQUAL!  Error: %.6lXh",
+        std::snprintf(c.ops.msgText, kMessageTextSize, "NOT EQUAL!  Error: %.6lXh",
                       static_cast<unsigned long>(at));
         showDifference(c, Fault::ContentDiffers);
         finding = Finding::Difference;
@@ -78,14 +76,13 @@ bool verifyChip(OpContext& c) {
 }
 
 bool checkErase(OpContext& c) {
-    State& st = c.st;
     if (!startReadBack(c, "Checking EPROM Erase...")) return false;
     const bool completed = readBlocks(c, true, [&](const uint8_t* block, size_t n, uint32_t b) {
         for (size_t i = 0; i < n; ++i) {
             if (block[i] == 0xFF) continue;
-            const auto at = static_cast<uint32_t>(st.marker.start + b * 128 + i);
-            st.ops.difference = {at, 0xFF, block[i]};
-            std::snprintf(st.ops.msgText, kMessageTextSize, "EPROM is NOT Empty! %.6lXh = %02Xh",
+            const auto at = static_cast<uint32_t>(c.marker.start + b * 128 + i);
+            c.ops.difference = {at, 0xFF, block[i]};
+            std::snprintf(c.ops.msgText, kMessageTextSize, "EPROM is NOT Empty! %.6lXh = %02Xh",
                           static_cast<unsigned long>(at), static_cast<unsigned>(block[i]));
             showDifference(c, Fault::NotBlank);
             return false;

@@ -18,33 +18,33 @@ struct FixedMenuEntry {
 };
 
 constexpr std::array<DeviceSubMenu, 27> kSubMenus{{
-    {"MicroControllers1", "AT89xxx", "AT89xxx1", DeviceMenu::AT89xxx},
-    {"MicroControllers1", "AT90xxx", "AT90sXXX1", DeviceMenu::AT90xxx},
-    {"MicroControllers1", "Winbond", "Winbond1", DeviceMenu::Winbond},
-    {"MicroControllers1", "Dallas", "Dallas1", DeviceMenu::Dallas},
-    {"MicroControllers1", "Toshiba", "Toshiba1", DeviceMenu::Toshiba},
-    {"MicroControllers1", "87Cxxx", "N87Cxxx1", DeviceMenu::N87Cxxx},
-    {"MicroControllers1", "PIC12Cxxx", "PIC12Cxxx1", DeviceMenu::PIC12Cxxx},
-    {"MicroControllers1", "PIC16Cxxx", "PIC16Cxxx1", DeviceMenu::PIC16Cxxx},
-    {"MicroControllers1", "PIC12Fxxx", "PIC12Fxxx1", DeviceMenu::PIC12Fxxx},
-    {"MicroControllers1", "PIC16Fxxx", "PIC16Fxxx1", DeviceMenu::PIC16Fxxx},
-    {"MicroControllers1", "PIC16F87x", "PIC16F87x1", DeviceMenu::PIC16F87x},
-    {"MicroControllers1", "PIC18Fxxx", "PIC18Fxxx1", DeviceMenu::PIC18Fxxx},
-    {"SerialEEPROMs1", "93xxx", "N93xxx1", DeviceMenu::N93xxx},
-    {"SerialEEPROMs1", "17xxx", "N17xxx1", DeviceMenu::N17xxx},
-    {"SerialEEPROMs1", "24xxx", "N24xxx1", DeviceMenu::N24xxx},
-    {"SerialEEPROMs1", "25xxx", "N25xxx1", DeviceMenu::N25xxx},
-    {"SerialEEPROMs1", "59xxx", "N59xxx1", DeviceMenu::N59xxx},
-    {"SerialEEPROMs1", "SDA25xx", "SDA25xx1", DeviceMenu::SDA25xx},
-    {"SerialEEPROMs1", "PCF", "PCF1", DeviceMenu::PCF},
-    {"SerialEEPROMs1", "TV EEPROM", "TVEEPROM1", DeviceMenu::TVEEPROM},
-    {"ParallelEEPROMs1", "RAM / NVRAM", "RAMNVRAM1", DeviceMenu::RAMNVRAM},
-    {"ParallelEEPROMs1", "27xxx / 87xxx", "N27xxx87xxx1", DeviceMenu::N27xxx87xxx},
-    {"ParallelEEPROMs1", "28xxx", "N28xxx1", DeviceMenu::N28xxx},
-    {"ParallelEEPROMs1", "29xxx / 49xxx", "N29xxx49xxx1", DeviceMenu::N29xxx49xxx},
-    {"ParallelEEPROMs1", "EPROM 16bit", "EPROM16bit1", DeviceMenu::EPROM16bit},
-    {"Others1", "HCS", "HCS1", DeviceMenu::HCS},
-    {"Others1", "TCN", "TCN1", DeviceMenu::TCN},
+    {"MicroControllers1", "AT89xxx1", DeviceMenu::AT89xxx},
+    {"MicroControllers1", "AT90sXXX1", DeviceMenu::AT90xxx},
+    {"MicroControllers1", "Winbond1", DeviceMenu::Winbond},
+    {"MicroControllers1", "Dallas1", DeviceMenu::Dallas},
+    {"MicroControllers1", "Toshiba1", DeviceMenu::Toshiba},
+    {"MicroControllers1", "N87Cxxx1", DeviceMenu::N87Cxxx},
+    {"MicroControllers1", "PIC12Cxxx1", DeviceMenu::PIC12Cxxx},
+    {"MicroControllers1", "PIC16Cxxx1", DeviceMenu::PIC16Cxxx},
+    {"MicroControllers1", "PIC12Fxxx1", DeviceMenu::PIC12Fxxx},
+    {"MicroControllers1", "PIC16Fxxx1", DeviceMenu::PIC16Fxxx},
+    {"MicroControllers1", "PIC16F87x1", DeviceMenu::PIC16F87x},
+    {"MicroControllers1", "PIC18Fxxx1", DeviceMenu::PIC18Fxxx},
+    {"SerialEEPROMs1", "N93xxx1", DeviceMenu::N93xxx},
+    {"SerialEEPROMs1", "N17xxx1", DeviceMenu::N17xxx},
+    {"SerialEEPROMs1", "N24xxx1", DeviceMenu::N24xxx},
+    {"SerialEEPROMs1", "N25xxx1", DeviceMenu::N25xxx},
+    {"SerialEEPROMs1", "N59xxx1", DeviceMenu::N59xxx},
+    {"SerialEEPROMs1", "SDA25xx1", DeviceMenu::SDA25xx},
+    {"SerialEEPROMs1", "PCF1", DeviceMenu::PCF},
+    {"SerialEEPROMs1", "TVEEPROM1", DeviceMenu::TVEEPROM},
+    {"ParallelEEPROMs1", "RAMNVRAM1", DeviceMenu::RAMNVRAM},
+    {"ParallelEEPROMs1", "N27xxx87xxx1", DeviceMenu::N27xxx87xxx},
+    {"ParallelEEPROMs1", "N28xxx1", DeviceMenu::N28xxx},
+    {"ParallelEEPROMs1", "N29xxx49xxx1", DeviceMenu::N29xxx49xxx},
+    {"ParallelEEPROMs1", "EPROM16bit1", DeviceMenu::EPROM16bit},
+    {"Others1", "HCS1", DeviceMenu::HCS},
+    {"Others1", "TCN1", DeviceMenu::TCN},
 }};
 
 // The menu bar in order; the device sub-menus are hung under their top-level menus
@@ -98,12 +98,6 @@ constexpr std::array<FixedMenuEntry, 40> kFixed{{
 
 bool hasDeviceHandler(int i) { return traitsOf(i).hasHandler; }
 
-std::string_view deviceMenuCaption(DeviceMenu menu) {
-    for (const DeviceSubMenu& m : kSubMenus)
-        if (m.menu == menu) return m.caption;
-    return {};
-}
-
 std::string deviceItemCaption(int deviceIndex) {
     if (const std::string_view c = traitsOf(deviceIndex).itemCaption; !c.empty()) return std::string(c);
     return std::string(catalogueRows()[static_cast<size_t>(deviceIndex)].name);
@@ -144,7 +138,7 @@ void buildMainMenu(FormModel& model) {
     for (const auto& sub : kSubMenus) {
         MenuItem s;
         s.name = std::string(sub.name);
-        s.caption = std::string(sub.caption);
+        s.caption = std::string(deviceMenuCaption(sub.menu));
         s.parent = model.menuIndex(sub.top);
         const int subIndex = model.addMenu(std::move(s));
         for (int i = 0; i < kDeviceCount; ++i) {

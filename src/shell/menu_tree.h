@@ -13,14 +13,9 @@ class FormModel;
 
 struct DeviceSubMenu {
     std::string_view top;     // name of the top-level menu
-    std::string_view caption;
     std::string_view name;
     DeviceMenu menu;          // the devices whose traits name it, by index
 };
-
-// Caption of a device sub-menu ("AT89xxx", "24xxx"): the family as the menus name it.
-// Empty for DeviceMenu::None.
-std::string_view deviceMenuCaption(DeviceMenu menu);
 
 // Caption and component name of a device's menu item (also defined for 23, 24, 26,
 // whose handlers exist without an item).

@@ -11,7 +11,7 @@
 #include "shell/form_model.h"
 #include "shell/form_reporter.h"
 #include "shell/host.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <array>
 #include <string>
@@ -36,7 +36,7 @@ public:
     FormModel model;
     Link link;
     FormReporter reporter; // the operation panel, as the operations see it
-    OpContext ops{st, link, reporter};
+    OpContext ops = opContext(st, link, reporter);
 
     // ---- shell: window life ----
     void FormCreate();

@@ -3,7 +3,7 @@
 // checks, Intel HEX records with their checksums, and a selected device.
 
 #include "devices/catalogue.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <gtest/gtest.h>
 

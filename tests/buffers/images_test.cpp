@@ -1,6 +1,6 @@
 #include "buffers/images.h"
 #include "devices/catalogue.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <gtest/gtest.h>
 

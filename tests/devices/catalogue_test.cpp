@@ -1,5 +1,5 @@
 #include "devices/catalogue.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <gtest/gtest.h>
 

@@ -25,7 +25,7 @@ struct Headless {
     std::unique_ptr<State> st = std::make_unique<State>();
     Link link{port, st->link};
     test::RecordingReporter report{clock};
-    OpContext ctx{*st, link, report};
+    OpContext ctx = opContext(*st, link, report);
 
     explicit Headless(int device) {
         st->device.index = device;

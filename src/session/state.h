@@ -8,18 +8,16 @@
 #include "fuses/fuse_state.h"     // fuse panel values
 #include "hwtest/hwtest_state.h"  // hardware test mode
 #include "link/link_state.h"      // link and adapter
-#include "ops/ops_state.h"        // operation frame
+#include "ops/operation.h"        // operation frame, what an operation works on
 #include "view/marker.h"          // marker area
 
 #include <string>
 
 namespace kestro {
 
-// Settings kept in the settings file (shell/settings)
-struct Settings {
+// Settings kept in the settings file.
+struct Settings : ChainSettings {
     int32_t portIndex = 0;
-    uint8_t verifyAfterProgram = 0;
-    uint8_t autoDataMemory = 0;
     std::string lastFileName;
 };
 
@@ -40,5 +38,12 @@ State& theState();
 // Back to the start values (used by the form's constructor, so a test can build a
 // fresh form in the same process).
 void resetState(State& st);
+
+// The parts of the record an operation works on, with the link and the reporter.
+OpContext opContext(State& st, Link& link, Reporter& report);
+
+// The state side of choosing the device named by st.device.index: its catalogue row,
+// cleared images in the view it has, no marker area, no hardware test, small fuse view.
+void selectDeviceState(State& st);
 
 } // namespace kestro

@@ -2,7 +2,7 @@
 // engine's fill and read-back over what the controls hold.
 
 #include "fuses/fuse_codec.h"
-#include "fuses/fuse_panel.h"
+#include "shell/fuse_panel.h"
 
 #include <vector>
 

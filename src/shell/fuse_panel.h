@@ -5,7 +5,7 @@
 
 #include "fuses/layout_desc.h"
 #include "shell/form_model.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <span>
 #include <string_view>

@@ -1,4 +1,7 @@
-#include "shell/state.h"
+#include "session/state.h"
+
+#include "buffers/images.h"
+#include "devices/catalogue.h"
 
 namespace kestro {
 
@@ -23,6 +26,20 @@ void resetState(State& st) {
     st.link = LinkState{};
     st.hwTest = HardwareTestState{};
     st.ops = OperationState{};
+}
+
+OpContext opContext(State& st, Link& link, Reporter& report) {
+    return {st.device, st.adapter, st.images, st.marker, st.fuse, st.hwTest, st.ops, st.settings, link, report};
+}
+
+void selectDeviceState(State& st) {
+    st.images.view = ProgramView;
+    clearImages(st.images);
+    catalogueLookup(st.device);
+    normaliseView(st.images, st.device);
+    st.fuse.largeView = 0;
+    st.hwTest.mode = 0;
+    st.marker = MarkerArea{};
 }
 
 } // namespace kestro

@@ -3,7 +3,7 @@
 
 #include "fuses/fuse_codec.h"
 #include "fuses/fuse_layouts.h"
-#include "fuses/fuse_panel.h"
+#include "shell/fuse_panel.h"
 #include "shell/tmyform.h"
 
 namespace kestro {

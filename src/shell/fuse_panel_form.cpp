@@ -1,4 +1,4 @@
-#include "fuses/fuse_panel.h"
+#include "shell/fuse_panel.h"
 
 #include "fuses/fuse_codec.h"
 #include "shell/tmyform.h"

@@ -1,4 +1,4 @@
-#include "shell/paths.h"
+#include "link/config_dir.h"
 
 #include <cstdlib>
 #include <pwd.h>

@@ -2,7 +2,7 @@
 // The settings file as data, for any front end: reading it changes nothing on disk.
 
 #include "devices/device_state.h"
-#include "shell/state.h"
+#include "session/state.h"
 
 #include <filesystem>
 
@@ -16,5 +16,8 @@ std::filesystem::path settingsPath();
 // catalogue lookup over `dev`, whose fields are left as that search leaves them. False
 // (and nothing changed) when there is no readable file.
 bool readSettingsFile(Settings& settings, SelectedDevice& dev);
+
+// Writes them, the folder created first; false when the file could not be written.
+bool writeSettingsFile(const Settings& settings, const SelectedDevice& dev);
 
 } // namespace kestro
