@@ -8,7 +8,6 @@
 #include "devices/catalogue.h"
 #include "devices/device_names.h"
 #include "devices/selection_rules.h"
-#include "link/handshake.h"
 #include "ops/chains.h"
 #include "link/port_path.h"
 #include "session/settings_file.h"
@@ -132,7 +131,7 @@ Job::Job(CliEnv& env, const CliOptions& options, Console& console)
       reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
     reporter_.adjustFuses = [this](FuseValues& v) { fuseSettings_->apply(st_->device.index, v); };
     reporter_.onAbort = [this] {
-        if (link_) link_->close(); // the settings found at open go back on the port
+        if (session_) session_->close(); // the settings found at open go back on the port
         env_.exitAtOnce(exitNumber(ExitCode::Cancelled));
     };
 }
@@ -163,8 +162,8 @@ bool Job::applyFuseOptions() {
 }
 
 void Job::close() {
-    if (link_ && link_->isOpen()) link_->close();
-    link_.reset();
+    if (session_) session_->close();
+    session_.reset();
     port_.reset(); // a simulator stops with its port
 }
 
@@ -186,9 +185,8 @@ ExitCode Job::connect() {
     if (o_.simulate)
         sim_ = std::make_unique<AdapterSim>(adapterConfig(AdapterKind::Full), SimChip::blank(kEmptySocket));
     if (const ExitCode code = openAdapter(); code != ExitCode::Done) return code;
-    st_->device.index = 0;
-    catalogueLookup(st_->device);
-    if (const Fault f = runHandshake(*link_, st_->device, st_->adapter); f != Fault::None) {
+    session_->lookUp(0);
+    if (const Fault f = session_->handshake(); f != Fault::None) {
         console_.error(faultMessage(f));
         return exitCodeOf(f);
     }
@@ -334,8 +332,7 @@ ExitCode Job::openAdapter() {
     }
     if (o_.verbose >= 2) port = std::make_unique<TracingPort>(std::move(port), console_);
     port_ = std::move(port);
-    link_ = std::make_unique<Link>(*port_, st_->link);
-    ctx_ = std::make_unique<OpContext>(opContext(*st_, *link_, reporter_));
+    session_ = std::make_unique<Session>(*st_, *port_, reporter_);
     st_->link.portName = portName;
     return openPortWithRetry();
 }
@@ -358,10 +355,10 @@ std::string permissionAdvice(const std::string& device, const std::string& user)
 }
 
 ExitCode Job::openPortWithRetry() {
-    SerialPort::OpenResult r = link_->open();
+    SerialPort::OpenResult r = session_->tryOpen();
     if (r.status == SerialPort::OpenStatus::OpenFailed && r.error == EACCES) {
         env_.sleepMs(kPermissionRetryMs);
-        r = link_->open();
+        r = session_->tryOpen();
     }
     if (r.status == SerialPort::OpenStatus::Ok) {
         console_.detail("port " + portLabel_ + " open");
@@ -386,9 +383,8 @@ ExitCode Job::openPortWithRetry() {
 }
 
 ExitCode Job::handshake() {
-    st_->device.index = partIndex_;
-    catalogueLookup(st_->device);
-    if (const Fault f = runHandshake(*link_, st_->device, st_->adapter); f != Fault::None) {
+    session_->lookUp(partIndex_);
+    if (const Fault f = session_->handshake(); f != Fault::None) {
         console_.error(faultMessage(f));
         return exitCodeOf(f);
     }
@@ -397,15 +393,14 @@ ExitCode Job::handshake() {
         while (!text.empty() && text.back() == ' ') text.pop_back(); // sent padded to 32
         if (!text.empty()) console_.detail("adapter: " + text);
     }
-    if (!isAllowed(st_->adapter, partIndex_))
+    if (!session_->allowed(partIndex_))
         return usage("This Device NOT Allowed ! (the adapter does not serve the " + partName_ + ")");
     return checkSteps(true);
 }
 
 ExitCode Job::selectPart() {
     State& st = *st_;
-    st.device.index = partIndex_;
-    selectDeviceState(st);
+    session_->select(partIndex_);
     st.settings.verifyAfterProgram = o_.verify ? 1 : 0;
     st.settings.autoDataMemory = o_.dataMemory ? 1 : 0;
     if (o_.dataView) {
@@ -435,10 +430,7 @@ ExitCode Job::selectPart() {
     return ExitCode::Done;
 }
 
-void Job::restorePart() {
-    st_->device.index = partIndex_;
-    catalogueLookup(st_->device);
-}
+void Job::restorePart() { session_->lookUp(partIndex_); }
 
 bool Job::loadFile(const std::string& path) {
     if (intelHexUnderOtherName(path))

@@ -8,8 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
-#include "link/link.h"
-#include "ops/operation.h"
+#include "session/session.h"
 #include "session/state.h"
 #include "sim/adapter_sim.h"
 
@@ -62,6 +61,8 @@ public:
     void close();
 
     State& state() { return *st_; }
+    // Made by prepare() or connect(), once the port is known.
+    Session& session() { return *session_; }
     CliReporter& reporter() { return reporter_; }
     Console& console() { return console_; }
     const std::string& partName() const { return partName_; }
@@ -104,9 +105,8 @@ private:
     std::unique_ptr<State> st_;
     std::unique_ptr<AdapterSim> sim_;
     std::unique_ptr<SerialPort> port_;
-    std::unique_ptr<Link> link_;
+    std::unique_ptr<Session> session_;
     CliReporter reporter_;
-    std::unique_ptr<OpContext> ctx_;
     std::unique_ptr<FuseSettings> fuseSettings_;
     std::string partName_;
     std::string portLabel_;

@@ -50,10 +50,8 @@ const char* resultWord(ExitCode code) {
 // A chip's steps, as the Process menu offers them for the part: identified where the
 // part has Identify, erased when asked or where only Erase+Program programs it, verified
 // where the part has Verify (the encoders check each block as they are programmed).
-std::vector<StepRequest> produceSteps(const State& st, const CliOptions& o) {
-    const auto on = [&](ProcessCommand c) {
-        return offered(st.device.index, st.adapter.serialAdapter != 0, c);
-    };
+std::vector<StepRequest> produceSteps(const Session& session, const CliOptions& o) {
+    const auto on = [&](ProcessCommand c) { return session.offers(c); };
     std::vector<StepRequest> steps;
     if (on(ProcessCommand::Identify)) steps.push_back({StepKind::Identify, {}});
     if (o.erase || !on(ProcessCommand::Program)) steps.push_back({StepKind::Erase, {}});
@@ -235,7 +233,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
 
     const bool prompt = env.stdinTerminal || !o.count;
     ExitCode last = ExitCode::Done;
-    if (!offered(st.device.index, st.adapter.serialAdapter != 0, ProcessCommand::Program))
+    if (!job.session().offers(ProcessCommand::Program))
         console.say("the " + job.partName() + " is programmed as Erase+Program: each chip is erased first");
     for (uint32_t chip = 1; !o.count || chip <= *o.count; ++chip) {
         if (prompt) {
@@ -265,7 +263,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         const uint32_t crc = crc32(coveredBytes(st));
         const uint64_t started = env.nowMs();
 
-        const std::vector<StepRequest> steps = produceSteps(st, o);
+        const std::vector<StepRequest> steps = produceSteps(job.session(), o);
         ExitCode code = ExitCode::Done;
         for (const StepRequest& s : steps) {
             if (job.reporter().interrupted()) { // Ctrl+C between steps: the chip is not finished

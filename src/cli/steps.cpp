@@ -65,7 +65,7 @@ void Job::readFusesOut(StepResult& result) {
 
 ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     State& st = *st_;
-    OpContext& c = *ctx_;
+    Session& session = *session_;
     result.request = request;
     reporter_.beginStep();
     st.ops.stopTaken = false;
@@ -77,18 +77,18 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
 
     switch (request.kind) {
     case StepKind::Identify:
-        runProcess(c, ProcessCommand::Identify);
+        session.run(ProcessCommand::Identify);
         if (!reporter_.failed() && reporter_.unknownDeviceShown())
             reporter_.fail(ExitCode::Chip, std::string(kUnknownDeviceText) + " (no known chip answered)");
         break;
     case StepKind::Read: {
-        runProcess(c, ProcessCommand::Read);
+        session.run(ProcessCommand::Read);
         if (reporter_.failed() || st.ops.stopTaken) break;
         // Save writes both memories: the data memory is read as well, as the window
         // reads it in its data view.
         if (st.images.view == ProgramView && bothMemories(st.device) && !st.marker.set) {
             st.images.view = DataView;
-            const bool ok = readChip(c);
+            const bool ok = readChip(session.context());
             reporter_.hidePanel();
             st.images.view = ProgramView;
             if (!ok || st.ops.stopTaken) break;
@@ -101,7 +101,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "written");
         // The encoders check each block themselves, as the Program chain runs them.
-        const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(c) : programChip(c);
+        const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(session.context()) : programChip(session.context());
         reporter_.hidePanel();
         st.ops.lastResult = ok ? 1 : 0;
         break;
@@ -109,16 +109,16 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     case StepKind::Verify:
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "verified");
-        runProcess(c, ProcessCommand::Verify);
+        session.run(ProcessCommand::Verify);
         if (reporter_.failure().fault == Fault::ContentDiffers && o_.diffFile) diffAfterVerify(result);
         break;
-    case StepKind::Erase: runProcess(c, ProcessCommand::Erase); break;
-    case StepKind::BlankCheck: runProcess(c, ProcessCommand::CheckErase); break;
+    case StepKind::Erase: session.run(ProcessCommand::Erase); break;
+    case StepKind::BlankCheck: session.run(ProcessCommand::CheckErase); break;
     case StepKind::Lock:
-        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramSecurity);
+        if (applyFuseOptions()) session.run(ProcessCommand::ProgramSecurity);
         break;
     case StepKind::ReadFuses:
-        runProcess(c, ProcessCommand::ReadFuse);
+        session.run(ProcessCommand::ReadFuse);
         if (!reporter_.failed() && !st.ops.stopTaken) {
             fusesRead_ = true;
             readFusesOut(result);
@@ -129,20 +129,19 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
             reporter_.fail(ExitCode::Usage, "write-fuses: nothing to write: " + std::string(kNoFuseSource));
             break;
         }
-        if (applyFuseOptions()) runProcess(c, ProcessCommand::ProgramFuse);
+        if (applyFuseOptions()) session.run(ProcessCommand::ProgramFuse);
         break;
     case StepKind::Hwtest: hardwareTest(); break;
     case StepKind::Program: {
         if (!loadFile(request.file) || !applyFuseOptions()) break;
         fillCrc(result, "written");
-        const bool serial = st.adapter.serialAdapter != 0;
         // Fuses nobody gave are left as the chip has them.
-        if (offered(st.device.index, serial, ProcessCommand::ProgramFuse) && !fusesGiven()) {
+        if (session.offers(ProcessCommand::ProgramFuse) && !fusesGiven()) {
             result.fusesSkipped = std::string(kNoFuseSource);
             console_.say("fuses not programmed: " + result.fusesSkipped);
             reporter_.skipFuses = true;
         }
-        runProcess(c, *programmingChain(st.device.index, serial));
+        session.run(*session.programmingChain());
         reporter_.skipFuses = false;
         break;
     }
@@ -231,7 +230,7 @@ void Job::hardwareTest() {
         return;
     }
     st.hwTest.mode = 1;
-    if (sendTestPattern(*ctx_, ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
+    if (sendTestPattern(session_->context(), ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
         console_.say("pins: " +
                      describeTestPattern(std::span<const uint8_t, 6>(st.link.packet.data() + kPosStart0, 6),
                                          st.adapter.socketVariant) +
@@ -239,7 +238,7 @@ void Job::hardwareTest() {
         std::string line;
         env_.readLine(line);
     }
-    ctx_->link.writeByte(kStopByte); // no echo comes; the pins are released either way
+    session_->link().writeByte(kStopByte); // no echo comes; the pins are released either way
     st.hwTest.mode = 0;
 }
 
@@ -251,14 +250,14 @@ void Job::diffAfterVerify(StepResult& result) {
     auto other = std::make_unique<Images>(st.images);
     const StepFailure verifyFailure = reporter_.failure();
     reporter_.beginStep();
-    const bool read = readChip(*ctx_);
+    const bool read = readChip(session_->context());
     reporter_.hidePanel();
     if (read) {
         const std::span<const uint8_t> covered = coveredBytes(st);
         const std::vector<uint8_t> chip(covered.begin(), covered.end());
         std::swap(st.images, *other); // the image again
         const uint32_t base = st.marker.set ? st.marker.start : 0;
-        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(*ctx_).mask);
+        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(session_->context()).mask);
         std::swap(st.images, *other); // the chip, to be saved
         std::string written;
         if (saveFile(file, written)) {

@@ -3,9 +3,8 @@
 // block-request loop, the Process menu's chains and the operation frame's state.
 //
 // Chip operations as functions over the parts of the state record they need, the link
-// and a reporter. Each
-// returns true when it completed; a failure has been reported once, by the piece that
-// found it.
+// and a reporter. Each returns true when it completed; a failure has been reported
+// once, by the piece that found it.
 
 #include "buffers/image_state.h"
 #include "devices/device_state.h"

@@ -33,12 +33,6 @@ struct State {
     OperationState ops;
 };
 
-// The process-wide record. Its images are static storage, never reallocated.
-State& theState();
-// Back to the start values (used by the form's constructor, so a test can build a
-// fresh form in the same process).
-void resetState(State& st);
-
 // The parts of the record an operation works on, with the link and the reporter.
 OpContext opContext(State& st, Link& link, Reporter& report);
 

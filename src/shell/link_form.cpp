@@ -2,7 +2,6 @@
 // Port items, the handshake with the device menus that follow it, and Initialisation.
 
 #include "devices/traits.h"
-#include "link/handshake.h"
 #include "link/port_path.h"
 #include "shell/tmyform.h"
 
@@ -20,10 +19,10 @@ void choosePort(TMyForm& form, int portIndex) {
 
 // Device menu items follow the allowed-device flags, except those the menus always
 // keep disabled. Indexes without an item are simply not met.
-void enableDeviceMenus(FormModel& model, const AdapterState& a) {
+void enableDeviceMenus(FormModel& model, const Session& session) {
     for (MenuItem& m : model.menus)
         if (m.deviceIndex >= 0)
-            m.enabled = isAllowed(a, m.deviceIndex) && !traitsOf(m.deviceIndex).menuAlwaysDisabled;
+            m.enabled = session.allowed(m.deviceIndex) && !traitsOf(m.deviceIndex).menuAlwaysDisabled;
 }
 
 } // namespace
@@ -37,11 +36,11 @@ void TMyForm::startLink() {
     openPort();
 }
 
-void TMyForm::openPort() { kestro::openPort(link, reporter); }
+void TMyForm::openPort() { session.openPort(); }
 
-void TMyForm::closePort() { kestro::closePort(link, reporter); }
+void TMyForm::closePort() { session.closePort(); }
 
-void TMyForm::reopenPort() { kestro::reopenPort(link, reporter); }
+void TMyForm::reopenPort() { session.reopenPort(); }
 
 void TMyForm::changePort(const std::string& portName) {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
@@ -57,11 +56,11 @@ void TMyForm::COM31Click() { choosePort(*this, 2); }
 void TMyForm::COM41Click() { choosePort(*this, 3); }
 
 bool TMyForm::handshake() {
-    if (const Fault f = runHandshake(link, st.device, st.adapter); f != Fault::None) {
+    if (const Fault f = session.handshake(); f != Fault::None) {
         fail(reporter, f);
         return false;
     }
-    enableDeviceMenus(model, st.adapter);
+    enableDeviceMenus(model, session);
     return true;
 }
 
@@ -70,7 +69,7 @@ void TMyForm::Initialisation1Click() {
     closePort(); // the name is resolved again: a port chosen while closed opens here
     openPort();
     handshake();
-    if (!isAllowed(st.adapter, st.device.index)) {
+    if (!session.allowed(st.device.index)) {
         showMessage("This Device NOT Allowed !\nWill Set The First Allowed Device.");
         selectFirstAllowedDevice(); // "unknown" (196) when the adapter allows nothing
         selectDevice();

@@ -8,7 +8,7 @@ namespace kestro {
 namespace {
 void runLocked(TMyForm& form, ProcessCommand command) {
     form.lockUserInterface(false);
-    runProcess(form.ops, command);
+    form.session.run(command);
     form.lockUserInterface(true);
 }
 } // namespace

@@ -16,7 +16,7 @@ constexpr Rect kPicturePlace{60, 80, 200, 300};
 } // namespace
 
 void TMyForm::selectDevice() {
-    selectDeviceState(st);
+    session.select(st.device.index);
     gridSetup();
     processMenuEnabling();
     model.control("SLabel").caption.clear();

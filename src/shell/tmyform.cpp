@@ -1,7 +1,6 @@
 #include "shell/tmyform.h"
 
 #include "devices/catalogue.h"
-#include "link/handshake.h"
 #include "shell/menu_tree.h"
 
 #include <cstdio>
@@ -61,8 +60,8 @@ constexpr const char* kContactBlock =
 } // namespace
 
 TMyForm::TMyForm(Host& h, SerialPort& p)
-    : st(theState()), host(h), port(p), link(p, st.link), reporter(*this) {
-    resetState(st);
+    : state_(std::make_unique<State>()), st(*state_), host(h), port(p), session(st, p, reporter),
+      link(session.link()), reporter(*this), ops(session.context()) {
     buildControls();
     buildMainMenu(model);
 }
@@ -98,10 +97,7 @@ void TMyForm::FormCreate() {
 }
 
 void TMyForm::selectFirstAllowedDevice() {
-    if (isAllowed(st.adapter, st.device.index)) return;
-    int i = 0;
-    while (i < kUnknownDevice && !isAllowed(st.adapter, i)) ++i;
-    st.device.index = i;
+    if (!session.allowed(st.device.index)) st.device.index = session.firstAllowed();
 }
 
 void TMyForm::shutDown() {

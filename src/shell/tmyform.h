@@ -11,9 +11,11 @@
 #include "shell/form_model.h"
 #include "shell/form_reporter.h"
 #include "shell/host.h"
+#include "session/session.h"
 #include "session/state.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,13 +32,18 @@ public:
     TMyForm(const TMyForm&) = delete;
     TMyForm& operator=(const TMyForm&) = delete;
 
+private:
+    std::unique_ptr<State> state_; // 1 MiB of images: on the heap, never reallocated
+
+public:
     State& st;
     Host& host;
     SerialPort& port;
     FormModel model;
-    Link link;
+    Session session;
+    Link& link;
     FormReporter reporter; // the operation panel, as the operations see it
-    OpContext ops = opContext(st, link, reporter);
+    OpContext& ops;
 
     // ---- shell: window life ----
     void FormCreate();

@@ -1,17 +1,21 @@
 #include "buffers/images.h"
 #include "devices/catalogue.h"
-#include "session/state.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace kestro {
 namespace {
 
+// 1 MiB of program image: not on the stack.
+std::unique_ptr<Images> freshImages() { return std::make_unique<Images>(); }
+
 // Buffer Reset's clearBuffers, which keeps the fuse bytes, is driven in selection_test.
 TEST(Images, ClearImagesFillsAllFourBuffers) {
-    Images& img = theState().images;
+    const auto images = freshImages();
+    Images& img = *images;
     img.program.fill(0);
     img.data.fill(0);
     img.idBlock.fill(0);
@@ -25,7 +29,8 @@ TEST(Images, ClearImagesFillsAllFourBuffers) {
 }
 
 TEST(Images, PicWordSwapStopsAtProgramSize) {
-    Images& img = theState().images;
+    const auto images = freshImages();
+    Images& img = *images;
     for (uint32_t i = 0; i < 0x1000; ++i) img.program[i] = static_cast<uint8_t>(i);
     picWordSwap(img, 1024);
     EXPECT_EQ(img.program[0], 1);
@@ -65,7 +70,8 @@ TEST(Images, PicGroupBoundaries) {
 }
 
 TEST(Images, ViewAndActiveImageFollowTheSizes) {
-    Images& img = theState().images;
+    const auto images = freshImages();
+    Images& img = *images;
     struct Case {
         int device;
         uint8_t view, normalised;
