@@ -10,8 +10,8 @@ namespace {
 
 constexpr IndexRange kNo = kNoRange;
 
-// One character per Process item, in the order of kProcessItems: '1' enabled, '0'
-// disabled.
+// One character per Process command, in the order of ProcessCommand: '1' enabled,
+// '0' disabled.
 struct EnablingRow {
     IndexRange ranges[5];
     std::string_view items;
@@ -93,14 +93,14 @@ ProcessEnabling processEnabling(int deviceIndex, bool serialAdapter) {
             break;
         }
     }
-    ProcessEnabling on{};
-    for (size_t k = 0; k < on.size(); ++k) on[k] = items[k] == '1';
+    ProcessEnabling e{};
+    for (size_t k = 0; k < kProcessCommandCount; ++k) e.on[k] = items[k] == '1';
     if (serialAdapter)
         for (const auto& row : kSerialAdapterOff)
             if (inRanges(row.ranges, deviceIndex))
-                for (size_t k = 0; k < on.size(); ++k)
-                    if (row.items[k] == '0') on[k] = false;
-    return on;
+                for (size_t k = 0; k < kProcessCommandCount; ++k)
+                    if (row.items[k] == '0') e.on[k] = false;
+    return e;
 }
 
 bool needsExtensionSocket(int deviceIndex, bool picFlag, uint8_t socketVariant) {

@@ -3,21 +3,37 @@
 // window caption, the socket picture, the two 17Cxx captions and the marker area.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace kestro {
 
-// The eleven Process menu items in menu order.
-inline constexpr std::array<std::string_view, 11> kProcessItems = {
-    "Identify1",     "Read1",         "Erase1",
-    "Program1",      "Verify1",       "ProgramSecurity1",
-    "ProgramFuse1",  "ReadFuse1",     "EraseProgram1",
-    "EraseProgramSecurity1", "CheckErase1"};
+// The Process menu's eleven commands, in menu order.
+enum class ProcessCommand : uint8_t {
+    Identify,
+    Read,
+    Erase,
+    Program,
+    Verify,
+    ProgramSecurity,
+    ProgramFuse,
+    ReadFuse,
+    EraseProgram,
+    EraseProgramSecurity,
+    CheckErase,
+};
+inline constexpr size_t kProcessCommandCount = 11;
 
-using ProcessEnabling = std::array<bool, kProcessItems.size()>;
+// What the Process menu offers for a device, by command.
+struct ProcessEnabling {
+    std::array<bool, kProcessCommandCount> on{};
+    bool operator[](ProcessCommand c) const { return on[static_cast<size_t>(c)]; }
+    bool& operator[](ProcessCommand c) { return on[static_cast<size_t>(c)]; }
+    bool operator==(const ProcessEnabling&) const = default;
+};
 
-// Enabled state of each Process item for a device, with the serial adapter active or not.
+// Enabled state of each Process command for a device, with the serial adapter active or not.
 ProcessEnabling processEnabling(int deviceIndex, bool serialAdapter);
 // How many rows of the enabling table name the index (exactly one for every chip type).
 int enablingRowsCovering(int deviceIndex);

@@ -194,17 +194,11 @@ struct Runner {
     }
 };
 
-// The menu items in the order of ProcessCommand.
-static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::Identify)] == "Identify1");
-static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::Program)] == "Program1");
-static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::ReadFuse)] == "ReadFuse1");
-static_assert(kProcessItems[static_cast<size_t>(ProcessCommand::CheckErase)] == "CheckErase1");
-
 constexpr std::string_view kCaptions[] = {
     "Identify",    "Read",      "Erase",         "Program",       "Verify",
     "Program Security", "Program Fuse", "Read Fuse", "Erase+Program",
     "Erase+Program+Security", "Check Erase"};
-static_assert(std::size(kCaptions) == kProcessItems.size());
+static_assert(std::size(kCaptions) == kProcessCommandCount);
 
 bool chainApplies(ChainWhen when, const OpContext& c) {
     switch (when) {
@@ -222,7 +216,7 @@ std::string_view commandCaption(ProcessCommand command) {
 }
 
 bool offered(int deviceIndex, bool serialAdapter, ProcessCommand command) {
-    return processEnabling(deviceIndex, serialAdapter)[static_cast<size_t>(command)];
+    return processEnabling(deviceIndex, serialAdapter)[command];
 }
 
 std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapter) {

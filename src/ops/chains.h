@@ -2,6 +2,7 @@
 // The Process menu's commands as chains of operations: each link names its step and
 // the condition it tests, and one runner reads them for both front ends.
 
+#include "devices/selection_rules.h"
 #include "ops/operation.h"
 
 #include <cstdint>
@@ -9,20 +10,6 @@
 #include <string_view>
 
 namespace kestro {
-
-enum class ProcessCommand : uint8_t {
-    Identify,
-    Read,
-    Erase,
-    Program,
-    Verify,
-    ProgramSecurity,
-    ProgramFuse,
-    ReadFuse,
-    EraseProgram,
-    EraseProgramSecurity,
-    CheckErase,
-};
 
 // The command's menu caption as the Process menu shows it with verify after program
 // off ("Erase+Program").

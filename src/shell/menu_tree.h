@@ -1,6 +1,7 @@
 #pragma once
 // The main menu: the fixed items and the device menus generated from one table.
 
+#include "devices/selection_rules.h"
 #include "devices/traits.h"
 
 #include <span>
@@ -10,6 +11,26 @@
 namespace kestro {
 
 class FormModel;
+
+// The Process menu's items for its commands, in menu order.
+struct ProcessItem {
+    ProcessCommand command;
+    std::string_view name;
+};
+inline constexpr ProcessItem kProcessItems[] = {
+    {ProcessCommand::Identify, "Identify1"},
+    {ProcessCommand::Read, "Read1"},
+    {ProcessCommand::Erase, "Erase1"},
+    {ProcessCommand::Program, "Program1"},
+    {ProcessCommand::Verify, "Verify1"},
+    {ProcessCommand::ProgramSecurity, "ProgramSecurity1"},
+    {ProcessCommand::ProgramFuse, "ProgramFuse1"},
+    {ProcessCommand::ReadFuse, "ReadFuse1"},
+    {ProcessCommand::EraseProgram, "EraseProgram1"},
+    {ProcessCommand::EraseProgramSecurity, "EraseProgramSecurity1"},
+    {ProcessCommand::CheckErase, "CheckErase1"},
+};
+static_assert(std::size(kProcessItems) == kProcessCommandCount);
 
 struct DeviceSubMenu {
     std::string_view top;     // name of the top-level menu

@@ -5,6 +5,7 @@
 #include "devices/catalogue.h"
 #include "devices/selection_rules.h"
 #include "devices/socket_pictures.h"
+#include "shell/menu_tree.h"
 #include "shell/tmyform.h"
 
 namespace kestro {
@@ -35,8 +36,7 @@ void TMyForm::selectDevice() {
 }
 
 void TMyForm::processMenuEnabling() {
-    const ProcessEnabling on = processEnabling(st.device.index, st.adapter.serialAdapter != 0);
-    for (size_t k = 0; k < kProcessItems.size(); ++k) model.menu(kProcessItems[k]).enabled = on[k];
+    for (const ProcessItem& item : kProcessItems) model.menu(item.name).enabled = session.offers(item.command);
 }
 
 void TMyForm::resetFileNames() {

@@ -1,5 +1,6 @@
 #include "devices/selection_rules.h"
 #include "devices/socket_pictures.h"
+#include "shell/menu_tree.h"
 #include "support/form_fixture.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ struct Selection : test::StartedForm {
     Control& ctl(std::string_view name) { return form.model.control(name); }
     std::string processItems() const { // '1' for each enabled Process item, in menu order
         std::string on;
-        for (auto name : kProcessItems) on += form.model.menu(name).enabled ? '1' : '0';
+        for (const ProcessItem& item : kProcessItems) on += form.model.menu(item.name).enabled ? '1' : '0';
         return on;
     }
     std::vector<std::string> visiblePictures() const {
@@ -43,8 +44,8 @@ TEST_F(Selection, ProcessMenuFollowsTheDeviceAndTheSerialAdapter) {
     // The serial adapter takes away what it cannot run, from 12 to 15 only.
     for (int i = 0; i <= 196; ++i) {
         ProcessEnabling expected = processEnabling(i, false);
-        if (i >= 12 && i <= 15) expected[6] = expected[7] = false; // ProgramFuse1, ReadFuse1
-        if (i >= 12 && i <= 13) expected[0] = false;               // Identify1
+        if (i >= 12 && i <= 15) expected[ProcessCommand::ProgramFuse] = expected[ProcessCommand::ReadFuse] = false;
+        if (i >= 12 && i <= 13) expected[ProcessCommand::Identify] = false;
         EXPECT_EQ(processEnabling(i, true), expected) << i;
     }
     st.adapter.serialAdapter = 1;
