@@ -33,7 +33,7 @@ std::string size(uint32_t bytes) { return bytes ? std::to_string(bytes) : "-"; }
 std::string family(int index) {
     const std::string_view menu = deviceMenuCaption(traitsOf(index).menu);
     if (!menu.empty()) return std::string(menu);
-    return "family " + std::to_string(*familyOf(index));
+    return "family " + std::to_string(code(chipRow(index).family));
 }
 
 std::string socket(int index, const SelectedDevice& dev, uint8_t variant) {

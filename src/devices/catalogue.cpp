@@ -3,242 +3,444 @@
 #include "devices/device_state.h"
 
 #include <array>
+#include <iterator>
 #include <cstring>
 
 namespace kestro {
 namespace {
 
-constexpr std::array<CatalogueRow, kDeviceCount> kRows{{
-    {"AT89C1051", 0, 1024, 0, 12, 0, 0},  // 0
-    {"AT89C2051", 0, 2048, 0, 12, 0, 0},  // 1
-    {"AT89C4051", 0, 4096, 0, 12, 0, 0},  // 2
-    {"AT89C51", 1, 4096, 0, 12, 0, 1},  // 3
-    {"AT89C51RC", 1, 32768, 0, 12, 0, 1},  // 4
-    {"AT89LV52", 1, 8192, 0, 12, 0, 1},  // 5
-    {"AT89C52", 1, 8192, 0, 12, 0, 1},  // 6
-    {"TS87C52X2", 1, 8192, 0, 12, 0, 1},  // 7
-    {"AT89C55", 1, 20480, 0, 12, 0, 1},  // 8
-    {"AT89C55WD", 1, 20480, 0, 12, 0, 1},  // 9
-    {"AT89S51", 1, 4096, 0, 5, 0, 1},  // 10
-    {"AT89S52", 1, 8192, 0, 5, 0, 1},  // 11
-    {"AT89S53", 1, 12288, 0, 12, 0, 1},  // 12
-    {"AT89S8252", 1, 8192, 2048, 12, 0, 1},  // 13
-    {"AT90S1200", 2, 1024, 64, 12, 0, 0},  // 14
-    {"AT90S2313", 2, 2048, 128, 12, 0, 0},  // 15
-    {"ATTINY11", 3, 1024, 0, 5, 0, 2},  // 16
-    {"ATTINY12", 3, 1024, 64, 5, 0, 2},  // 17
-    {"ATTINY15", 3, 1024, 64, 5, 0, 2},  // 18
-    {"ATTINY12HV", 3, 1024, 64, 5, 0, 2},  // 19
-    {"ATTINY15HV", 3, 1024, 64, 5, 0, 2},  // 20
-    {"ATTINY28", 3, 2048, 0, 5, 0, 6},  // 21
-    {"AT90S4414", 3, 4096, 256, 5, 0, 1},  // 22
-    {"AT90S4433", 3, 4096, 256, 5, 0, 2},  // 23
-    {"AT90S4434", 3, 4096, 256, 5, 0, 2},  // 24
-    {"AT90S8515", 3, 8192, 512, 5, 0, 1},  // 25
-    {"AT90S8535", 3, 8192, 512, 5, 0, 1},  // 26
-    {"ATMEGA8515", 3, 8192, 512, 5, 0, 1},  // 27
-    {"ATMEGA8535", 3, 8192, 512, 5, 0, 1},  // 28
-    {"W78(L)E51", 20, 4096, 0, 12, 0, 1},  // 29
-    {"W78(L)E52", 20, 8192, 0, 12, 0, 1},  // 30
-    {"W78(L)E54", 20, 16384, 0, 12, 0, 1},  // 31
-    {"DS5000", 21, 8192, 0, 12, 0, 1},  // 32
-    {"TMP47P443", 12, 4096, 0, 12, 1, 8},  // 33
-    {"I8748", 19, 1024, 0, 21, 0, 1},  // 34
-    {"I8749", 19, 2048, 0, 21, 0, 1},  // 35
-    {"I8751BH", 4, 4096, 0, 12, 0, 1},  // 36
-    {"I8752BH", 4, 4096, 0, 12, 0, 1},  // 37
-    {"I87C51", 4, 4096, 0, 12, 0, 1},  // 38
-    {"I87C52", 4, 8192, 0, 12, 0, 1},  // 39
-    {"I87C54", 4, 16384, 0, 12, 0, 1},  // 40
-    {"I87C51RA", 4, 4096, 0, 12, 0, 1},  // 41
-    {"I87C51RB", 4, 4096, 0, 12, 0, 1},  // 42
-    {"SC87C51", 5, 4096, 0, 12, 0, 1},  // 43
-    {"P87C52", 5, 8192, 0, 12, 0, 1},  // 44
-    {"P87C54", 5, 16384, 0, 12, 0, 1},  // 45
-    {"PIC12C508", 6, 1024, 0, 12, 0, 3},  // 46
-    {"PIC12C509", 6, 2048, 0, 12, 0, 3},  // 47
-    {"PIC12C671", 6, 2048, 0, 12, 0, 3},  // 48
-    {"PIC12C672", 6, 4096, 0, 12, 0, 3},  // 49
-    {"PIC16C54A", 6, 1024, 0, 12, 0, 5},  // 50
-    {"PIC16C54B", 6, 1024, 0, 12, 0, 5},  // 51
-    {"PIC16C54C", 6, 1024, 0, 12, 0, 5},  // 52
-    {"PIC16C55A", 6, 1024, 0, 12, 0, 1},  // 53
-    {"PIC16C56", 6, 2048, 0, 12, 0, 5},  // 54
-    {"PIC16C57C", 6, 4096, 0, 12, 0, 1},  // 55
-    {"PIC16F57", 6, 4096, 0, 12, 0, 1},  // 56
-    {"PIC16C58B", 6, 4096, 0, 12, 0, 5},  // 57
-    {"PIC16C505", 6, 2048, 0, 12, 0, 5},  // 58
-    {"PIC16CE625", 6, 4096, 0, 12, 0, 5},  // 59
-    {"PIC16C711", 6, 2048, 0, 12, 0, 5},  // 60
-    {"PIC16C715", 6, 4096, 0, 12, 0, 5},  // 61
-    {"PIC16C71", 6, 2048, 0, 12, 0, 5},  // 62
-    {"PIC16C84", 6, 2048, 64, 12, 0, 5},  // 63
-    {"PIC12F629", 6, 2048, 128, 12, 0, 3},  // 64
-    {"PIC12F675", 6, 2048, 128, 12, 0, 3},  // 65
-    {"PIC16F630", 6, 2048, 128, 12, 0, 10},  // 66
-    {"PIC16F676", 6, 2048, 128, 12, 0, 10},  // 67
-    {"PIC16F84", 6, 2048, 64, 12, 0, 5},  // 68
-    {"PIC16F627", 6, 2048, 128, 12, 0, 5},  // 69
-    {"PIC16F628", 6, 4096, 128, 12, 0, 5},  // 70
-    {"PIC16F627A", 6, 2048, 128, 12, 0, 5},  // 71
-    {"PIC16F628A", 6, 4096, 128, 12, 0, 5},  // 72
-    {"PIC16F648A", 6, 8192, 256, 12, 0, 5},  // 73
-    {"PIC16F72", 6, 4096, 0, 12, 0, 6},  // 74
-    {"PIC16F73", 6, 8192, 0, 12, 0, 6},  // 75
-    {"PIC16F74", 6, 8192, 0, 12, 0, 6},  // 76
-    {"PIC16F76", 6, 16384, 0, 12, 0, 6},  // 77
-    {"PIC16F77", 6, 16384, 0, 12, 0, 6},  // 78
-    {"PIC16F818", 6, 2048, 128, 12, 0, 5},  // 79
-    {"PIC16F819", 6, 4096, 256, 12, 0, 5},  // 80
-    {"PIC16F870", 6, 4096, 64, 12, 0, 6},  // 81
-    {"PIC16F871", 6, 4096, 64, 12, 0, 1},  // 82
-    {"PIC16F872", 6, 4096, 64, 12, 0, 6},  // 83
-    {"PIC16F873", 6, 8192, 128, 12, 0, 6},  // 84
-    {"PIC16F874", 6, 8192, 128, 12, 0, 1},  // 85
-    {"PIC16F876", 6, 16384, 256, 12, 0, 6},  // 86
-    {"PIC16F877", 6, 16384, 256, 12, 0, 1},  // 87
-    {"PIC16F873A", 6, 8192, 128, 12, 0, 6},  // 88
-    {"PIC16F874A", 6, 8192, 128, 12, 0, 1},  // 89
-    {"PIC16F876A", 6, 16384, 256, 12, 0, 6},  // 90
-    {"PIC16F877A", 6, 16384, 256, 12, 0, 1},  // 91
-    {"PIC18F242", 6, 16384, 256, 12, 0, 6},  // 92
-    {"PIC18F248", 6, 16384, 256, 12, 0, 6},  // 93
-    {"PIC18F252", 6, 32768, 256, 12, 0, 6},  // 94
-    {"PIC18F258", 6, 32768, 256, 12, 0, 6},  // 95
-    {"PIC18F442", 6, 16384, 256, 12, 0, 1},  // 96
-    {"PIC18F448", 6, 16384, 256, 12, 0, 1},  // 97
-    {"PIC18F452", 6, 32768, 256, 12, 0, 1},  // 98
-    {"PIC18F458", 6, 32768, 256, 12, 0, 1},  // 99
-    {"PIC18F6620", 6, 65536, 1024, 12, 0, 13},  // 100
-    {"PIC18F6680", 6, 65536, 1024, 12, 0, 13},  // 101
-    {"93C06", 7, 0, 32, 5, 0, 2},  // 102
-    {"93C46_8", 7, 0, 128, 5, 0, 2},  // 103
-    {"93C46_16", 7, 0, 128, 5, 0, 2},  // 104
-    {"93C46", 7, 0, 128, 5, 0, 2},  // 105
-    {"93C56_8", 7, 0, 256, 5, 0, 2},  // 106
-    {"93C56_16", 7, 0, 256, 5, 0, 2},  // 107
-    {"93C56", 7, 0, 256, 5, 0, 2},  // 108
-    {"93C57", 7, 0, 256, 5, 0, 2},  // 109
-    {"93C66", 7, 0, 512, 5, 0, 2},  // 110
-    {"93C76", 7, 0, 1024, 5, 0, 2},  // 111
-    {"93C86", 7, 0, 2048, 5, 0, 2},  // 112
-    {"17LV65", 8, 0, 8192, 5, 0, 2},  // 113
-    {"17C65", 8, 0, 8192, 5, 0, 2},  // 114
-    {"17LV128", 8, 0, 16384, 5, 0, 2},  // 115
-    {"17C128", 8, 0, 16384, 5, 0, 2},  // 116
-    {"17LV256", 8, 0, 32768, 5, 0, 2},  // 117
-    {"17C256", 8, 0, 32768, 5, 0, 2},  // 118
-    {"X24C00", 8, 0, 16, 5, 0, 2},  // 119
-    {"24C01A", 8, 0, 128, 5, 0, 2},  // 120
-    {"24C02", 8, 0, 256, 5, 0, 2},  // 121
-    {"24C04", 8, 0, 512, 5, 0, 2},  // 122
-    {"24C08", 8, 0, 1024, 5, 0, 2},  // 123
-    {"24C16", 8, 0, 2048, 5, 0, 2},  // 124
-    {"24C164", 8, 0, 2048, 5, 0, 2},  // 125
-    {"24C32", 8, 0, 4096, 5, 0, 2},  // 126
-    {"24C64", 8, 0, 8192, 5, 0, 2},  // 127
-    {"24C128", 8, 0, 16384, 5, 0, 2},  // 128
-    {"24C256", 8, 0, 32768, 5, 0, 2},  // 129
-    {"25C010", 9, 0, 128, 5, 0, 2},  // 130
-    {"25C020", 9, 0, 256, 5, 0, 2},  // 131
-    {"25C040", 9, 0, 512, 5, 0, 2},  // 132
-    {"25C160", 9, 0, 2048, 5, 0, 2},  // 133
-    {"25C320", 9, 0, 4096, 5, 0, 2},  // 134
-    {"25C640", 9, 0, 8192, 5, 0, 2},  // 135
-    {"59C11", 10, 0, 128, 5, 0, 2},  // 136
-    {"59C22", 10, 0, 256, 5, 0, 2},  // 137
-    {"59C13", 10, 0, 512, 5, 0, 2},  // 138
-    {"SDA2506", 11, 0, 128, 5, 0, 2},  // 139
-    {"SDA2516", 11, 0, 128, 5, 0, 2},  // 140
-    {"SDA2526", 11, 0, 256, 5, 0, 2},  // 141
-    {"SDA2546", 11, 0, 512, 5, 0, 2},  // 142
-    {"SDA2586", 11, 0, 1024, 5, 0, 2},  // 143
-    {"PCF8582", 15, 0, 256, 5, 0, 2},  // 144
-    {"NVM3060", 16, 0, 512, 5, 0, 2},  // 145
-    {"MDA2062", 16, 0, 128, 21, 0, 2},  // 146
-    {"DS1245", 22, 0, 131072, 5, 0, 9},  // 147
-    {"62256", 22, 0, 32768, 5, 0, 8},  // 148
-    {"27C16", 12, 0, 2048, 25, 0, 7},  // 149
-    {"27C32", 12, 0, 4096, 21, 0, 7},  // 150
-    {"27C64", 12, 0, 8192, 12, 1, 8},  // 151
-    {"27C128", 12, 0, 16384, 12, 1, 8},  // 152
-    {"27C256", 12, 0, 32768, 12, 1, 8},  // 153
-    {"57C256", 12, 0, 32768, 12, 1, 8},  // 154
-    {"87C257", 12, 0, 32768, 12, 1, 8},  // 155
-    {"27C512", 12, 0, 65536, 12, 1, 8},  // 156
-    {"27C801", 12, 0, 1048576, 12, 0, 13},  // 157
-    {"27C1001", 12, 0, 131072, 12, 2, 9},  // 158
-    {"27C2001", 12, 0, 262144, 12, 2, 9},  // 159
-    {"27C4001", 12, 0, 524288, 12, 2, 9},  // 160
-    {"27C010", 12, 0, 131072, 12, 2, 9},  // 161
-    {"27C020", 12, 0, 262144, 12, 2, 9},  // 162
-    {"27C040", 12, 0, 524288, 12, 2, 9},  // 163
-    {"28C16", 13, 0, 2048, 5, 0, 7},  // 164
-    {"28C64", 13, 0, 8192, 5, 0, 8},  // 165
-    {"28C256", 13, 0, 32768, 5, 0, 8},  // 166
-    {"28F2000", 13, 0, 262144, 5, 0, 13},  // 167
-    {"28F010", 13, 0, 131072, 5, 0, 9},  // 168
-    {"28F001", 13, 0, 114688, 5, 0, 9},  // 169
-    {"29F010", 14, 0, 131072, 5, 0, 9},  // 170
-    {"29C020", 14, 0, 262144, 5, 0, 9},  // 171
-    {"29F010", 14, 0, 131072, 5, 0, 9},  // 172
-    {"29F040", 14, 0, 524288, 5, 0, 9},  // 173
-    {"49F040", 14, 0, 524288, 5, 0, 9},  // 174
-    {"29EE010", 14, 0, 131072, 5, 0, 9},  // 175
-    {"29EE020", 14, 0, 262144, 5, 0, 9},  // 176
-    {"27C1024", 18, 0, 131072, 12, 2, 13},  // 177
-    {"27C4096", 18, 0, 524288, 12, 2, 13},  // 178
-    {"27C210", 18, 0, 131072, 12, 2, 13},  // 179
-    {"29F200", 18, 0, 262144, 5, 0, 13},  // 180
-    {"29F400", 18, 0, 524288, 5, 0, 13},  // 181
-    {"29F800", 18, 0, 1048576, 5, 0, 13},  // 182
-    {"49F1024", 18, 0, 131072, 5, 0, 13},  // 183
-    {"27C4002", 18, 0, 524288, 12, 2, 13},  // 184
-    {"HCS101", 17, 0, 24, 5, 0, 2},  // 185
-    {"HCS200", 17, 0, 24, 5, 0, 2},  // 186
-    {"HCS300", 17, 0, 24, 5, 0, 2},  // 187
-    {"HCS301", 17, 0, 24, 5, 0, 2},  // 188
-    {"HCS360", 17, 0, 24, 5, 0, 2},  // 189
-    {"HCS361", 17, 0, 24, 5, 0, 2},  // 190
-    {"(rf)HCS362", 17, 0, 36, 5, 0, 2},  // 191
-    {"HCS500", 17, 0, 10, 5, 0, 3},  // 192
-    {"HCS512", 17, 0, 10, 5, 0, 13},  // 193
-    {"HCS515", 17, 0, 10, 5, 0, 4},  // 194
-    {"TCN75", 17, 0, 5, 5, 0, 13},  // 195
-}};
+using F = Family;
+using M = DeviceMenu;
+using L = FuseLayoutId;
+using S = SerialSet;
+using enum VariantMatch;
+using namespace chip;
+constexpr PicCore C12 = PicCore::Core12;
+constexpr PicCore C14 = PicCore::Core14;
+constexpr PicCore P18 = PicCore::Pic18;
 
-constexpr FamilyRange range(int first, int last, Family f) { return {first, last, code(f)}; }
-
-constexpr std::array<FamilyRange, 24> kFamilyRanges{{
-    range(0, 2, Family::Flash8051Pin20),    range(3, 13, Family::Flash8051Pin40),
-    range(14, 15, Family::At90s),           range(16, 28, Family::Avr),
-    range(29, 31, Family::W78E5x),          range(32, 32, Family::Ds5000),
-    range(33, 33, Family::Eprom8Bit),       range(34, 35, Family::I8748),
-    range(36, 42, Family::Eprom87C5x),      range(43, 45, Family::Otp87C5x),
-    range(46, 101, Family::Pic),            range(102, 112, Family::ThreeWireEeprom),
-    range(113, 129, Family::TwoWireEeprom), range(130, 135, Family::SpiEeprom),
-    range(136, 138, Family::Eeprom59Cxx),   range(139, 143, Family::Sda25xx),
-    range(144, 144, Family::Pcf8582),       range(145, 146, Family::Nvm3060),
-    range(147, 148, Family::Ram),           range(149, 163, Family::Eprom8Bit),
-    range(164, 169, Family::Parallel28xxx), range(170, 176, Family::Flash29xxx),
-    range(177, 184, Family::Eprom16Bit),    range(185, 195, Family::Encoder),
-}};
+// One row per chip type, in menu index order, and the unknown row last. Columns: name,
+// family, program and data size, voltage, EPROM class, socket picture; menu, Process
+// commands offered, fuse layout, serial instruction set; then the signatures a real
+// chip reports, the first probe, the flags and the quirks.
+// clang-format off
+constexpr CatalogueRow kRows[] = {
+    {"AT89C1051", F::Flash8051Pin20, 1024, 0, 12, 0, 0, M::AT89xxx, "11111100110", L::Lock3, S::None, // 0
+     {{0x1E, 0x11, Any}}, 0, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT89C2051", F::Flash8051Pin20, 2048, 0, 12, 0, 0, M::AT89xxx, "11111100110", L::Lock3, S::None, // 1
+     {{0x1E, 0x21, Any}}, 0, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT89C4051", F::Flash8051Pin20, 4096, 0, 12, 0, 0, M::AT89xxx, "11111100110", L::Lock3, S::None, // 2
+     {{0x1E, 0x41, Any}}, 0, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT89C51", F::Flash8051Pin40, 4096, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 3
+     {{0x1E, 0x51, Other}}, 3, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89C51RC", F::Flash8051Pin40, 32768, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 4
+     {{0x1E, 0x51, Exactly, 0x07}}, 3, Mcu | Handler | MenuOff | NoSerialAdapter, {.extraErasePackets = 1, .strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89LV52", F::Flash8051Pin40, 8192, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 5
+     {{0x1E, 0x62, Any}}, 3, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89C52", F::Flash8051Pin40, 8192, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 6
+     {{0x1E, 0x52, Any}}, 3, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"TS87C52X2", F::Flash8051Pin40, 8192, 0, 12, 0, 1, M::AT89xxx, "01011100000", L::Lock4, S::None, // 7
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89C55", F::Flash8051Pin40, 20480, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 8
+     {{0x1E, 0x55, Other}}, 3, Mcu | Handler | NoSerialAdapter, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89C55WD", F::Flash8051Pin40, 20480, 0, 12, 0, 1, M::AT89xxx, "11111100110", L::Lock4, S::None, // 9
+     {{0x1E, 0x55, Exactly, 0x06}}, 9, Mcu | Handler | NoSerialAdapter, {.extraErasePackets = 1, .strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89S51", F::Flash8051Pin40, 4096, 0, 5, 0, 1, M::AT89xxx, "01111100110", L::Lock4, S::None, // 10
+     {}, -1, Mcu | Handler | NoSignature, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89S52", F::Flash8051Pin40, 8192, 0, 5, 0, 1, M::AT89xxx, "01111100110", L::Lock4, S::None, // 11
+     {}, -1, Mcu | Handler | NoSignature, {.strongestLockEntry = 3, .strongestLockMode = 7}},
+    {"AT89S53", F::Flash8051Pin40, 12288, 0, 12, 0, 1, M::AT89xxx, "11111111110", L::At89s, S::None, // 12
+     {{0x1E, 0x53, Any}}, 12, Mcu | FuseFile | Handler | SerialNoSignature | SerialNoFuses, {.strongestLockEntry = 3, .strongestLockMode = 7, .fuseReadInverted = 0x01}},
+    {"AT89S8252", F::Flash8051Pin40, 8192, 2048, 12, 0, 1, M::AT89xxx, "11111111110", L::At89s, S::None, // 13
+     {{0x1E, 0x72, Any}}, 12, Mcu | FuseFile | Handler | SerialNoSignature | SerialNoFuses, {.strongestLockEntry = 3, .strongestLockMode = 7, .fuseReadInverted = 0x01}},
+    {"AT90S1200", F::At90s, 1024, 64, 12, 0, 0, M::AT90xxx, "11111111110", L::At90s, S::None, // 14
+     {{0x1E, 0x90, Other}}, 14, Mcu | Avr | FuseFile | Handler | SerialNoFuses, {.strongestLockEntry = 2, .strongestLockMode = 3, .fuseReadInverted = 0x21}},
+    {"AT90S2313", F::At90s, 2048, 128, 12, 0, 0, M::AT90xxx, "11111111110", L::At90s, S::None, // 15
+     {{0x1E, 0x91, Exactly, 0x01}}, 14, Mcu | Avr | FuseFile | Handler | SerialNoFuses, {.strongestLockEntry = 2, .strongestLockMode = 3, .fuseReadInverted = 0x21}},
+    {"ATTINY11", F::Avr, 1024, 0, 5, 0, 2, M::AT90xxx, "11111111110", L::Tiny11, S::None, // 16
+     {{0x1E, 0x90, Exactly, 0x04}}, 16, Mcu | Avr | FuseFile | Handler | NoSerialAdapter, {.strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"ATTINY12", F::Avr, 1024, 64, 5, 0, 2, M::AT90xxx, "11111111110", L::Tiny12, S::None, // 17
+     {{0x1E, 0x90, Exactly, 0x05}}, 17, Mcu | Avr | FuseFile | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"ATTINY15", F::Avr, 1024, 64, 5, 0, 2, M::AT90xxx, "11111111110", L::Tiny15, S::None, // 18
+     {{0x1E, 0x90, Exactly, 0x06}}, 17, Mcu | Avr | FuseFile | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"ATTINY12HV", F::Avr, 1024, 64, 5, 0, 2, M::AT90xxx, "11111111110", L::Tiny12, S::None, // 19
+     {}, 16, Mcu | Avr | FuseFile | Handler, {.signatureTwin = 17, .strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"ATTINY15HV", F::Avr, 1024, 64, 5, 0, 2, M::AT90xxx, "11111111110", L::Tiny15, S::None, // 20
+     {}, 20, Mcu | Avr | FuseFile | Handler, {.signatureTwin = 18, .strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"ATTINY28", F::Avr, 2048, 0, 5, 0, 6, M::AT90xxx, "11111111110", L::Tiny28, S::None, // 21
+     {{0x1E, 0x91, Exactly, 0x07}}, 21, Mcu | Avr | FuseFile | Handler | NoSerialAdapter, {.strongestLockEntry = 2, .strongestLockMode = 3, .elfFuseSlot = {0, -1, -1}}},
+    {"AT90S4414", F::Avr, 4096, 256, 5, 0, 1, M::AT90xxx, "11111100110", L::Lock3, S::None, // 22
+     {{0x1E, 0x92, Exactly, 0x01}}, 22, Mcu | Avr | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT90S4433", F::Avr, 4096, 256, 5, 0, 2, M::None, "11111111110", L::None, S::None, // 23
+     {{0x1E, 0x92, Exactly, 0x03}}, 22, Mcu | Avr | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT90S4434", F::Avr, 4096, 256, 5, 0, 2, M::None, "11111111110", L::None, S::None, // 24
+     {{0x1E, 0x92, Exactly, 0x02}}, 22, Mcu | Avr | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT90S8515", F::Avr, 8192, 512, 5, 0, 1, M::AT90xxx, "11111100110", L::Lock3, S::None, // 25
+     {{0x1E, 0x93, Exactly, 0x01}}, 22, Mcu | Avr | Handler, {.strongestLockEntry = 2, .strongestLockMode = 3}},
+    {"AT90S8535", F::Avr, 8192, 512, 5, 0, 1, M::None, "11111111110", L::None, S::None, // 26
+     {{0x1E, 0x93, Exactly, 0x03}}, 22, Mcu | Avr | Handler, {}},
+    {"ATMEGA8515", F::Avr, 8192, 512, 5, 0, 1, M::AT90xxx, "11111111110", L::Mega, S::None, // 27
+     {{0x1E, 0x93, Exactly, 0x06}}, 22, Mcu | Avr | FuseFile | Handler, {.elfFuseSlot = {0, 1, -1}}},
+    {"ATMEGA8535", F::Avr, 8192, 512, 5, 0, 1, M::AT90xxx, "11111111110", L::Mega, S::None, // 28
+     {{0x1E, 0x93, Exactly, 0x08}}, 22, Mcu | Avr | FuseFile | Handler, {.elfFuseSlot = {0, 1, -1}}},
+    {"W78(L)E51", F::W78E5x, 4096, 0, 12, 0, 1, M::Winbond, "01111100110", L::W78, S::None, // 29
+     {}, -1, Mcu | Handler | NoSignature | ExtSocket, {}},
+    {"W78(L)E52", F::W78E5x, 8192, 0, 12, 0, 1, M::Winbond, "01111100110", L::W78, S::None, // 30
+     {}, -1, Mcu | Handler | NoSignature | ExtSocket, {}},
+    {"W78(L)E54", F::W78E5x, 16384, 0, 12, 0, 1, M::Winbond, "01111100110", L::W78, S::None, // 31
+     {}, -1, Mcu | Handler | NoSignature | ExtSocket, {}},
+    {"DS5000", F::Ds5000, 8192, 0, 12, 0, 1, M::Dallas, "01011100000", L::None, S::None, // 32
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {}},
+    {"TMP47P443", F::Eprom8Bit, 4096, 0, 12, 1, 8, M::Toshiba, "01011000000", L::None, S::None, // 33
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"I8748", F::I8748, 1024, 0, 21, 0, 1, M::N87Cxxx, "01011000000", L::None, S::None, // 34
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {}},
+    {"I8749", F::I8748, 2048, 0, 21, 0, 1, M::N87Cxxx, "01011000000", L::None, S::None, // 35
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {}},
+    {"I8751BH", F::Eprom87C5x, 4096, 0, 12, 0, 1, M::None, "01011100000", L::None, S::None, // 36
+     {}, -1, Mcu | NoSerialAdapter | NoSignature, {}},
+    {"I8752BH", F::Eprom87C5x, 4096, 0, 12, 0, 1, M::None, "01011100000", L::None, S::None, // 37
+     {}, -1, Mcu | NoSerialAdapter | NoSignature, {}},
+    {"I87C51", F::Eprom87C5x, 4096, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 38
+     {{0x89, 0x57, Any}, {0x89, 0x58, Exactly, 0x51}}, 38, Mcu | NoSerialAdapter, {}},
+    {"I87C52", F::Eprom87C5x, 8192, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 39
+     {{0x89, 0x58, Exactly, 0x52}}, 38, Mcu | NoSerialAdapter, {}},
+    {"I87C54", F::Eprom87C5x, 16384, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 40
+     {{0x89, 0x58, Exactly, 0x54}}, 38, Mcu | NoSerialAdapter, {}},
+    {"I87C51RA", F::Eprom87C5x, 4096, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 41
+     {{0x89, 0x58, Exactly, 0xC0}, {0x89, 0x58, Exactly, 0xFA}}, 38, Mcu | NoSerialAdapter, {}},
+    {"I87C51RB", F::Eprom87C5x, 4096, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 42
+     {{0x89, 0x58, Exactly, 0xC1}, {0x89, 0x58, Exactly, 0xFB}}, 38, Mcu | NoSerialAdapter, {}},
+    {"SC87C51", F::Otp87C5x, 4096, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 43
+     {{0x15, 0x92, Any}}, 43, Mcu | NoSerialAdapter, {}},
+    {"P87C52", F::Otp87C5x, 8192, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 44
+     {{0x15, 0x97, Any}}, 43, Mcu | NoSerialAdapter, {}},
+    {"P87C54", F::Otp87C5x, 16384, 0, 12, 0, 1, M::None, "11011100000", L::None, S::None, // 45
+     {{0x15, 0xBB, Any}}, 43, Mcu | NoSerialAdapter, {}},
+    {"PIC12C508", F::Pic, 1024, 0, 12, 0, 3, M::PIC12Cxxx, "01011011000", L::Pic12c5, S::None, // 46
+     {}, -1, Mcu | LastWordKept | Handler | NoSignature, {.picCore = C12}},
+    {"PIC12C509", F::Pic, 2048, 0, 12, 0, 3, M::PIC12Cxxx, "01011011000", L::Pic12c5, S::None, // 47
+     {}, -1, Mcu | LastWordKept | Handler | NoSignature, {.picCore = C12}},
+    {"PIC12C671", F::Pic, 2048, 0, 12, 0, 3, M::PIC12Cxxx, "01011011000", L::Pic12c67, S::None, // 48
+     {}, -1, Mcu | LastWordKept | Handler | NoSignature, {.picCore = C14}},
+    {"PIC12C672", F::Pic, 4096, 0, 12, 0, 3, M::PIC12Cxxx, "01011011000", L::Pic12c67, S::None, // 49
+     {}, -1, Mcu | LastWordKept | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16C54A", F::Pic, 1024, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 50
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.picCore = C12}},
+    {"PIC16C54B", F::Pic, 1024, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 51
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.picCore = C12}},
+    {"PIC16C54C", F::Pic, 1024, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 52
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.picCore = C12}},
+    {"PIC16C55A", F::Pic, 1024, 0, 12, 0, 1, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 53
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature | ExtSocketOn5, {.picCore = C12}},
+    {"PIC16C56", F::Pic, 2048, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 54
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.picCore = C12}},
+    {"PIC16C57C", F::Pic, 4096, 0, 12, 0, 1, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 55
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature | ExtSocketOn5, {.picCore = C12}},
+    {"PIC16F57", F::Pic, 4096, 0, 12, 0, 1, M::PIC16Cxxx, "01111011100", L::Pic16c5x, S::None, // 56
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature | ExtSocketOn5, {.picCore = C12}},
+    {"PIC16C58B", F::Pic, 4096, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c5x, S::None, // 57
+     {}, -1, Mcu | Handler | NoSerialAdapter | NoSignature, {.picCore = C12}},
+    {"PIC16C505", F::Pic, 2048, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c505, S::None, // 58
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C12}},
+    {"PIC16CE625", F::Pic, 4096, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c62x, S::None, // 59
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16C711", F::Pic, 2048, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c62x, S::None, // 60
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16C715", F::Pic, 4096, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c62x, S::None, // 61
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16C71", F::Pic, 2048, 0, 12, 0, 5, M::PIC16Cxxx, "01011011000", L::Pic16c84, S::None, // 62
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14, .itemName = "PIC16C71N"}},
+    {"PIC16C84", F::Pic, 2048, 64, 12, 0, 5, M::PIC16Cxxx, "01111011100", L::Pic16c84, S::None, // 63
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC12F629", F::Pic, 2048, 128, 12, 0, 3, M::PIC12Fxxx, "01101011100", L::Pic12f6xx, S::None, // 64
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC12F675", F::Pic, 2048, 128, 12, 0, 3, M::PIC12Fxxx, "01101011100", L::Pic12f6xx, S::None, // 65
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F630", F::Pic, 2048, 128, 12, 0, 10, M::PIC12Fxxx, "01101011100", L::Pic12f6xx, S::None, // 66
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F676", F::Pic, 2048, 128, 12, 0, 10, M::PIC12Fxxx, "01101011100", L::Pic12f6xx, S::None, // 67
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F84", F::Pic, 2048, 64, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16c84, S::None, // 68
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F627", F::Pic, 2048, 128, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16f62x, S::None, // 69
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F628", F::Pic, 4096, 128, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16f62x, S::None, // 70
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F627A", F::Pic, 2048, 128, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16f62x, S::None, // 71
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F628A", F::Pic, 4096, 128, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16f62x, S::None, // 72
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F648A", F::Pic, 8192, 256, 12, 0, 5, M::PIC16Fxxx, "01111011100", L::Pic16f62x, S::None, // 73
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F72", F::Pic, 4096, 0, 12, 0, 6, M::PIC16Fxxx, "01101011100", L::Pic16f7x, S::None, // 74
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F73", F::Pic, 8192, 0, 12, 0, 6, M::PIC16Fxxx, "01101011100", L::Pic16f7x, S::None, // 75
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F74", F::Pic, 8192, 0, 12, 0, 6, M::PIC16Fxxx, "01101011100", L::Pic16f7x, S::None, // 76
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F76", F::Pic, 16384, 0, 12, 0, 6, M::PIC16Fxxx, "01101011100", L::Pic16f7x, S::None, // 77
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F77", F::Pic, 16384, 0, 12, 0, 6, M::PIC16Fxxx, "01101011100", L::Pic16f7x, S::None, // 78
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F818", F::Pic, 2048, 128, 12, 0, 5, M::PIC16Fxxx, "01101011100", L::Pic16f81x, S::None, // 79
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F819", F::Pic, 4096, 256, 12, 0, 5, M::PIC16Fxxx, "01101011100", L::Pic16f81x, S::None, // 80
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F870", F::Pic, 4096, 64, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 81
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F871", F::Pic, 4096, 64, 12, 0, 1, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 82
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F872", F::Pic, 4096, 64, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 83
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F873", F::Pic, 8192, 128, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 84
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F874", F::Pic, 8192, 128, 12, 0, 1, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 85
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F876", F::Pic, 16384, 256, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 86
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F877", F::Pic, 16384, 256, 12, 0, 1, M::PIC16F87x, "01111011100", L::Pic16f87x, S::None, // 87
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F873A", F::Pic, 8192, 128, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87xa, S::None, // 88
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F874A", F::Pic, 8192, 128, 12, 0, 1, M::PIC16F87x, "01111011100", L::Pic16f87xa, S::None, // 89
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F876A", F::Pic, 16384, 256, 12, 0, 6, M::PIC16F87x, "01111011100", L::Pic16f87xa, S::None, // 90
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC16F877A", F::Pic, 16384, 256, 12, 0, 1, M::PIC16F87x, "01111011100", L::Pic16f87xa, S::None, // 91
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = C14}},
+    {"PIC18F242", F::Pic, 16384, 256, 12, 0, 6, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 92
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F248", F::Pic, 16384, 256, 12, 0, 6, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 93
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F252", F::Pic, 32768, 256, 12, 0, 6, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 94
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F258", F::Pic, 32768, 256, 12, 0, 6, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 95
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F442", F::Pic, 16384, 256, 12, 0, 1, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 96
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F448", F::Pic, 16384, 256, 12, 0, 1, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 97
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F452", F::Pic, 32768, 256, 12, 0, 1, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 98
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F458", F::Pic, 32768, 256, 12, 0, 1, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 99
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F6620", F::Pic, 65536, 1024, 12, 0, 13, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 100
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"PIC18F6680", F::Pic, 65536, 1024, 12, 0, 13, M::PIC18Fxxx, "01111011100", L::Pic18, S::None, // 101
+     {}, -1, Mcu | Handler | NoSignature, {.picCore = P18}},
+    {"93C06", F::ThreeWireEeprom, 0, 32, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C06, // 102
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C46_8", F::ThreeWireEeprom, 0, 128, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C46x8, // 103
+     {}, -1, Mem | Marker | SerialEe | ByteWide | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C46_16", F::ThreeWireEeprom, 0, 128, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C06, // 104
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C46", F::ThreeWireEeprom, 0, 128, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C06, // 105
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C56_8", F::ThreeWireEeprom, 0, 256, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C56x8, // 106
+     {}, -1, Mem | Marker | SerialEe | ByteWide | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C56_16", F::ThreeWireEeprom, 0, 256, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C56x16, // 107
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C56", F::ThreeWireEeprom, 0, 256, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C56x16, // 108
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C57", F::ThreeWireEeprom, 0, 256, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C46x8, // 109
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C66", F::ThreeWireEeprom, 0, 512, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C56x16, // 110
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C76", F::ThreeWireEeprom, 0, 1024, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C76, // 111
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"93C86", F::ThreeWireEeprom, 0, 2048, 5, 0, 2, M::N93xxx, "01111000100", L::None, S::As93C76, // 112
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"17LV65", F::TwoWireEeprom, 0, 8192, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 113
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | NoSerialAdapter | NoSignature, {.itemName = "N17LV641"}},
+    {"17C65", F::TwoWireEeprom, 0, 8192, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 114
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | NoSerialAdapter | NoSignature, {.itemName = "N17C641"}},
+    {"17LV128", F::TwoWireEeprom, 0, 16384, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 115
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | MenuOff | NoSerialAdapter | NoSignature, {}},
+    {"17C128", F::TwoWireEeprom, 0, 16384, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 116
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | MenuOff | NoSerialAdapter | NoSignature, {}},
+    {"17LV256", F::TwoWireEeprom, 0, 32768, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 117
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | MenuOff | NoSerialAdapter | NoSignature, {}},
+    {"17C256", F::TwoWireEeprom, 0, 32768, 5, 0, 2, M::N17xxx, "11111000000", L::None, S::None, // 118
+     {}, -1, Mem | Marker | SerialEe | CfgProm | Handler | MenuOff | NoSerialAdapter | NoSignature, {}},
+    {"X24C00", F::TwoWireEeprom, 0, 16, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 119
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C01A", F::TwoWireEeprom, 0, 128, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 120
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C02", F::TwoWireEeprom, 0, 256, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 121
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C04", F::TwoWireEeprom, 0, 512, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 122
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C08", F::TwoWireEeprom, 0, 1024, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 123
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C16", F::TwoWireEeprom, 0, 2048, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 124
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C164", F::TwoWireEeprom, 0, 2048, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 125
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C32", F::TwoWireEeprom, 0, 4096, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 126
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C64", F::TwoWireEeprom, 0, 8192, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 127
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C128", F::TwoWireEeprom, 0, 16384, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 128
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"24C256", F::TwoWireEeprom, 0, 32768, 5, 0, 2, M::N24xxx, "01011000000", L::None, S::None, // 129
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C010", F::SpiEeprom, 0, 128, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C010, // 130
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C020", F::SpiEeprom, 0, 256, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C010, // 131
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C040", F::SpiEeprom, 0, 512, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C010, // 132
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C160", F::SpiEeprom, 0, 2048, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C160, // 133
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C320", F::SpiEeprom, 0, 4096, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C160, // 134
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"25C640", F::SpiEeprom, 0, 8192, 5, 0, 2, M::N25xxx, "01011000000", L::None, S::As25C160, // 135
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {}},
+    {"59C11", F::Eeprom59Cxx, 0, 128, 5, 0, 2, M::N59xxx, "01111000100", L::None, S::As93C56x16, // 136
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 104}},
+    {"59C22", F::Eeprom59Cxx, 0, 256, 5, 0, 2, M::N59xxx, "01111000100", L::None, S::As93C56x8, // 137
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 104}},
+    {"59C13", F::Eeprom59Cxx, 0, 512, 5, 0, 2, M::N59xxx, "01111000100", L::None, S::As93C76, // 138
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 104}},
+    {"SDA2506", F::Sda25xx, 0, 128, 5, 0, 2, M::SDA25xx, "01011000000", L::None, S::None, // 139
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 121}},
+    {"SDA2516", F::Sda25xx, 0, 128, 5, 0, 2, M::SDA25xx, "01011000000", L::None, S::None, // 140
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 121}},
+    {"SDA2526", F::Sda25xx, 0, 256, 5, 0, 2, M::SDA25xx, "01011000000", L::None, S::None, // 141
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 121}},
+    {"SDA2546", F::Sda25xx, 0, 512, 5, 0, 2, M::SDA25xx, "01011000000", L::None, S::None, // 142
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 121}},
+    {"SDA2586", F::Sda25xx, 0, 1024, 5, 0, 2, M::SDA25xx, "01011000000", L::None, S::None, // 143
+     {}, -1, Mem | Marker | SerialEe | Handler | NoSerialAdapter | NoSignature, {.servedThrough = 121}},
+    {"PCF8582", F::Pcf8582, 0, 256, 5, 0, 2, M::PCF, "01011000000", L::None, S::None, // 144
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"NVM3060", F::Nvm3060, 0, 512, 5, 0, 2, M::TVEEPROM, "01011000000", L::None, S::None, // 145
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"MDA2062", F::Nvm3060, 0, 128, 21, 0, 2, M::TVEEPROM, "01011000000", L::None, S::None, // 146
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"DS1245", F::Ram, 0, 131072, 5, 0, 9, M::RAMNVRAM, "01011000001", L::None, S::None, // 147
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"62256", F::Ram, 0, 32768, 5, 0, 8, M::RAMNVRAM, "01011000001", L::None, S::None, // 148
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C16", F::Eprom8Bit, 0, 2048, 25, 0, 7, M::N27xxx87xxx, "01011000001", L::None, S::None, // 149
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C32", F::Eprom8Bit, 0, 4096, 21, 0, 7, M::N27xxx87xxx, "01011000001", L::None, S::None, // 150
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C64", F::Eprom8Bit, 0, 8192, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 151
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C128", F::Eprom8Bit, 0, 16384, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 152
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C256", F::Eprom8Bit, 0, 32768, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 153
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"57C256", F::Eprom8Bit, 0, 32768, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 154
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"87C257", F::Eprom8Bit, 0, 32768, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 155
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C512", F::Eprom8Bit, 0, 65536, 12, 1, 8, M::N27xxx87xxx, "01011000001", L::None, S::None, // 156
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C801", F::Eprom8Bit, 0, 1048576, 12, 0, 13, M::N27xxx87xxx, "01011000001", L::None, S::None, // 157
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C1001", F::Eprom8Bit, 0, 131072, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 158
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C2001", F::Eprom8Bit, 0, 262144, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 159
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C4001", F::Eprom8Bit, 0, 524288, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 160
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C010", F::Eprom8Bit, 0, 131072, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 161
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C020", F::Eprom8Bit, 0, 262144, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 162
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C040", F::Eprom8Bit, 0, 524288, 12, 2, 9, M::N27xxx87xxx, "01011000001", L::None, S::None, // 163
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature, {}},
+    {"28C16", F::Parallel28xxx, 0, 2048, 5, 0, 7, M::N28xxx, "01011000000", L::None, S::None, // 164
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"28C64", F::Parallel28xxx, 0, 8192, 5, 0, 8, M::N28xxx, "01011000000", L::None, S::None, // 165
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"28C256", F::Parallel28xxx, 0, 32768, 5, 0, 8, M::N28xxx, "01011000000", L::None, S::None, // 166
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"28F2000", F::Parallel28xxx, 0, 262144, 5, 0, 13, M::N28xxx, "01111000000", L::None, S::None, // 167
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"28F010", F::Parallel28xxx, 0, 131072, 5, 0, 9, M::N28xxx, "01111000000", L::None, S::None, // 168
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {.extraErasePackets = 8, .extraEraseWaitMs = 1000}},
+    {"28F001", F::Parallel28xxx, 0, 114688, 5, 0, 9, M::N28xxx, "01111000000", L::None, S::None, // 169
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"29F010", F::Flash29xxx, 0, 131072, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 170
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {.itemName = "N29C0101", .itemCaption = "29C010A"}},
+    {"29C020", F::Flash29xxx, 0, 262144, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 171
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"29F010", F::Flash29xxx, 0, 131072, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 172
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"29F040", F::Flash29xxx, 0, 524288, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 173
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"49F040", F::Flash29xxx, 0, 524288, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 174
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"29EE010", F::Flash29xxx, 0, 131072, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 175
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"29EE020", F::Flash29xxx, 0, 262144, 5, 0, 9, M::N29xxx49xxx, "01111000000", L::None, S::None, // 176
+     {}, -1, Mem | Marker | Handler | NoSerialAdapter | NoSignature, {}},
+    {"27C1024", F::Eprom16Bit, 0, 131072, 12, 2, 13, M::EPROM16bit, "01011000001", L::None, S::None, // 177
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"27C4096", F::Eprom16Bit, 0, 524288, 12, 2, 13, M::EPROM16bit, "01011000001", L::None, S::None, // 178
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"27C210", F::Eprom16Bit, 0, 131072, 12, 2, 13, M::EPROM16bit, "01011000001", L::None, S::None, // 179
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"29F200", F::Eprom16Bit, 0, 262144, 5, 0, 13, M::EPROM16bit, "01111000001", L::None, S::None, // 180
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"29F400", F::Eprom16Bit, 0, 524288, 5, 0, 13, M::EPROM16bit, "01111000001", L::None, S::None, // 181
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"29F800", F::Eprom16Bit, 0, 1048576, 5, 0, 13, M::EPROM16bit, "01111000001", L::None, S::None, // 182
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"49F1024", F::Eprom16Bit, 0, 131072, 5, 0, 13, M::EPROM16bit, "01111000001", L::None, S::None, // 183
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"27C4002", F::Eprom16Bit, 0, 524288, 12, 2, 13, M::EPROM16bit, "01011000001", L::None, S::None, // 184
+     {}, -1, Mem | Marker | ClassByte | Handler | NoSerialAdapter | NoSignature | ExtSocket, {}},
+    {"HCS101", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 185
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS200", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 186
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS300", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 187
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS301", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 188
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS360", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 189
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS361", F::Encoder, 0, 24, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 190
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"(rf)HCS362", F::Encoder, 0, 36, 5, 0, 2, M::HCS, "00010000000", L::None, S::None, // 191
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS500", F::Encoder, 0, 10, 5, 0, 3, M::HCS, "00010000000", L::None, S::None, // 192
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS512", F::Encoder, 0, 10, 5, 0, 13, M::HCS, "00010000000", L::None, S::None, // 193
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"HCS515", F::Encoder, 0, 10, 5, 0, 4, M::HCS, "00010000000", L::None, S::None, // 194
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"TCN75", F::Encoder, 0, 5, 5, 0, 13, M::TCN, "00010000000", L::None, S::None, // 195
+     {}, -1, Mem | Handler | NoSerialAdapter | NoSignature, {}},
+    {"unknown", F::Flash8051Pin20, 0, 0, 0, 0, 0, M::None, "11111111110", L::None, S::None, // 196
+     {}, -1, NoSignature, {}},
+};
+// clang-format on
+static_assert(std::size(kRows) == kUnknownDevice + 1);
 
 } // namespace
 
-std::span<const CatalogueRow> catalogueRows() { return kRows; }
-std::span<const FamilyRange> familyRanges() { return kFamilyRanges; }
+std::span<const CatalogueRow> catalogueRows() { return std::span(kRows).first(kDeviceCount); }
 
-std::optional<uint8_t> familyOf(int deviceIndex) {
-    for (const auto& r : kFamilyRanges)
-        if (deviceIndex >= r.first && deviceIndex <= r.last) return r.family;
-    return std::nullopt;
+const CatalogueRow& chipRow(int deviceIndex) {
+    if (deviceIndex < 0 || deviceIndex >= kDeviceCount) return kRows[kUnknownDevice];
+    return kRows[static_cast<size_t>(deviceIndex)];
+}
+
+std::optional<Family> familyOf(int deviceIndex) {
+    if (deviceIndex < 0 || deviceIndex >= kDeviceCount) return std::nullopt;
+    return kRows[static_cast<size_t>(deviceIndex)].family;
 }
 
 void catalogueLookup(SelectedDevice& dev) {
     dev.picFlag = 0;
     if (auto f = familyOf(dev.index)) dev.family = *f;
-    if (dev.family == code(Family::Pic)) dev.picFlag = 1;
+    if (dev.family == Family::Pic) dev.picFlag = 1;
     dev.epromClass = 0;
     dev.voltage = 0;
     dev.programSize = 0;

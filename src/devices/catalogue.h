@@ -42,27 +42,123 @@ enum class Family : uint8_t {
 };
 inline constexpr uint8_t code(Family f) { return static_cast<uint8_t>(f); }
 
+enum class PicCore : uint8_t { None, Core12, Core14, Pic18 };
+
+// The device sub-menu a chip type's item hangs in, in menu order.
+enum class DeviceMenu : uint8_t {
+    None,
+    AT89xxx, AT90xxx, Winbond, Dallas, Toshiba, N87Cxxx,
+    PIC12Cxxx, PIC16Cxxx, PIC12Fxxx, PIC16Fxxx, PIC16F87x, PIC18Fxxx,
+    N93xxx, N17xxx, N24xxx, N25xxx, N59xxx, SDA25xx, PCF, TVEEPROM,
+    RAMNVRAM, N27xxx87xxx, N28xxx, N29xxx49xxx, EPROM16bit,
+    HCS, TCN,
+};
+
+// The fuse and configuration layout a chip's panel shows (the layouts themselves are
+// the fuse panel's).
+enum class FuseLayoutId : uint8_t {
+    None,
+    Lock3, Lock4, At89s, At90s, Tiny11, Tiny12, Tiny15, Tiny28, Mega, W78,
+    Pic12c5, Pic12c67, Pic16c5x, Pic16c505, Pic16c62x, Pic16c84, Pic12f6xx, Pic16f62x,
+    Pic16f7x, Pic16f81x, Pic16f87x, Pic16f87xa, Pic18,
+};
+
+// The instruction set a serial EEPROM's packets carry, named after its first chip.
+enum class SerialSet : uint8_t {
+    None,
+    As93C06, As93C46x8, As93C56x8, As93C56x16, As93C76, // three-wire
+    As25C010, As25C160,                                 // SPI, one or two address bytes
+};
+
+// How the variant byte of a read signature is matched.
+enum class VariantMatch : uint8_t {
+    None,    // no signature
+    Exactly, // the variant byte must equal `variant`
+    Any,     // any variant byte
+    Other,   // any variant no other row of the same two bytes names
+};
+struct SignatureEntry {
+    uint8_t manufacturer = 0;
+    uint8_t device = 0;
+    VariantMatch match = VariantMatch::None;
+    uint8_t variant = 0;
+};
+
+// The yes/no facts of a chip type, one bit each; DeviceTraits spells them out.
+namespace chip {
+inline constexpr uint32_t Mcu = 1u << 0;             // microcontroller
+inline constexpr uint32_t Mem = 1u << 1;             // single memory, kept in the program buffer
+inline constexpr uint32_t Marker = 1u << 2;          // marker areas apply
+inline constexpr uint32_t SerialEe = 1u << 3;        // packet bytes 12..15: serial parameters
+inline constexpr uint32_t ClassByte = 1u << 4;       // packet byte 12: the EPROM class
+inline constexpr uint32_t CfgProm = 1u << 5;         // serial configuration PROM
+inline constexpr uint32_t ByteWide = 1u << 6;        // x8 variant of a 16-bit family
+inline constexpr uint32_t Avr = 1u << 7;             // avr-gcc's ELF address spaces
+inline constexpr uint32_t FuseFile = 1u << 8;        // a binary save writes `.fus`
+inline constexpr uint32_t LastWordKept = 1u << 9;    // Verify passes the last program word
+inline constexpr uint32_t Handler = 1u << 10;        // a "<item name>Click" handler exists
+inline constexpr uint32_t MenuOff = 1u << 11;        // its menu item stays disabled
+inline constexpr uint32_t NoSerialAdapter = 1u << 12; // the serial adapter cannot serve it
+inline constexpr uint32_t NoSignature = 1u << 13;    // identification lets it pass
+// With the serial adapter: no signature read (Identify withdrawn), no fuse commands.
+inline constexpr uint32_t SerialNoSignature = 1u << 14;
+inline constexpr uint32_t SerialNoFuses = 1u << 15;
+// Needs the extension socket on both socket variants, or on variant 5 only.
+inline constexpr uint32_t ExtSocket = 1u << 16;
+inline constexpr uint32_t ExtSocketOn5 = 1u << 17;
+} // namespace chip
+
+// The facts only a few chips have; the defaults say "none".
+struct ChipQuirks {
+    PicCore picCore = PicCore::None;
+    int16_t servedThrough = -1; // served through another type's path: withdrawn with it
+    int16_t signatureTwin = -1; // answers with the signature of this low-voltage twin
+    uint8_t extraErasePackets = 0; // erase packets after the first
+    uint16_t extraEraseWaitMs = 0; // and the wait after each of them
+    // Program Security with no lock level chosen: the lock list's entry and the mode
+    // sent. -1: lock mode 0.
+    int8_t strongestLockEntry = -1;
+    uint8_t strongestLockMode = 0;
+    // Bits of fuse byte 0 that a real chip's Read Fuse delivers in the opposite sense of
+    // the programmed bits (the AT89S SPI enable; the AT90S bits 0 and 5). The fuse
+    // layouts and the .fus pair assume it; the adapter double answers so.
+    uint8_t fuseReadInverted = 0;
+    // The fuse bytes of an AVR ELF file come low, high, extended; each goes to this
+    // configuration block byte, as the part's fuse layout keeps it, or -1: none.
+    int8_t elfFuseSlot[3] = {-1, -1, -1};
+    std::string_view itemName;    // exception to the item-name rule
+    std::string_view itemCaption; // exception to "the catalogue name"
+};
+
+// Everything the program knows about one chip type.
 struct CatalogueRow {
     std::string_view name;
-    uint8_t family;        // repeated here for checking; lookup derives it from the ranges
+    Family family;
     uint32_t programSize;
     uint32_t dataSize;
     uint8_t voltage;
     uint8_t epromClass;
     uint8_t socketPicture;
-};
+    DeviceMenu menu;
+    // What the Process menu offers, one character per command in ProcessCommand order:
+    // '1' enabled, '0' disabled.
+    std::string_view offers;
+    FuseLayoutId fuseLayout;
+    SerialSet serial;
+    SignatureEntry signatures[2]; // what a real chip reports
+    int16_t firstProbe;           // the probe identification reads with first; -1 none
+    uint32_t flags;               // chip::...
+    ChipQuirks quirks;
 
-struct FamilyRange {
-    int first;
-    int last;
-    uint8_t family;
+    constexpr bool is(uint32_t flag) const { return (flags & flag) != 0; }
 };
 
 std::span<const CatalogueRow> catalogueRows(); // rows 0..195
-std::span<const FamilyRange> familyRanges();
+// The row of a device index; the unknown row for 196 and for any index outside 0..195.
+const CatalogueRow& chipRow(int deviceIndex);
 
-// Family code of an index, or nothing when the index is in no range (196 and up).
-std::optional<uint8_t> familyOf(int deviceIndex);
+// Family of an index, or nothing when the index names no chip type (196 and up).
+std::optional<Family> familyOf(int deviceIndex);
 
 // Applies the row of dev.index to the selected-device fields.
 void catalogueLookup(SelectedDevice& dev);

@@ -1,6 +1,8 @@
 #pragma once
 // The selected device: the current catalogue row, written only by the catalogue lookup.
 
+#include "devices/catalogue.h"
+
 #include <cstdint>
 
 namespace kestro {
@@ -10,7 +12,7 @@ struct SelectedDevice {
     char name[16] = {};
     uint32_t programSize = 0;
     uint32_t dataSize = 0;
-    uint8_t family = 0;
+    Family family = Family::Flash8051Pin20;
     uint8_t voltage = 0;
     uint8_t epromClass = 0;
     uint8_t socketPicture = 0;

@@ -1,6 +1,6 @@
 #pragma once
-// The device groups the fuse and configuration layouts tell apart: which devices use
-// which layout, and the variants within a layout. The layouts name these groups;
+// The variants a fuse or configuration layout tells apart among the chips that use it
+// (which layout a chip uses is its catalogue row's). The layouts name these groups;
 // the indexes behind them live here, with the other per-device facts.
 
 #include "devices/index_ranges.h"
@@ -24,31 +24,6 @@ constexpr Devices among(IndexRange a, IndexRange b = kNoRange, IndexRange c = kN
 }
 
 namespace fuse_groups {
-
-// ---- which layout a device gets ----
-inline constexpr Devices kLock3Devices = among({0, 2}, {22, 22}, {25, 25});
-inline constexpr Devices kLock4Devices = among({3, 11});
-inline constexpr Devices kAt89sDevices = among({12, 13});
-inline constexpr Devices kAt90sDevices = among({14, 15});
-inline constexpr Devices kTiny11Devices = among({16, 16});
-inline constexpr Devices kTiny12Devices = among({17, 17}, {19, 19});
-inline constexpr Devices kTiny15Devices = among({18, 18}, {20, 20});
-inline constexpr Devices kTiny28Devices = among({21, 21});
-inline constexpr Devices kMegaDevices = among({27, 28});
-inline constexpr Devices kW78Devices = among({29, 31});
-inline constexpr Devices kPic12c5Devices = among({46, 47});
-inline constexpr Devices kPic12c67Devices = among({48, 49});
-inline constexpr Devices kPic16c5xDevices = among({50, 57});
-inline constexpr Devices kPic16c505Devices = among({58, 58});
-inline constexpr Devices kPic16c62xDevices = among({59, 61});
-inline constexpr Devices kPic16c84Devices = among({62, 63}, {68, 68});
-inline constexpr Devices kPic12f6xxDevices = among({64, 67});
-inline constexpr Devices kPic16f62xDevices = among({69, 73});
-inline constexpr Devices kPic16f7xDevices = among({74, 78});
-inline constexpr Devices kPic16f81xDevices = among({79, 80});
-inline constexpr Devices kPic16f87xDevices = among({81, 87});
-inline constexpr Devices kPic16f87xaDevices = among({88, 91});
-inline constexpr Devices kPic18Devices = among({92, 101});
 
 // ---- variants within a layout ----
 inline constexpr Devices k1200 = among({14, 14});

@@ -35,8 +35,6 @@ struct ProcessEnabling {
 
 // Enabled state of each Process command for a device, with the serial adapter active or not.
 ProcessEnabling processEnabling(int deviceIndex, bool serialAdapter);
-// How many rows of the enabling table name the index (exactly one for every chip type).
-int enablingRowsCovering(int deviceIndex);
 
 // True when the chip does not fit the adapter's own socket and needs the extension.
 bool needsExtensionSocket(int deviceIndex, bool picFlag, uint8_t socketVariant);

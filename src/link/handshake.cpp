@@ -20,7 +20,7 @@ void applyCapabilityMap(AdapterState& a) {
         if (a.capabilityMap[static_cast<size_t>(bit / 8)] & (1u << (bit % 8))) continue;
         if (bit <= kLastFamilyBit) {
             for (int i = 0; i < kDeviceCount; ++i)
-                if (familyOf(i) == bit) a.allowed[static_cast<size_t>(i)] = 0;
+                if (code(chipRow(i).family) == bit) a.allowed[static_cast<size_t>(i)] = 0;
         } else if (bit == kBitSerialAdapter) {
             a.serialAdapter = 0;
         } else if (bit == kBitSocketVariant) {

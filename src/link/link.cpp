@@ -140,7 +140,7 @@ LinkResult Link::exchange(uint8_t b) {
 LinkResult Link::sendPacket(const SelectedDevice& dev, Command command, bool hardwareTest) {
     auto& p = st_.packet;
     if (!hardwareTest) applySerialParameters(st_, dev, command);
-    p[kPosFamily] = dev.family;
+    p[kPosFamily] = code(dev.family);
     p[kPosDevice] = static_cast<uint8_t>(dev.index & 0xFF);
     p[kPosVoltage] = dev.voltage;
     p[kPosCommand] = static_cast<uint8_t>(command);

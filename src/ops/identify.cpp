@@ -18,7 +18,7 @@ constexpr int kSignatureWaitMs = 150;
 int matchSignature(SelectedDevice& dev, const Signature& sig) {
     const int candidate = signatureDevice(sig);
     if (candidate == kUnknownDevice) return kUnknownDevice;
-    const uint8_t probeFamily = dev.family;
+    const Family probeFamily = dev.family;
     dev.index = candidate;
     catalogueLookup(dev);
     const int result = dev.family == probeFamily ? candidate : kUnknownDevice;

@@ -274,7 +274,7 @@ void AdapterSim::startTransfer(bool programCommand) {
     const int device = packet_[kPosDevice];
     memory_ = &chip.memoryFor(programCommand, device);
     start_ = packet_[kPosStart0] | packet_[kPosStart1] << 8 | packet_[kPosStart2] << 16;
-    if (wordAddressed(device, packet_[kPosFamily])) start_ *= 2;
+    if (wordAddressed(device, static_cast<Family>(packet_[kPosFamily]))) start_ *= 2;
     blocks_ = (packet_[kPosCountLow] | packet_[kPosCountHigh] << 8) + 1u;
     lastLength_ = packet_[kPosLastLength] ? packet_[kPosLastLength] : 128;
     next_ = 0;

@@ -11,28 +11,6 @@
 namespace kestro {
 namespace {
 
-// The traits table is written from ranges; these tie it to the catalogue and to the
-// menu names it stands for, so a slipped range shows up.
-TEST(Traits, AgreeWithTheCatalogue) {
-    for (int i = 0; i < kDeviceCount; ++i) {
-        SelectedDevice d;
-        d.index = i;
-        catalogueLookup(d);
-        const DeviceTraits& t = traitsOf(i);
-        EXPECT_EQ(t.picCore != PicCore::None, d.picFlag != 0) << i;
-        EXPECT_EQ(t.singleMemory, d.programSize == 0 && d.dataSize > 0) << i;
-        EXPECT_EQ(t.microcontroller, !t.singleMemory) << i;
-        if (t.servedThrough >= 0) {
-            EXPECT_TRUE(traitsOf(t.servedThrough).serialEeprom) << i;
-        }
-        if (t.menu != DeviceMenu::None) {
-            EXPECT_TRUE(t.hasHandler) << i;
-        }
-    }
-    EXPECT_EQ(&traitsOf(-1), &traitsOf(kUnknownDevice)); // both the empty record
-    EXPECT_FALSE(traitsOf(kUnknownDevice).hasHandler);
-}
-
 TEST(Traits, AlwaysDisabledItemsAreTheFiveTheMenusName) {
     std::set<std::string> names;
     for (int i = 0; i < kDeviceCount; ++i)

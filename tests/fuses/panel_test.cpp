@@ -15,21 +15,6 @@ namespace {
 
 using Panel = test::FuseForm;
 
-TEST_F(Panel, MicrocontrollersWithFusesHaveExactlyOneLayout) {
-    for (int i = 0; i <= 196; ++i) {
-        const bool none = i == 23 || i == 24 || i == 26 || (i >= 32 && i <= 45) || i >= 102;
-        EXPECT_EQ(fuseLayoutFor(i) == nullptr, none) << i;
-        int matches = 0;
-        for (const FuseLayout& l : fuseLayouts())
-            matches += l.devices.contains(i);
-        EXPECT_LE(matches, 1) << i;
-    }
-    EXPECT_EQ(fuseLayoutFor(17), fuseLayoutFor(19));
-    EXPECT_EQ(fuseLayoutFor(62), fuseLayoutFor(68));
-    EXPECT_NE(fuseLayoutFor(68), fuseLayoutFor(69));
-    EXPECT_EQ(fuseLayoutFor(92), fuseLayoutFor(101));
-}
-
 TEST_F(Panel, DelFuseHidesTheControlsButNotThePanelNorTheBytes) {
     select(68);
     for (int i : st.fuse.controls)
