@@ -35,7 +35,7 @@ void BM_WindowProgramVerify32K(benchmark::State& state) {
     bench::Rig rig(true, SimChip::blank(k27C256));
     rig.form.st.device.index = k27C256;
     rig.form.selectDevice();
-    rig.form.st.settings.verifyAfterProgram = 1;
+    rig.form.st.settings.verifyAfterProgram = true;
     std::copy(image().begin(), image().end(), rig.form.st.images.program.begin());
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();

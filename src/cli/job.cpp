@@ -237,7 +237,7 @@ ExitCode Job::resolvePart() {
 }
 
 ExitCode Job::checkSteps(bool afterHandshake) {
-    const bool serial = afterHandshake && st_->adapter.serialAdapter != 0;
+    const bool serial = afterHandshake && st_->adapter.serialAdapter;
     const auto on = [&](ProcessCommand c) { return offered(partIndex_, serial, c); };
     const std::string where = afterHandshake ? " on this adapter" : "";
     for (size_t i = 0; i < o_.steps.size(); ++i) {
@@ -401,8 +401,8 @@ ExitCode Job::handshake() {
 ExitCode Job::selectPart() {
     State& st = *st_;
     session_->select(partIndex_);
-    st.settings.verifyAfterProgram = o_.verify ? 1 : 0;
-    st.settings.autoDataMemory = o_.dataMemory ? 1 : 0;
+    st.settings.verifyAfterProgram = o_.verify;
+    st.settings.autoDataMemory = o_.dataMemory;
     if (o_.dataView) {
         if (st.device.programSize == 0 || st.device.dataSize == 0)
             return usage("--data: the " + partName_ + " has no data memory beside its program memory");

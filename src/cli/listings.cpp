@@ -40,7 +40,7 @@ std::string socket(int index, const SelectedDevice& dev, uint8_t variant) {
     const std::string_view picture = socketPictureName(dev.socketPicture, variant);
     const SocketPictureShape* desc = picture.empty() ? nullptr : socketPictureShape(picture);
     std::string text = desc ? std::to_string(desc->chipPins) + " in " + std::to_string(desc->socketPins) : "";
-    if (needsExtensionSocket(index, dev.picFlag != 0, variant)) text += text.empty() ? "extension" : " + extension";
+    if (needsExtensionSocket(index, dev.picFlag, variant)) text += text.empty() ? "extension" : " + extension";
     return text.empty() ? "-" : text;
 }
 

@@ -25,12 +25,6 @@ namespace {
 constexpr std::string_view kNoFuseSource =
     "neither the file nor --fuse, --config or --lock nor a read-fuses before gave fuse bytes";
 
-std::string address(uint32_t a) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%.6lXh", static_cast<unsigned long>(a));
-    return t;
-}
-
 } // namespace
 
 void Job::fillCrc(StepResult& result, const char* what) {
@@ -103,7 +97,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         // The encoders check each block themselves, as the Program chain runs them.
         const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(session.context()) : programChip(session.context());
         reporter_.hidePanel();
-        st.ops.lastResult = ok ? 1 : 0;
+        st.ops.lastResult = ok;
         break;
     }
     case StepKind::Verify:
@@ -229,7 +223,7 @@ void Job::hardwareTest() {
                                             std::to_string(pins.size() - 1) + ", --vce 5V or 6V");
         return;
     }
-    st.hwTest.mode = 1;
+    st.hwTest.mode = true;
     if (sendTestPattern(session_->context(), ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
         console_.say("pins: " +
                      describeTestPattern(std::span<const uint8_t, 6>(st.link.packet.data() + kPosStart0, 6),
@@ -239,7 +233,7 @@ void Job::hardwareTest() {
         env_.readLine(line);
     }
     session_->link().writeByte(kStopByte); // no echo comes; the pins are released either way
-    st.hwTest.mode = 0;
+    st.hwTest.mode = false;
 }
 
 void Job::diffAfterVerify(StepResult& result) {
@@ -265,7 +259,7 @@ void Job::diffAfterVerify(StepResult& result) {
                           std::to_string(d.ranges.size()) + " ranges; the chip is in " + written);
             JsonArray ranges;
             for (const AddressRange& r : d.ranges) {
-                console_.data("  " + address(r.first) + " - " + address(r.last));
+                console_.data("  " + addressText(r.first) + " - " + addressText(r.last));
                 ranges.raw(JsonArray().num(r.first).num(r.last).text());
             }
             result.diff = JsonObject().str("file", written).num("bytes", d.bytes)

@@ -438,22 +438,22 @@ std::optional<Family> familyOf(int deviceIndex) {
 }
 
 void catalogueLookup(SelectedDevice& dev) {
-    dev.picFlag = 0;
+    dev.picFlag = false;
     if (auto f = familyOf(dev.index)) dev.family = *f;
-    if (dev.family == Family::Pic) dev.picFlag = 1;
+    if (dev.family == Family::Pic) dev.picFlag = true;
     dev.epromClass = 0;
     dev.voltage = 0;
     dev.programSize = 0;
     dev.dataSize = 0;
-    std::memset(dev.name, 0, sizeof dev.name);
+    dev.name.clear();
     if (dev.index > kUnknownDevice) return;
     if (dev.index == kUnknownDevice) {
-        std::memcpy(dev.name, "unknown", 7);
+        dev.name = "unknown";
         return;
     }
     if (dev.index < 0) return; // never selected; keeps the lookup total
     const CatalogueRow& row = kRows[static_cast<size_t>(dev.index)];
-    std::memcpy(dev.name, row.name.data(), row.name.size());
+    dev.name = row.name;
     dev.programSize = row.programSize;
     dev.dataSize = row.dataSize;
     dev.voltage = row.voltage;

@@ -32,9 +32,9 @@ int firstProbe(int i) { return chipRow(i).firstProbe; }
 
 std::span<const int> probeSweep() { return kSweep; }
 
-bool withoutIdentification(int i, uint8_t serialAdapter) {
+bool withoutIdentification(int i, bool serialAdapter) {
     const CatalogueRow& row = chipRow(i);
-    return row.is(chip::NoSignature) || (serialAdapter == 1 && row.is(chip::SerialNoSignature));
+    return row.is(chip::NoSignature) || (serialAdapter && row.is(chip::SerialNoSignature));
 }
 
 bool signatureOf(int deviceIndex, Signature& out) {

@@ -21,7 +21,7 @@ int firstProbe(int deviceIndex);
 std::span<const int> probeSweep();
 
 // Devices whose signature the program does not read: identification lets them pass.
-bool withoutIdentification(int deviceIndex, uint8_t serialAdapter);
+bool withoutIdentification(int deviceIndex, bool serialAdapter);
 
 // A signature the table maps to the device (what a real chip of that kind reports);
 // false when the device has none. The high-voltage ATtinys answer as their

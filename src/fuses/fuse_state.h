@@ -11,7 +11,7 @@ inline constexpr size_t kFuseControlCount = 30;
 
 struct FusePanelState {
     std::array<int, kFuseControlCount> controls{}; // indexes into the form's control list
-    uint8_t largeView = 0;
+    bool largeView = false;
     uint8_t lockMode = 0;
     std::array<uint8_t, 2> fuseFilePair{};
     std::array<uint8_t, 16> bitView{};

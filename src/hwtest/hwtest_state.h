@@ -8,7 +8,7 @@
 namespace kestro {
 
 struct HardwareTestState {
-    uint8_t mode = 0;
+    bool mode = false; // the test runs
 };
 
 } // namespace kestro

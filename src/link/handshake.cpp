@@ -3,6 +3,8 @@
 #include "devices/catalogue.h"
 #include "devices/traits.h"
 
+#include <cstring>
+
 namespace kestro {
 
 namespace {
@@ -11,41 +13,41 @@ constexpr int kBitSerialAdapter = 62;
 constexpr int kBitSocketVariant = 63;
 constexpr int kLastFamilyBit = 22;
 
-// Turns the capability map into the allowed-device flags (all 1 on entry), the
+// Turns the capability map into the allowed-device flags (all set on entry), the
 // serial-adapter flag and the socket variant. A cleared bit withdraws.
 void applyCapabilityMap(AdapterState& a) {
     a.socketVariant = 4;
-    a.serialAdapter = 1;
+    a.serialAdapter = true;
     for (int bit = 0; bit < 64; ++bit) {
         if (a.capabilityMap[static_cast<size_t>(bit / 8)] & (1u << (bit % 8))) continue;
         if (bit <= kLastFamilyBit) {
             for (int i = 0; i < kDeviceCount; ++i)
-                if (code(chipRow(i).family) == bit) a.allowed[static_cast<size_t>(i)] = 0;
+                if (code(chipRow(i).family) == bit) a.allowed[static_cast<size_t>(i)] = false;
         } else if (bit == kBitSerialAdapter) {
-            a.serialAdapter = 0;
+            a.serialAdapter = false;
         } else if (bit == kBitSocketVariant) {
             a.socketVariant = 5;
         }
     }
     if (a.serialAdapter)
         for (int i = 0; i < kDeviceCount; ++i)
-            if (traitsOf(i).serialAdapterWithdraws) a.allowed[static_cast<size_t>(i)] = 0;
+            if (traitsOf(i).serialAdapterWithdraws) a.allowed[static_cast<size_t>(i)] = false;
     for (int i = 0; i < kDeviceCount; ++i)
         if (const int via = traitsOf(i).servedThrough; via >= 0 && !isAllowed(a, via))
-            a.allowed[static_cast<size_t>(i)] = 0;
+            a.allowed[static_cast<size_t>(i)] = false;
 }
 
 } // namespace
 
 bool isAllowed(const AdapterState& a, int deviceIndex) {
     return deviceIndex >= 0 && deviceIndex < static_cast<int>(a.allowed.size()) &&
-           a.allowed[static_cast<size_t>(deviceIndex)] != 0;
+           a.allowed[static_cast<size_t>(deviceIndex)];
 }
 
 Fault runHandshake(Link& link, const SelectedDevice& dev, AdapterState& a) {
     a.capabilityMap.fill(0xFF);
     link.state().readStatus = kReadOk;
-    a.allowed.fill(1);
+    a.allowed.fill(true);
     if (const LinkResult r = link.sendPacket(dev, Command::Handshake, false); r != kLinkOk)
         return faultOf(r);
 
@@ -55,13 +57,14 @@ Fault runHandshake(Link& link, const SelectedDevice& dev, AdapterState& a) {
     for (uint8_t& b : a.capabilityMap)
         if (link.readReply(b) != kLinkOk) return Fault::Timeout;
     if (expected != checksum8(a.capabilityMap)) return Fault::Checksum;
-    for (auto& line : a.infoLines) { // not covered by the checksum
-        for (size_t k = 0; k + 1 < line.size(); ++k) {
+    for (std::string& line : a.infoLines) { // not covered by the checksum; a NUL ends the text
+        char text[kInfoLineLength] = {};
+        for (char& t : text) {
             uint8_t c = 0;
             if (link.readReply(c) != kLinkOk) return Fault::Timeout;
-            line[k] = static_cast<char>(c);
+            t = static_cast<char>(c);
         }
-        line.back() = '\0';
+        line.assign(text, ::strnlen(text, sizeof text));
     }
     if (a.capabilityMap[6] != kAdapterVersion) return Fault::Version;
     applyCapabilityMap(a);

@@ -89,14 +89,14 @@ std::string openFailureText(const SerialPort::OpenResult& r, const std::string& 
 SerialPort::OpenResult Link::open(bool sameDevice) {
     if (st_.portOpen) return {};
     const SerialPort::OpenResult r = sameDevice ? port_.reopen() : port_.open(st_.portName);
-    if (r.status == SerialPort::OpenStatus::Ok) st_.portOpen = 1;
+    if (r.status == SerialPort::OpenStatus::Ok) st_.portOpen = true;
     return r;
 }
 
 bool Link::close() {
     if (!st_.portOpen) return true;
     if (!port_.close()) return false;
-    st_.portOpen = 0;
+    st_.portOpen = false;
     return true;
 }
 

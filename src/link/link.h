@@ -57,7 +57,7 @@ public:
     Link& operator=(const Link&) = delete;
 
     LinkState& state() { return st_; }
-    bool isOpen() const { return st_.portOpen != 0; }
+    bool isOpen() const { return st_.portOpen; }
 
     // Opens the port named in the state; Ok at once when it is open already. With
     // `sameDevice` the device the name led to at the last open is opened again

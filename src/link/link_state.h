@@ -11,7 +11,7 @@ namespace kestro {
 
 struct LinkState {
     std::string portName;  // "COM1".."COM4"; empty until start-up names it
-    uint8_t portOpen = 0;
+    bool portOpen = false;
     uint8_t readStatus = 0; // of the last single-byte read: 0 a byte came, 3 nothing came
     // The command packet as last sent. Bytes 4..15 (indexes 3..14) are long-lived: only
     // the transfer range, the serial parameters and the hardware test rewrite them.
@@ -22,10 +22,10 @@ struct LinkState {
 
 struct AdapterState {
     std::array<uint8_t, 8> capabilityMap{};
-    std::array<uint8_t, 256> allowed{};
-    std::array<std::array<char, 33>, 4> infoLines{};
+    std::array<bool, 256> allowed{}; // by device index: the adapter serves it
+    std::array<std::string, 4> infoLines; // 32 characters each
     uint8_t socketVariant = 4;
-    uint8_t serialAdapter = 0;
+    bool serialAdapter = false;
 };
 
 } // namespace kestro

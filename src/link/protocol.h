@@ -31,6 +31,7 @@ inline constexpr uint8_t kBlockFailed = 167;      // the chip failed (encoders)
 inline constexpr uint8_t kAdapterVersion = 29;    // capability byte 6 of a matching adapter
 
 inline constexpr size_t kPacketSize = 17;
+inline constexpr size_t kInfoLineLength = 32; // each of the handshake's four adapter texts
 
 // Positions in the 17-byte command packet (0-based; the adapter's byte numbers are
 // one higher).

@@ -119,12 +119,12 @@ struct Runner {
     OpContext& c;
 
     bool offers(ProcessCommand command) const {
-        return offered(c.device.index, c.adapter.serialAdapter != 0, command);
+        return offered(c.device.index, c.adapter.serialAdapter, command);
     }
 
     bool holds(When when) const {
-        const bool r = c.ops.lastResult != 0;
-        const bool verify = c.settings.verifyAfterProgram != 0;
+        const bool r = c.ops.lastResult;
+        const bool verify = c.settings.verifyAfterProgram;
         switch (when) {
         case When::Always: return true;
         case When::ConfigurationProm: return traitsOf(c.device.index).configurationProm;
@@ -158,7 +158,7 @@ struct Runner {
             }
             const bool ok = run(link);
             if (isOperation(link.step)) c.report.hidePanel();
-            if (link.setsResult) c.ops.lastResult = ok ? 1 : 0;
+            if (link.setsResult) c.ops.lastResult = ok;
         }
     }
 
@@ -231,7 +231,7 @@ void runProcess(OpContext& c, ProcessCommand command) {
     });
     if (chain == std::end(kChains)) return;
     // A cancel left from an earlier run is no stop request for this one.
-    c.ops.cancel = 0;
+    c.ops.cancel = false;
     c.ops.stopTaken = false;
     Runner{c}.runLinks(chain->links);
 }

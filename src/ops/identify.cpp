@@ -79,15 +79,14 @@ bool identify(OpContext& c, IdentifyMode mode) {
     if (traitsOf(start).signatureTwin == result) result = start;
     if (!isAllowed(c.adapter, result)) result = kUnknownDevice;
 
-    char* msg = c.ops.msgText;
     if (result == start) {
-        std::snprintf(msg, kMessageTextSize, "Device: %s", dev.name);
-        c.report.status(msg);
+        c.ops.msgText = "Device: " + dev.name;
+        c.report.status(c.ops.msgText);
         c.report.waitMs(1200);
     } else if (result != kUnknownDevice) {
         select(dev, result);
-        std::snprintf(msg, kMessageTextSize, "Set Identifyed Device: %s", dev.name);
-        c.report.status(msg);
+        c.ops.msgText = "Set Identifyed Device: " + dev.name;
+        c.report.status(c.ops.msgText);
         c.report.selectionChanged();
         c.report.waitMs(1500);
         c.report.hidePanel();

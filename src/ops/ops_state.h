@@ -3,10 +3,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace kestro {
 
-inline constexpr size_t kMessageTextSize = 100;
+// An address as the status texts show it: six hex digits and an h ("000123h").
+inline std::string addressText(uint32_t address) {
+    char t[16];
+    std::snprintf(t, sizeof t, "%.6lXh", static_cast<unsigned long>(address));
+    return t;
+}
 
 // The first difference Verify or Check Erase found: where, what the buffer holds
 // there (0xFF for a blank check) and what the chip gave.
@@ -18,17 +25,17 @@ struct Difference {
 
 // The two Setup toggles the Process chains follow.
 struct ChainSettings {
-    uint8_t verifyAfterProgram = 0;
-    uint8_t autoDataMemory = 0;
+    bool verifyAfterProgram = false;
+    bool autoDataMemory = false;
 };
 
 struct OperationState {
-    uint8_t lastResult = 0;
-    uint8_t cancel = 0;
+    bool lastResult = false;
+    bool cancel = false;
     // An operation of the running chain ended at a stop request (before its command
     // went out, between blocks, or between erase packets): it did not complete.
     bool stopTaken = false;
-    char msgText[kMessageTextSize] = {};
+    std::string msgText;
     Difference difference;
 };
 

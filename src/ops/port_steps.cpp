@@ -22,7 +22,7 @@ void reopenPort(Link& link, Reporter& report) {
 }
 
 bool sendCommand(OpContext& c, Command command) {
-    const LinkResult r = c.link.sendPacket(c.device, command, c.hwTest.mode == 1);
+    const LinkResult r = c.link.sendPacket(c.device, command, c.hwTest.mode);
     if (r == kLinkOk) return true;
     fail(c.report, faultOf(r));
     return false;

@@ -65,8 +65,7 @@ bool verifyChip(OpContext& c) {
             finding = Finding::EndsEqual;
             return false;
         }
-        std::snprintf(c.ops.msgText, kMessageTextSize, "NOT EQUAL!  Error: %.6lXh",
-                      static_cast<unsigned long>(at));
+        c.ops.msgText = "NOT EQUAL!  Error: " + addressText(at);
         showDifference(c, Fault::ContentDiffers);
         finding = Finding::Difference;
         return false;
@@ -82,8 +81,9 @@ bool checkErase(OpContext& c) {
             if (block[i] == 0xFF) continue;
             const auto at = static_cast<uint32_t>(c.marker.start + b * 128 + i);
             c.ops.difference = {at, 0xFF, block[i]};
-            std::snprintf(c.ops.msgText, kMessageTextSize, "EPROM is NOT Empty! %.6lXh = %02Xh",
-                          static_cast<unsigned long>(at), static_cast<unsigned>(block[i]));
+            char found[8];
+            std::snprintf(found, sizeof found, " = %02Xh", static_cast<unsigned>(block[i]));
+            c.ops.msgText = "EPROM is NOT Empty! " + addressText(at) + found;
             showDifference(c, Fault::NotBlank);
             return false;
         }

@@ -57,7 +57,7 @@ public:
     void run(ProcessCommand command);
 
 private:
-    bool serialAdapter() const { return st_.adapter.serialAdapter != 0; }
+    bool serialAdapter() const { return st_.adapter.serialAdapter; }
 
     State& st_;
     Link link_;

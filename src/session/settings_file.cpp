@@ -57,12 +57,10 @@ bool readSettingsFile(Settings& settings, SelectedDevice& dev) {
 
     const std::string device = nextWord(in);
     int found = 0;
-    char formatted[40];
     for (int i = 0; i < kDeviceCount; ++i) {
         dev.index = i;
         catalogueLookup(dev);
-        std::snprintf(formatted, sizeof formatted, "Device:%s", dev.name);
-        if (device == formatted) {
+        if (device == "Device:" + dev.name) {
             found = i;
             break;
         }
@@ -70,11 +68,11 @@ bool readSettingsFile(Settings& settings, SelectedDevice& dev) {
     dev.index = found;
 
     const std::string verify = nextWord(in);
-    if (verify == "Verify:Disabled") settings.verifyAfterProgram = 0;
-    if (verify == "Verify:Enabled") settings.verifyAfterProgram = 1;
+    if (verify == "Verify:Disabled") settings.verifyAfterProgram = false;
+    if (verify == "Verify:Enabled") settings.verifyAfterProgram = true;
     const std::string data = nextWord(in);
-    if (data == "DataProg:Disabled") settings.autoDataMemory = 0;
-    if (data == "DataProg:Enabled") settings.autoDataMemory = 1;
+    if (data == "DataProg:Disabled") settings.autoDataMemory = false;
+    if (data == "DataProg:Enabled") settings.autoDataMemory = true;
 
     settings.lastFileName = lastFileLine(in);
     return true;

@@ -14,8 +14,8 @@ void selectDeviceState(State& st) {
     clearImages(st.images);
     catalogueLookup(st.device);
     normaliseView(st.images, st.device);
-    st.fuse.largeView = 0;
-    st.hwTest.mode = 0;
+    st.fuse.largeView = false;
+    st.hwTest.mode = false;
     st.marker = MarkerArea{};
 }
 

@@ -26,7 +26,7 @@ void TMyForm::messageMode(std::string_view text, uint32_t color) {
 }
 
 void TMyForm::progressMode(std::string_view text, uint32_t total, uint32_t color) {
-    st.ops.cancel = 0;
+    st.ops.cancel = false;
     model.control("PosLabel").visible = true;
     model.control("ProcBar").visible = true;
     model.control("ProcCancel").visible = true;
@@ -46,8 +46,7 @@ void TMyForm::progressMode(std::string_view text, uint32_t total, uint32_t color
 }
 
 void TMyForm::progressUpdate(uint32_t done) {
-    std::snprintf(st.ops.msgText, sizeof st.ops.msgText, "%.6lXh",
-                  static_cast<unsigned long>(st.marker.start + done));
+    st.ops.msgText = addressText(st.marker.start + done);
     model.control("PosLabel").caption = st.ops.msgText;
     model.control("ProcBar").position = static_cast<int>(done);
     host.repaint();

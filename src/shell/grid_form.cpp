@@ -11,7 +11,7 @@ namespace kestro {
 
 void TMyForm::gridSetup() {
     const SelectedDevice& dev = st.device;
-    model.control("TypeLabel").caption.assign(dev.name, strnlen(dev.name, sizeof dev.name));
+    model.control("TypeLabel").caption = dev.name;
     Control& toggle = model.control("ProgDatButt");
     toggle.enabled = dev.programSize > 0 && dev.dataSize > 0;
     if (dev.programSize == 0 && dev.dataSize == 0) return; // "unknown": keep the last grid

@@ -57,7 +57,7 @@ void TMyForm::HardwareTest1Click() {
     hideSocketPicture();
     lockUserInterface(false);
     model.control("ProgDatButt").enabled = false;
-    st.hwTest.mode = 1;
+    st.hwTest.mode = true;
     DelFuse();
     model.defaultButton = model.controlIndex("ConfigLargeButton");
 
@@ -106,7 +106,7 @@ void TMyForm::Config2ButtonClick() {
     model.defaultButton = -1;
     DelFuse();
     SetFuse(2);
-    st.hwTest.mode = 0;
+    st.hwTest.mode = false;
     model.control("ProgDatButt").enabled = true;
     lockUserInterface(true);
 }

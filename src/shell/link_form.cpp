@@ -29,7 +29,7 @@ void enableDeviceMenus(FormModel& model, const Session& session) {
 
 void TMyForm::startLink() {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
-    st.link.portOpen = 0;
+    st.link.portOpen = false;
     // An index outside 0..3 leaves the name as it was: empty at start-up.
     if (std::string name = portNameOfIndex(st.settings.portIndex); !name.empty())
         st.link.portName = std::move(name);

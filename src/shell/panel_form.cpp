@@ -13,7 +13,7 @@ namespace {
 // PIC18: the view toggle button, and the large view that locks the menus and the
 // grid while it covers the window.
 void showView(TMyForm& form, const ViewToggle& views) {
-    const int v = form.st.fuse.largeView != 0 ? 1 : 0;
+    const int v = form.st.fuse.largeView ? 1 : 0;
     Control& button = form.model.control("ConfigLargeButton");
     button.visible = true;
     form.lockUserInterface(v == 0);
@@ -45,7 +45,7 @@ void TMyForm::SetFuse(uint8_t mode) {
     const LayoutDesc& desc = *layout->desc;
     if (desc.views) showView(*this, *desc.views);
     FusePanel panel(*this);
-    if (mode > 1) buildLayout(panel, desc, st.device.index, st.fuse.largeView != 0);
+    if (mode > 1) buildLayout(panel, desc, st.device.index, st.fuse.largeView);
     if (mode > 0) {
         // A refresh keeps the built layout, so it keeps its title too.
         title.caption = "Config bits:";
@@ -68,7 +68,7 @@ void TMyForm::ConfigLargeButtonClick() {
         return;
     }
     GetFuse(); // a bad ID field must not block the view switch
-    st.fuse.largeView = st.fuse.largeView == 0 ? 1 : 0;
+    st.fuse.largeView = !st.fuse.largeView;
     SetFuse(2);
 }
 

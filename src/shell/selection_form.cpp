@@ -26,8 +26,8 @@ void TMyForm::selectDevice() {
     const IdentifyEraseCaptions captions = identifyEraseCaptions(index);
     model.menu("Identify1").caption = captions.identify;
     model.menu("Erase1").caption = captions.erase;
-    model.window.caption = windowCaption(index, st.device.picFlag != 0,
-                                         st.adapter.socketVariant, st.adapter.serialAdapter != 0);
+    model.window.caption = windowCaption(index, st.device.picFlag,
+                                         st.adapter.socketVariant, st.adapter.serialAdapter);
     resetFileNames();
     host.startTimer(kPictureTimerMs);
     showSocketPicture();

@@ -10,8 +10,8 @@ int TMyForm::readSettings() {
     if (readSettingsFile(st.settings, st.device)) return 0;
     st.settings.portIndex = 0;
     st.device.index = 0;
-    st.settings.verifyAfterProgram = 0;
-    st.settings.autoDataMemory = 0;
+    st.settings.verifyAfterProgram = false;
+    st.settings.autoDataMemory = false;
     writeSettings();
     return -1;
 }

@@ -5,7 +5,7 @@
 namespace kestro {
 
 void TMyForm::refreshSetupCaptions() {
-    const bool verify = st.settings.verifyAfterProgram != 0;
+    const bool verify = st.settings.verifyAfterProgram;
     MenuItem& v = model.menu("VerifyafterProgram1");
     v.checked = verify;
     v.caption = verify ? "Verify after Program  [ X ]" : "Verify after Program  [   ]";
@@ -14,26 +14,26 @@ void TMyForm::refreshSetupCaptions() {
     model.menu("EraseProgramSecurity1").caption =
         verify ? "Erase+Program+Verify+Security" : "Erase+Program+Security";
 
-    const bool autoData = st.settings.autoDataMemory != 0;
+    const bool autoData = st.settings.autoDataMemory;
     MenuItem& a = model.menu("AutoDataMemoryProgram1");
     a.checked = autoData;
     a.caption = autoData ? "Auto Data Memory Program  [ X ]" : "Auto Data Memory Program  [   ]";
 }
 
 void TMyForm::VerifyafterProgram1Click() {
-    st.settings.verifyAfterProgram = st.settings.verifyAfterProgram == 0 ? 1 : 0;
+    st.settings.verifyAfterProgram = !st.settings.verifyAfterProgram;
     refreshSetupCaptions();
 }
 
 void TMyForm::AutoDataMemoryProgram1Click() {
-    st.settings.autoDataMemory = st.settings.autoDataMemory == 0 ? 1 : 0;
+    st.settings.autoDataMemory = !st.settings.autoDataMemory;
     refreshSetupCaptions();
 }
 
-void TMyForm::ProcCancelClick() { st.ops.cancel = 1; }
+void TMyForm::ProcCancelClick() { st.ops.cancel = true; }
 
 void TMyForm::ProcCancelKeyPress(int key) {
-    if (key == 27) st.ops.cancel = 1; // Escape; every other key does nothing
+    if (key == 27) st.ops.cancel = true; // Escape; every other key does nothing
 }
 
 } // namespace kestro

@@ -160,7 +160,7 @@ public:
     // an operation runs; the front end closes the window once it can.
     void requestClose() { closeRequested_ = true; }
     bool operationRunning() const { return operationRunning_; }
-    bool stopRequested() const { return st.ops.cancel != 0 || closeRequested_; }
+    bool stopRequested() const { return st.ops.cancel || closeRequested_; }
 
 private:
     void buildControls();

@@ -17,7 +17,6 @@ namespace {
 // forgotten after this much quiet on the line, as the firmware does; block reads are
 // exempt because their repeat request may come after a time-out and a port cycle.
 constexpr uint64_t kQuietResetMs = 3000;
-constexpr size_t kInfoLineLength = 32;
 
 struct KindRow {
     AdapterKind kind;

@@ -45,7 +45,7 @@ TEST(Catalogue, LookupAtAndBeyondTheUnknownRow) {
         catalogueLookup(d);
         d.index = c.index;
         catalogueLookup(d);
-        EXPECT_STREQ(d.name, c.name);
+        EXPECT_EQ(d.name, c.name);
         EXPECT_EQ(d.programSize, 0u);
         EXPECT_EQ(d.dataSize, 0u);
         EXPECT_EQ(d.voltage, 0);

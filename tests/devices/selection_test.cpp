@@ -35,7 +35,7 @@ TEST_F(Selection, ProcessMenuFollowsTheDeviceAndTheSerialAdapter) {
         EXPECT_EQ(processItems(), expected) << "device " << index;
     }
     EXPECT_EQ(processItems(), "01101011100");
-    st.adapter.serialAdapter = 1;
+    st.adapter.serialAdapter = true;
     select(13);
     EXPECT_EQ(processItems(), "01111100110");
     select(14);
@@ -83,7 +83,7 @@ TEST_F(Selection, SelectionStartsFromACleanSlate) {
     img.programFileName = img.dataFileName = "/tmp/a.hex";
     st.marker = {16, 31, 1};
     ctl("SLabel").caption = "Marker Area  Start Address: 000010h  End Address: 00001Fh";
-    st.fuse.largeView = st.hwTest.mode = 1;
+    st.fuse.largeView = st.hwTest.mode = true;
     select(13); // the same device again
     EXPECT_EQ(img.view, ProgramView);
     EXPECT_EQ(std::vector<int>({img.program[0], img.program[kProgramBufferSize - 1], img.data[5],

@@ -140,7 +140,7 @@ TEST_F(Panel, LargeButtonReadsBackThenTogglesTheView) {
     EXPECT_EQ(host.texts(), std::vector<std::string>{"Incorrect ID number !"});
 
     host.messages.clear();
-    st.hwTest.mode = 1; // the hardware tests' Send button: no toggle, no read-back
+    st.hwTest.mode = true; // the hardware tests' Send button: no toggle, no read-back
     form.ConfigLargeButtonClick();
     EXPECT_EQ(st.fuse.largeView, 0);
     EXPECT_TRUE(host.messages.empty());

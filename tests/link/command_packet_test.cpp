@@ -69,7 +69,7 @@ TEST_F(Packet, OtherDevicesKeepTheSerialBytesButEpromsTheirClass) {
     }
 
     // In the hardware test the packet carries what the test put there, even for a 93Cxx.
-    st.hwTest.mode = 1;
+    st.hwTest.mode = true;
     select(104);
     ASSERT_TRUE(sendCommand(form.ops, Command::HardwareTest));
     EXPECT_EQ(serialBytes(adapter.packets.back()), stale);

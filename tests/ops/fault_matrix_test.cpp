@@ -238,8 +238,8 @@ void PrintTo(const Cell& c, std::ostream* os) {
 struct FaultMatrix : test::OpsFixture, ::testing::WithParamInterface<Cell> {
     void prepare(const OpRow& row) {
         selectWithChip(row.device, row.device);
-        st.settings.verifyAfterProgram = 1;
-        st.settings.autoDataMemory = 1;
+        st.settings.verifyAfterProgram = true;
+        st.settings.autoDataMemory = true;
         form.refreshSetupCaptions();
         form.model.control("Edit1").caption = "0000"; // a usable ID for the PIC fuse panel
     }

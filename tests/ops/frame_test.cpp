@@ -25,7 +25,7 @@ TEST_F(Frame, MessageAndProgressModesShapeThePanel) {
     EXPECT_FALSE(c("ProcCancel").visible);
     EXPECT_EQ(host.repaints, 1);
 
-    form.st.ops.cancel = 1;
+    form.st.ops.cancel = true;
     form.progressMode("Reading Chip...", 15 * 128, kGreen);
     EXPECT_EQ(form.st.ops.cancel, 0);
     EXPECT_EQ(c("ProcPanel").rect.height, 80);

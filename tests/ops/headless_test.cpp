@@ -98,7 +98,7 @@ TEST(Headless, DifferencesAreKeptWithTheirValues) {
     EXPECT_EQ(h.st->ops.difference.address, 0x123u);
     EXPECT_EQ(h.st->ops.difference.expected, 0x5A);
     EXPECT_EQ(h.st->ops.difference.found, 0xFF);
-    EXPECT_STREQ(h.st->ops.msgText, "NOT EQUAL!  Error: 000123h");
+    EXPECT_EQ(h.st->ops.msgText, "NOT EQUAL!  Error: 000123h");
 }
 
 // Program shows a failed chip as the window always did, but says what it was.

@@ -40,7 +40,7 @@ TEST_F(Identification, AnotherChipOfTheFamilySwitchesTheSelectionAndStopsTheRead
     selectWithChip(3, 6); // AT89C51 selected, AT89C52 in the socket
     form.Read1Click();
     EXPECT_EQ(st.device.index, 6);
-    EXPECT_STREQ(st.device.name, "AT89C52");
+    EXPECT_EQ(st.device.name, "AT89C52");
     EXPECT_EQ(form.model.control("TypeLabel").caption, "AT89C52");
     EXPECT_EQ(panelTexts, (Texts{"Reading Chip Signature Bytes...", "Set Identifyed Device: AT89C52"}));
     EXPECT_EQ(packetsWith(Command::ReadSignature), 1);
@@ -78,7 +78,7 @@ TEST_F(Identification, NothingRecognisableTakesThirteenReads) {
     EXPECT_EQ(panelTexts.back(), "Unknown Device.");
     EXPECT_EQ(host.sleeps.back(), 2000);
     EXPECT_EQ(st.device.index, 3);
-    EXPECT_STREQ(st.device.name, "AT89C51");
+    EXPECT_EQ(st.device.name, "AT89C51");
 
     // Ask mode: the answer decides whether the operation goes on.
     adapter.packets.clear();
@@ -124,7 +124,7 @@ TEST_F(Identification, LinkFailureEndsWithTheStartingDevice) {
     form.Read1Click();
     EXPECT_EQ(texts(), Texts{"Serial Communication Timeout Error !"});
     EXPECT_EQ(st.device.index, 3);
-    EXPECT_STREQ(st.device.name, "AT89C51");
+    EXPECT_EQ(st.device.name, "AT89C51");
     EXPECT_EQ(packetsWith(Command::ReadProgram), 0);
     EXPECT_TRUE(unlocked());
 }

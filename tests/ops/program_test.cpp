@@ -21,7 +21,7 @@ void pattern(std::span<uint8_t> bytes, int seed = 0) {
 
 TEST_F(Program, TwelveBitPicGoesOutMaskedAndVerifies) {
     selectWithChip(kPic12C508, kPic12C508);
-    st.settings.verifyAfterProgram = 1;
+    st.settings.verifyAfterProgram = true;
     form.refreshSetupCaptions();
     pattern({st.images.program.data(), 1024});
     form.model.control("Edit1").caption = "0000"; // the ID field Program Fuse reads

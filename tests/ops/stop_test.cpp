@@ -16,7 +16,7 @@ struct Stop : test::OpsFixture {
 
     void SetUp() override {
         OpsFixture::SetUp();
-        st.settings.verifyAfterProgram = 1;
+        st.settings.verifyAfterProgram = true;
         form.refreshSetupCaptions();
     }
     void closeNow() {

@@ -25,7 +25,7 @@ TEST_F(Settings, FirstStartWritesDefaultsAtOnce) {
     EXPECT_EQ(test::readSettingsFile(),
               "Serialport:COM1\nDevice:\nVerify:Disabled\nDataProg:Disabled\n");
     EXPECT_EQ(st.device.index, 0);
-    EXPECT_STREQ(st.device.name, "AT89C1051");
+    EXPECT_EQ(st.device.name, "AT89C1051");
     EXPECT_EQ(form.model.control("ComLabel").caption, "COM1");
 }
 

@@ -151,7 +151,7 @@ TEST_F(Adapter, SecurityFusesAndErase) {
 }
 
 TEST_F(Adapter, HardwareTestTakesThePinsUntilTheStopByte) {
-    st.hwTest.mode = 1;
+    st.hwTest.mode = true;
     const Bytes pins{0x00, 0x00, 0xFF, 0xE0, 0x89, 0x0E};
     std::copy(pins.begin(), pins.end(), st.link.packet.begin() + kPosStart0);
     ASSERT_TRUE(sendCommand(form.ops, Command::HardwareTest));

@@ -30,7 +30,7 @@ constexpr int kAt89C51 = 3;
 TEST_F(StopWindow, ClosingDuringTheEqualDisplayEndsTheChainBeforeSecurity) {
     adapter.chip = SimChip::blank(kAt89C51);
     form.deviceItemClick(kAt89C51);
-    form.st.settings.verifyAfterProgram = 1;
+    form.st.settings.verifyAfterProgram = true;
     form.refreshSetupCaptions();
     window.syncFromModel();
     form.st.images.program[0] = 0x12;
