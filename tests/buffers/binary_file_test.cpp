@@ -42,9 +42,9 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
     writeFile(dir / "x.fus", Bytes{1, 2});
     // Bytes in use, all in the program buffer.
     const std::pair<int, size_t> cases[] = {
-        {test::kAt89c51, 4096},  // longer than the file
-        {test::kAttiny11, 1024}, // program only: its .fus is not read
-        {test::k24c02, 256},     // single memory: the file also becomes the data file name
+        {chips::kAt89C51, 4096},  // longer than the file
+        {chips::kAttiny11, 1024}, // program only: its .fus is not read
+        {chips::k24C02, 256},     // single memory: the file also becomes the data file name
         {kUnknownDevice, 0}};    // no image in use: nothing is read
     for (const auto& [device, size] : cases) {
         SCOPED_TRACE(device);
@@ -54,14 +54,14 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
         EXPECT_EQ(slice(img->program, 0, n), slice(bytes, 0, n));
         EXPECT_TRUE(test::erased(img->program, n, size));
         EXPECT_EQ(img->program[size] + img->data[0] + img->configBlock[0], 0);
-        EXPECT_EQ(img->dataFileName, device == test::k24c02 ? dir / "x.bin" : "DataBuf.bin");
+        EXPECT_EQ(img->dataFileName, device == chips::k24C02 ? dir / "x.bin" : "DataBuf.bin");
         EXPECT_EQ(img->programFileName, "ProgBuf.bin"); // the caller's business
     }
     EXPECT_FALSE(load("missing.bin"));
     EXPECT_FALSE(loadBinary(splitPath(dir.path), *img, dev)); // a folder is not a file
 
     // Both memories: the side files too, in the program view.
-    select(test::kAt90s2313);                    // 2048 program bytes, 128 data bytes
+    select(chips::kAt90S2313);                    // 2048 program bytes, 128 data bytes
     const std::string a = std::string(100, 'a'); // a name over 79 characters
     const auto main = pattern(2048, 2), eep = pattern(200, 3);
     writeFile(dir / (a + ".bin"), main);
@@ -85,7 +85,7 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
     EXPECT_EQ(slice(img->configBlock, 0, 2), (Bytes{0xFF, 0x44}));
 
     // Data view: the file is the data memory alone; no side files.
-    select(test::kAt90s2313, DataView);
+    select(chips::kAt90S2313, DataView);
     ASSERT_TRUE(load(a + ".bin"));
     EXPECT_EQ(slice(img->data, 0, 100), slice(main, 0, 100));
     EXPECT_TRUE(test::erased(img->data, 100, 128));
@@ -93,7 +93,7 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
     EXPECT_EQ(img->dataFileName, dir / (a + ".bin"));
 
     // Missing side files are skipped; a PIC's words are not swapped.
-    select(test::kPic16f84);
+    select(chips::kPic16F84);
     writeFile(dir / "p.bin", main);
     ASSERT_TRUE(load("p.bin"));
     EXPECT_EQ(slice(img->program, 0, 2048), main);
@@ -102,7 +102,7 @@ TEST_F(Binary, LoadFillsTheImagesInUseUpToTheirSizes) {
 }
 
 TEST_F(Binary, AnIntelHexEepFileLoadsAsItsRecordsSay) {
-    select(test::kAt90s2313); // 128 data bytes
+    select(chips::kAt90S2313); // 128 data bytes
     writeFile(dir / "fw.bin", pattern(42, 1));
     // As avr-objcopy -j .eeprom -O ihex writes it: addresses from 0, a hole, data past D.
     writeFile(dir / "fw.eep", test::hexFile({test::record(0, 0, {1, 2, 3}), test::record(0, 0x10, {4}),
@@ -120,7 +120,7 @@ TEST_F(Binary, AnIntelHexEepFileLoadsAsItsRecordsSay) {
 }
 
 TEST_F(Binary, SaveWritesTheImageInUseAndItsSideFiles) {
-    select(test::kAt90s2313);
+    select(chips::kAt90S2313);
     const auto main = pattern(4096, 6), eep = pattern(128, 7);
     std::copy(main.begin(), main.end(), img->program.begin());
     std::copy(eep.begin(), eep.end(), img->data.begin());
@@ -137,9 +137,9 @@ TEST_F(Binary, SaveWritesTheImageInUseAndItsSideFiles) {
     EXPECT_EQ(img->dataFileName, dir / "data.BIN");
 
     const std::pair<int, size_t> others[] = {
-        {test::kAttiny11, 1024}, // program only, with a .fus file
-        {test::kAt89c51, 4096},  // program only, no .fus
-        {test::k24c02, 256},     // single memory, from the program buffer
+        {chips::kAttiny11, 1024}, // program only, with a .fus file
+        {chips::kAt89C51, 4096},  // program only, no .fus
+        {chips::k24C02, 256},     // single memory, from the program buffer
         {kUnknownDevice, 0}};
     for (const auto& [device, size] : others) {
         select(device);
@@ -157,7 +157,7 @@ TEST_F(Binary, SaveWritesTheImageInUseAndItsSideFiles) {
 }
 
 TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
-    select(test::kAt89s8252);
+    select(chips::kAt89S8252);
     writeFile(dir / "keep.bin", std::string("previous"));
     ::chmod((dir / "keep.bin").c_str(), 0640);
     const auto owner = test::Unprivileged::find(); // root saving another's file keeps its owner

@@ -1,6 +1,7 @@
 #include "buffers/elf_file.h"
 #include "buffers/elf_builder.h"
 #include "buffers/file_commands.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +10,12 @@
 namespace kestro {
 namespace {
 
+using namespace chips;
+
 using test::Bytes;
 using test::ElfPiece;
 using test::makeElf;
 using test::slice;
-
-constexpr int kAtmega8515 = 27;
 
 struct ElfLoad : ::testing::Test {
     std::unique_ptr<Images> img = std::make_unique<Images>();
@@ -54,9 +55,9 @@ TEST_F(ElfLoad, AvrAddressSpaces) {
     EXPECT_TRUE(test::erased(img->idBlock));
 
     // An ATtiny's one fuse byte; the part has no high fuse.
-    ASSERT_EQ(load(makeElf(EM_AVR, {{".fuse", 0x820000, {0x52}}}), test::kAttiny11), "");
+    ASSERT_EQ(load(makeElf(EM_AVR, {{".fuse", 0x820000, {0x52}}}), chips::kAttiny11), "");
     EXPECT_EQ(img->configBlock[0], 0x52);
-    expectRefused(makeElf(EM_AVR, {{".fuse", 0x820000, {0x52, 0xFF}}}), test::kAttiny11,
+    expectRefused(makeElf(EM_AVR, {{".fuse", 0x820000, {0x52, 0xFF}}}), chips::kAttiny11,
                   "Section .fuse at 0x820001 lies outside the memories of the ATTINY11");
 
     const struct {
@@ -84,38 +85,38 @@ TEST_F(ElfLoad, OtherPartsReadSegmentsAsTheirHexFiles) {
     // PIC16: program words in file order, ID words, configuration word, EEPROM words.
     ASSERT_EQ(load(makeElf(0, {{".code", 0, {0x83, 0x16}}, {".idlocs", 0x4000, {1, 0, 2, 0, 3, 0, 4, 0}},
                               {".config", 0x400E, {0xF1, 0x3F}}, {".eedata", 0x4200, {0x12, 0, 0x34, 0}}}),
-                   test::kPic16f84),
+                   chips::kPic16F84),
               "");
     test::expectAt(img->program, {{0, 0x83}, {1, 0x16}, {2, 0xFF}});
     test::expectAt(img->idBlock, {{0, 0x12}, {1, 0x34}, {8, 1}, {11, 4}});
     test::expectAt(img->configBlock, {{0, 0xF1}, {1, 0x3F}});
     test::expectAt(img->data, {{0, 0x12}, {1, 0x34}, {2, 0xFF}});
-    expectRefused(makeElf(0, {{".code", 0, {0}}, {".devid", 0x400C, {0x60, 0x05}}}), test::kPic16f84,
+    expectRefused(makeElf(0, {{".code", 0, {0}}, {".devid", 0x400C, {0x60, 0x05}}}), chips::kPic16F84,
                   "Section .devid at 0x00400C lies outside the memories of the PIC16F84");
-    expectRefused(makeElf(0, {{".eedata", 0x427E, {1, 0, 2, 0}}}), test::kPic16f84, // 64 bytes
+    expectRefused(makeElf(0, {{".eedata", 0x427E, {1, 0, 2, 0}}}), chips::kPic16F84, // 64 bytes
                   "Section .eedata at 0x004280 lies outside the memories of the PIC16F84");
 
     // PIC18 by full address; the 12-bit core's configuration word at 0x1FFE.
     ASSERT_EQ(load(makeElf(0, {{".config", 0x300001, {0x22, 0x0C}}, {".eeprom", 0xF00010, {7}},
                               {".idlocs", 0x200007, {8}}}),
-                   test::kPic18f452),
+                   chips::kPic18F452),
               "");
     test::expectAt(img->configBlock, {{0, 0xFF}, {1, 0x22}, {2, 0x0C}});
     test::expectAt(img->data, {{0x10, 7}});
     test::expectAt(img->idBlock, {{7, 8}});
-    expectRefused(makeElf(0, {{".config", 0x30000D, {1, 2}}}), test::kPic18f452,
+    expectRefused(makeElf(0, {{".config", 0x30000D, {1, 2}}}), chips::kPic18F452,
                   "Section .config at 0x30000E lies outside the memories of the PIC18F452");
-    ASSERT_EQ(load(makeElf(0, {{".config", 0x1FFE, {0xEA, 0x0F}}}), test::kPic12c508), "");
+    ASSERT_EQ(load(makeElf(0, {{".config", 0x1FFE, {0xEA, 0x0F}}}), chips::kPic12C508), "");
     test::expectAt(img->configBlock, {{0, 0xEA}, {1, 0x0F}});
-    expectRefused(makeElf(0, {{".code", 0x0408, {0}}}), test::kPic12c508,
+    expectRefused(makeElf(0, {{".code", 0x0408, {0}}}), chips::kPic12C508,
                   "Section .code at 0x000408 lies outside the memories of the PIC12C508");
 
     // 8051 and memory chips: bytes from 0 up to the size in use.
-    ASSERT_EQ(load(makeElf(EM_8051, {{".text", 0x0FFF, {0x42}}}), test::kAt89c51), "");
+    ASSERT_EQ(load(makeElf(EM_8051, {{".text", 0x0FFF, {0x42}}}), chips::kAt89C51), "");
     EXPECT_EQ(img->program[0xFFF], 0x42);
-    expectRefused(makeElf(EM_8051, {{".text", 0x0FFF, {0x42, 0x43}}}), test::kAt89c51,
+    expectRefused(makeElf(EM_8051, {{".text", 0x0FFF, {0x42, 0x43}}}), chips::kAt89C51,
                   "Section .text at 0x001000 lies outside the memories of the AT89C51");
-    ASSERT_EQ(load(makeElf(0, {{".rom", 0xFF, {9}}}), test::k24c02), "");
+    ASSERT_EQ(load(makeElf(0, {{".rom", 0xFF, {9}}}), chips::k24C02), "");
     EXPECT_EQ(img->program[0xFF], 9);
 }
 
@@ -130,14 +131,14 @@ TEST_F(ElfLoad, BadFilesAreRefusedWithTheirReason) {
                   "A 64-bit ELF file: the parts take 32-bit ELF files");
     expectRefused(makeElf(EM_386, {{".text", 0, {1}}}), kAtmega8515,
                   "An ELF file for machine 3, not AVR: the ATMEGA8515 takes AVR files");
-    expectRefused(avr, test::kAt89c51, "An ELF file for AVR: the AT89C51 is not an AVR part");
+    expectRefused(avr, chips::kAt89C51, "An ELF file for AVR: the AT89C51 is not an AVR part");
     expectRefused(makeElf(EM_AVR, {}), kAtmega8515, "No loadable data in the ELF file");
 }
 
 TEST_F(ElfLoad, OpenTakesElfFilesByName) {
     test::TempDir dir;
     test::writeFile(dir / "fw.ELF", makeElf(0, {{".code", 0, {0x83, 0x16}}}));
-    SelectedDevice dev = test::deviceAt(test::kPic16f84);
+    SelectedDevice dev = test::deviceAt(chips::kPic16F84);
     FileResult r = loadImageFile(dir / "fw.ELF", *img, dev);
     ASSERT_TRUE(r.ok) << r.message;
     test::expectAt(img->program, {{0, 0x16}, {1, 0x83}}); // swapped like a HEX load

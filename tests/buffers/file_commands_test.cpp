@@ -41,7 +41,7 @@ struct FileCommands : test::StartedForm {
 };
 
 TEST_F(FileCommands, OpenChoosesTheLoaderByExtensionAndKeepsLongPaths) {
-    select(test::kAt89c51);
+    select(chips::kAt89C51);
     const std::string deep = dir / std::string(90, 'a'); // well over 79 characters
     std::filesystem::create_directory(deep);
     test::writeFile(deep + "/prog.Hex", test::hexFile({record(0, 0, {0xDE, 0xAD})}));
@@ -65,7 +65,7 @@ TEST_F(FileCommands, OpenChoosesTheLoaderByExtensionAndKeepsLongPaths) {
 }
 
 TEST_F(FileCommands, IhxAndIhexLoadAsIntelHexInAnyCase) {
-    select(test::kAt89c51);
+    select(chips::kAt89C51);
     const std::string text = test::hexFile({record(0, 0x10, {0x75, 0x81})});
     for (const char* name : {"fw.ihx", "fw.IHX", "fw.ihex", "fw.IHex"}) {
         SCOPED_TRACE(name);
@@ -87,7 +87,7 @@ TEST_F(FileCommands, IhxAndIhexLoadAsIntelHexInAnyCase) {
 }
 
 TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
-    select(test::kAt90s2313);
+    select(chips::kAt90S2313);
     form.OpenLastFile1Click(); // no last file yet: the binary loader's message
     expectOnlyMessage("Can't Open File!", "Error", MsgIcon::Stop);
     EXPECT_EQ(label(), "");
@@ -115,7 +115,7 @@ TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
 }
 
 TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
-    select(test::kAt90s2313); // a binary load also reads the .eep and .fus beside it
+    select(chips::kAt90S2313); // a binary load also reads the .eep and .fus beside it
     const auto makeSocket = [](const std::string& path) {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
@@ -161,7 +161,7 @@ TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
 }
 
 TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
-    select(test::kPic16f84);
+    select(chips::kPic16F84);
     for (uint32_t i = 0; i < 2048; i += 2) st.images.program[i] = 0x3F;
     st.images.program[0] = 0x28, st.images.program[1] = 0x05;
     st.images.configBlock[0] = 0xF1, st.images.configBlock[1] = 0x3F;
@@ -183,7 +183,7 @@ TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
     // Open Last File reads it back (the ID from the field), swaps the words, names both
     // buffers and leaves the dialogs alone.
     const auto saved = std::make_unique<Images>(st.images);
-    select(test::kPic16f84);
+    select(chips::kPic16F84);
     form.OpenLastFile1Click();
     EXPECT_TRUE(host.messages.empty());
     for (uint32_t i = 0; i < 2048; i += 2) st.images.program[i] &= 0x3F; // blank words: 0xFFFF
@@ -196,7 +196,7 @@ TEST_F(FileCommands, SaveOfAPicWritesIntelHexAndOpenLastFileReadsItBack) {
 }
 
 TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
-    select(test::kAttiny11); // the .fus file holds the pair the panel's read-back left
+    select(chips::kAttiny11); // the .fus file holds the pair the panel's read-back left
     saveAs(dir / "tiny.hex");
     const auto pair = st.fuse.fuseFilePair;
     EXPECT_EQ(test::readBytes(dir / "tiny.fus"), (test::Bytes{pair[1], pair[0]}));
@@ -208,7 +208,7 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
     EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/x.bin");
     EXPECT_EQ(label(), "x.bin");
-    select(test::kPic16f84);
+    select(chips::kPic16F84);
     form.model.control("Edit1").caption = "0000"; // a valid ID field: no message of its own
     saveAs(dir / "no/such/dir/y");
     expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
@@ -218,7 +218,7 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
 }
 
 TEST_F(FileCommands, SaveLeavesAloneWhatTheUserCouldNotWriteHimself) {
-    select(test::kAt89c51);
+    select(chips::kAt89C51);
     // No regular files: a rename would replace them where a write would block or fail.
     ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0666), 0);
     sockaddr_un addr{};
@@ -283,7 +283,7 @@ TEST_F(FileCommands, SaveLeavesAloneWhatTheUserCouldNotWriteHimself) {
 }
 
 TEST_F(FileCommands, ViewToggleShowsTheViewsFileName) {
-    select(test::kAt90s2313);
+    select(chips::kAt90S2313);
     st.images.programFileName = dir / "p.bin";
     st.images.dataFileName = dir / "q.eep";
     form.ProgDatButtClick();

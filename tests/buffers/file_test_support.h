@@ -4,6 +4,7 @@
 
 #include "devices/catalogue.h"
 #include "session/state.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -149,10 +150,5 @@ inline Bytes pattern(size_t n, uint32_t seed) {
     }
     return v;
 }
-
-// Device indexes used by the tests.
-inline constexpr int kAt89c51 = 3, kAt89s8252 = 13, kAt90s2313 = 15, kAttiny11 = 16;
-inline constexpr int kPic12c508 = 46, kPic16f84 = 68, kPic16f877 = 87, kPic18f452 = 98;
-inline constexpr int k24c02 = 121, k27c010 = 161, k29f800 = 182;
 
 } // namespace kestro::test

@@ -17,7 +17,7 @@ struct HexRead : ::testing::Test {
     std::unique_ptr<Images> img = std::make_unique<Images>();
 
     HexError load(const std::string& text, HexReader r = HexReader::Bytes,
-                  int device = test::kAt89c51) {
+                  int device = chips::kAt89C51) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
         return loadIntelHex(r, std::span(bytes, text.size()), *img, test::deviceAt(device));
     }
@@ -69,7 +69,7 @@ TEST_F(HexRead, FileReadingMatchesMemoryAcrossTheBufferBoundary) {
     ASSERT_EQ(text[32767], '\r');
     test::TempDir dir;
     test::writeFile(dir / "big.hex", text);
-    ASSERT_EQ(loadIntelHex(HexReader::Bytes, dir / "big.hex", *img, test::deviceAt(test::kAt89c51)),
+    ASSERT_EQ(loadIntelHex(HexReader::Bytes, dir / "big.hex", *img, test::deviceAt(chips::kAt89C51)),
               HexError::None);
     const auto fromFile = std::make_unique<Images>(*img);
     ASSERT_EQ(load(text), HexError::None);
@@ -87,7 +87,7 @@ TEST_F(HexRead, ByteReaderFollowsExtendedAddresses) {
          record(3, 0, {0, 0, 1, 0}), record(5, 0, {0, 0, 0, 4}),     // start addresses
          record(4, 0, {0xFF, 0xFF}), record(0, 0xFFFF, {0xE5, 0xE6}), // top of 4 GiB
          record(4, 0, {0, 0}), record(0, 1, {0xD4})});
-    ASSERT_EQ(load(text, HexReader::Bytes, test::k29f800), HexError::None);
+    ASSERT_EQ(load(text, HexReader::Bytes, chips::k29F800), HexError::None);
     // Nothing but the last record lands at 0000..000F.
     EXPECT_EQ(test::slice(img->program, 0, 4), (test::Bytes{0xFF, 0xD4, 0xFF, 0xFF}));
     test::expectAt(img->program, {{0x10, 5}, {0x20, 7}, {0xFFFE, 1}, {0x10001, 4},
@@ -108,7 +108,7 @@ TEST_F(HexRead, PicWordReaderPlacesEachByteByItsOwnAddress) {
                             record(0, 0x43FE, {0xEE, 0}), record(0, 0x4100, {9, 9}),
                             record(0, 0x0010, {0x55, 0x01, 0x02}), // odd byte counts are legal
                             record(4, 0, {0, 1}), record(0, 0, {9, 9})}), // 0x10000: no area
-                   HexReader::PicWords, test::kPic16f877),
+                   HexReader::PicWords, chips::kPic16F877),
               HexError::None);
     EXPECT_EQ(test::slice(img->configBlock, 0, 16),
               (test::Bytes{0xF2, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
@@ -131,12 +131,12 @@ TEST_F(HexRead, PicWordReaderPlacesEachByteByItsOwnAddress) {
     test::Bytes tail(16, 0x0F);
     tail[14] = 0xEA;
     const std::string idWords = record(0, 0x0400, {0x0A, 0, 0x0B, 0, 0x0C, 0, 0x0D, 0});
-    ASSERT_EQ(load(hexFile({idWords, record(0, 0x1FF0, tail)}), HexReader::PicWords, test::kPic12c508),
+    ASSERT_EQ(load(hexFile({idWords, record(0, 0x1FF0, tail)}), HexReader::PicWords, chips::kPic12C508),
               HexError::None);
     test::expectAt(img->idBlock, {{0, 0xAB}, {1, 0xCD}, {8, 0x0A}, {11, 0x0D}});
     test::expectAt(img->configBlock, {{0, 0xEA}, {1, 0x0F}});
     // Without an end record neither the copy nor the packing happens.
-    EXPECT_EQ(load(idWords + "\n", HexReader::PicWords, test::kPic12c508), HexError::ExpectedColon);
+    EXPECT_EQ(load(idWords + "\n", HexReader::PicWords, chips::kPic12C508), HexError::ExpectedColon);
     EXPECT_TRUE(erased(img->idBlock));
 }
 
@@ -155,7 +155,7 @@ TEST_F(HexRead, Pic18PlacesEachByteByItsFullAddress) {
                             record(0, 0x00FF, {0x77}),
                             record(4, 0, {0, 0x01}), record(0, 0x0010, {0x77, 0x66}),
                             record(4, 0, {0, 0x40}), record(0, 0x0004, {0x99})}), // no area
-                   HexReader::Pic18, test::kPic18f452),
+                   HexReader::Pic18, chips::kPic18F452),
               HexError::None);
     EXPECT_EQ(test::slice(img->configBlock, 0, 16),
               (test::Bytes{0xFF, 0x22, 0x0F, 0x0E, 0xFF, 0x01, 0x85, 0xFF, 1, 2, 3, 4, 0xCC, 0xDD,
@@ -173,7 +173,7 @@ TEST_F(HexRead, Pic18PlacesEachByteByItsFullAddress) {
     EXPECT_EQ(img->view, DataView);
 
     // Other types fail the checksum.
-    EXPECT_EQ(load(hexFile({record(2, 0, {0x10, 0})}), HexReader::Pic18, test::kPic18f452),
+    EXPECT_EQ(load(hexFile({record(2, 0, {0x10, 0})}), HexReader::Pic18, chips::kPic18F452),
               HexError::Checksum);
 }
 

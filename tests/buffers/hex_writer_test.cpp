@@ -35,7 +35,7 @@ struct HexWrite : ::testing::Test {
 };
 
 TEST_F(HexWrite, FourteenBitCoreWritesRunsOfNonBlankWordsAndUsedEepromGroups) {
-    select(test::kPic16f877);
+    select(chips::kPic16F877);
     for (uint32_t w : {0x10u, 0x11u, 0x12u, 0x15u}) word(w, static_cast<uint16_t>(0x2800 + w));
     img->idBlock[0] = 0x12, img->idBlock[1] = 0x34;
     img->configBlock[0] = 0xF2, img->configBlock[1] = 0x3F;
@@ -57,20 +57,20 @@ TEST_F(HexWrite, FourteenBitCoreWritesRunsOfNonBlankWordsAndUsedEepromGroups) {
 
 TEST_F(HexWrite, BlankWordDependsOnTheCore) {
     // 0xFFFF words are not blank for the 14-bit core: every word is written.
-    select(test::kPic16f84, false);
+    select(chips::kPic16F84, false);
     std::string all;
     for (uint16_t a = 0; a < 2048; a += 16) all += record(0, a, test::Bytes(16, 0xFF)) + "\r\n";
     EXPECT_EQ(text(),
               all + crlfFile({record(0, 0x4000, kErasedId), record(0, 0x400E, kErasedWord)}));
     // 0x0FFF is blank for the 12-bit core, 0x3FFF is not; the ID follows the program memory.
-    select(test::kPic12c508);
+    select(chips::kPic12C508);
     word(3, 0x3FFF);
     EXPECT_EQ(text(), crlfFile({record(0, 6, {0xFF, 0x3F}), record(0, 0x400, kErasedId),
                                 record(0, 0x1FFE, kErasedWord)}));
 }
 
 TEST_F(HexWrite, Pic18Order) {
-    select(test::kPic18f452);
+    select(chips::kPic18F452);
     word(0, 0xEF12);
     const test::Bytes config = test::pattern(16, 1), id = test::pattern(16, 2);
     std::copy(config.begin(), config.end(), img->configBlock.begin());

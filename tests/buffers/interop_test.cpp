@@ -43,10 +43,10 @@ TEST_F(Interop, SrecCatAndObjcopyFilesLoadToTheirBytes) {
     const std::string crlf = " && sed -i 's/$/\\r/' " + dir / "out.hex";
     const std::string objcopy =
         "objcopy -I binary -O ihex " + dir / "in.bin" + " " + dir / "out.hex";
-    expectLoads(1000, test::kAt89c51, srec);
-    expectLoads(4096, test::kAt89c51, srec + "-Output_Block_Size 255" + crlf);
-    expectLoads(70000, test::k27c010, srec); // crosses 64 KiB: extended linear address
-    expectLoads(kProgramBufferSize, test::k29f800, srec + "-Output_Block_Size 16" + crlf);
+    expectLoads(1000, chips::kAt89C51, srec);
+    expectLoads(4096, chips::kAt89C51, srec + "-Output_Block_Size 255" + crlf);
+    expectLoads(70000, chips::k27C010, srec); // crosses 64 KiB: extended linear address
+    expectLoads(kProgramBufferSize, chips::k29F800, srec + "-Output_Block_Size 16" + crlf);
     expectLoads(777, 160, objcopy);    // 27C4001, 512 KiB
     expectLoads(200000, 160, objcopy); // segment address records
 }
@@ -56,7 +56,7 @@ TEST_F(Interop, WrittenFilesConvertWithSrecCatAndLoadBack) {
     test::Bytes id = pattern(16, 2);
     id[0] = 0xA0, id[1] = 0xA1; // packed into the ID words as A, 0, A, 1
     const test::Bytes packed = {0xA, 0, 0, 0, 0xA, 0, 1, 0};
-    for (int index : {test::kPic12c508, test::kPic16f877, test::kPic18f452}) {
+    for (int index : {chips::kPic12C508, chips::kPic16F877, chips::kPic18F452}) {
         SCOPED_TRACE(index);
         const SelectedDevice dev = test::deviceAt(index);
         clearImages(*img);

@@ -76,7 +76,7 @@ start:
 )"));
     sh("gpasm -q -o fw.hex fw.asm");
     program("PIC18F452", "fw.hex");
-    const SelectedDevice dev = test::deviceAt(test::kPic18f452);
+    const SelectedDevice dev = test::deviceAt(chips::kPic18F452);
     EXPECT_EQ(chip().memory, swapped(srecBytes("fw.hex", 0, dev.programSize)));
     EXPECT_EQ(chip().data, srecBytes("fw.hex", 0xF00000, dev.dataSize));
     // Read Fuse order: 8 ID bytes, then the 14 configuration bytes. gpasm writes the
@@ -117,7 +117,7 @@ loop:
     sh("srec_cat asm.hex -intel -fill 0xFF 0x4008 0x400E -o fw.hex -intel");
     ASSERT_NE(test::readFile(path("fw.hex")).find(":10400000"), std::string::npos);
     program("PIC16F84", "fw.hex");
-    const SelectedDevice dev = test::deviceAt(test::kPic16f84);
+    const SelectedDevice dev = test::deviceAt(chips::kPic16F84);
     const Bytes words = srecBytes("fw.hex", 0, dev.programSize);
     for (size_t i = 0; i < dev.programSize; i += 2) { // blank words as the chip holds them
         EXPECT_EQ(chip().memory[i], words[i + 1] & 0x3F) << i;

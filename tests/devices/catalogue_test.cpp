@@ -1,4 +1,5 @@
 #include "devices/catalogue.h"
+#include "devices/traits.h"
 #include "session/state.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ TEST(Catalogue, LookupCopiesTheRowAndNamesAreFoundExactly) {
                            d.socketPicture),
                   std::tie(r.programSize, r.dataSize, r.family, r.voltage, r.epromClass,
                            r.socketPicture));
-        EXPECT_EQ(d.picFlag, d.family == Family::Pic ? 1 : 0);
+        EXPECT_EQ(d.picFlag, d.family == Family::Pic);
     }
     EXPECT_EQ(catalogueRows().size(), 196u);
     EXPECT_EQ(findDeviceByName("29F010"), 170); // the first of the twins
@@ -33,11 +34,12 @@ TEST(Catalogue, LookupAtAndBeyondTheUnknownRow) {
         int before, index;
         const char* name;
         Family family;
-        uint8_t picture, picFlag; // kept from the device before
+        uint8_t picture; // these two kept from the device before
+        bool picFlag;
     };
     const Case cases[] = {
-        {68, 196, "unknown", Family::Pic, 5, 1}, // PIC16F84
-        {153, 197, "", Family::Eprom8Bit, 8, 0},      // 27C256: stops after clearing
+        {68, 196, "unknown", Family::Pic, 5, true}, // PIC16F84
+        {153, 197, "", Family::Eprom8Bit, 8, false}, // 27C256: stops after clearing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -53,6 +55,21 @@ TEST(Catalogue, LookupAtAndBeyondTheUnknownRow) {
         EXPECT_EQ(d.family, c.family);
         EXPECT_EQ(d.socketPicture, c.picture);
         EXPECT_EQ(d.picFlag, c.picFlag);
+    }
+}
+
+TEST(Traits, WordAddressingFollowsTheFamilyButForTheByteWideVariants) {
+    struct Case {
+        int index;
+        bool words;
+    };
+    // 93C46 x16 and x8, 93C56 x8, 27C1024 (16-bit EPROM), 27C256, 24C02, AT89C51.
+    for (Case c : {Case{104, true}, {103, false}, {106, false}, {177, true}, {153, false},
+                   {121, false}, {3, false}}) {
+        SelectedDevice d;
+        d.index = c.index;
+        catalogueLookup(d);
+        EXPECT_EQ(wordAddressed(c.index, d.family), c.words) << c.index;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "devices/signatures.h"
 #include "devices/traits.h"
 #include "fuses/fuse_layouts.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -297,6 +298,21 @@ TEST(ChipTable, TheOldIndexRangeRulesReadTheSameFromTheRows) {
             EXPECT_EQ(rule.now(i), expected) << rule.fact << ", row " << i;
         }
     }
+}
+
+// The chips the other tests name are the chips their names say.
+TEST(ChipTable, TheTestsChipsAreNamedByTheirRows) {
+    using namespace chips;
+    const std::pair<int, std::string_view> named[] = {
+        {kAt89C2051, "AT89C2051"}, {kAt89C51, "AT89C51"},     {kAt89C52, "AT89C52"},
+        {kAt89C55WD, "AT89C55WD"}, {kAt89S8252, "AT89S8252"}, {kAt90S2313, "AT90S2313"},
+        {kAttiny11, "ATTINY11"},   {kAttiny12, "ATTINY12"},   {kAtmega8515, "ATMEGA8515"},
+        {kPic12C508, "PIC12C508"}, {kPic16F84, "PIC16F84"},   {kPic16F877, "PIC16F877"},
+        {kPic18F452, "PIC18F452"}, {k93C06, "93C06"},         {k93C46x16, "93C46_16"},
+        {k17C256, "17C256"},       {k24C02, "24C02"},         {k27C256, "27C256"},
+        {k27C010, "27C010"},       {k28F010, "28F010"},       {k29F800, "29F800"},
+        {kHcs301, "HCS301"}};
+    for (auto [index, name] : named) EXPECT_EQ(findDeviceByName(name), index) << name;
 }
 
 } // namespace

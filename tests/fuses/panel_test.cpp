@@ -1,5 +1,5 @@
-// The panel framework: which devices have a layout, DelFuse and SetFuse, the ID field,
-// the view toggle and the building blocks.
+// The panel framework: DelFuse and SetFuse, the ID field, the view toggle and the
+// building blocks.
 
 #include "fuses/fuse_codec.h"
 #include "fuses/fuse_layouts.h"

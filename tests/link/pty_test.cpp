@@ -5,6 +5,7 @@
 #include "support/fake_host.h"
 #include "support/served_pty.h"
 #include "support/test_config.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 
 namespace kestro {
 namespace {
+
+using namespace chips;
 
 using Clock = std::chrono::steady_clock;
 using Texts = std::vector<std::string>;
@@ -131,7 +134,7 @@ TEST_F(Pty, RetriesAfterTheLinkWentAwayReachNoOtherDevice) {
     // What COM1 resolves to once the simulator's link is gone: /dev/ttyS0, another
     // simulator, a link the user changed. Stood in for by a pty of its own.
     test::SilentPty elsewhere;
-    constexpr int k27C256 = 153; // no signature: the read starts at once
+    // A 27C256 has no signature: the read starts at once.
     test::Served sim(AdapterKind::Full, {.hangUpAtByte = 2 * kPacketSize + 3}, SimChip::blank(k27C256));
     test::writeSettingsFile("Serialport:COM1\nDevice:27C256\nVerify:Disabled\nDataProg:Disabled\n");
     form.FormCreate();

@@ -2,17 +2,17 @@
 // the adapter sees of it.
 
 #include "ops/ops_fixture.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
+using namespace chips;
+
 using Chains = test::OpsFixture;
 using Texts = std::vector<std::string>;
-
-constexpr int kAt89C2051 = 1, kAt89C51 = 3, kAt89C55WD = 9, kPic16F84 = 68, kPic18F452 = 98,
-              k17C256 = 118, k28F010 = 168, k27C256 = 153;
 
 struct ChainFixture : Chains {
     void withVerify(bool verify, bool autoData) {

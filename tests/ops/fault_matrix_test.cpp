@@ -9,6 +9,7 @@
 // act on every block transfer, the status faults on every programmed block.
 
 #include "ops/ops_fixture.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,8 @@
 
 namespace kestro {
 namespace {
+
+using namespace chips;
 
 using Texts = std::vector<std::string>;
 using C = Command;
@@ -44,9 +47,6 @@ enum class LineFault {
     OtherStatus,       // programmed blocks report 0
     HangUp,            // the adapter drops the line at the first byte after the packet
 };
-
-constexpr int kPic16F84 = 68, kHcs301 = 188, kAt89C55WD = 9, k27C256 = 153, kAt89C51 = 3,
-              kAt89C52 = 6;
 
 struct OpRow {
     Op op;

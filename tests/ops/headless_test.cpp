@@ -6,6 +6,7 @@
 #include "ops/ops_fixture.h"
 #include "sim/sim_serial_port.h"
 #include "support/recording_reporter.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 namespace kestro {
 namespace {
 
-constexpr int kAttiny12 = 17; // signature, program and data memory, Read Fuse offered
+using namespace chips;
 
 // A state record, a link and a reporter: everything an operation runs over.
 struct Headless {

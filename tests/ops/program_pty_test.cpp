@@ -6,13 +6,15 @@
 #include "support/fake_host.h"
 #include "support/served_pty.h"
 #include "support/test_config.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
-constexpr int kAt89C52 = 6;
+using namespace chips;
+
 constexpr size_t kSize = 8192;
 constexpr size_t kFirstWritten = 0x1234; // below it the file leaves the chip erased
 

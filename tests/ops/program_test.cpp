@@ -1,6 +1,7 @@
 // Program, Verify and Programming + Verify against the adapter double.
 
 #include "ops/ops_fixture.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,10 @@
 namespace kestro {
 namespace {
 
+using namespace chips;
+
 using Program = test::OpsFixture;
 using Texts = std::vector<std::string>;
-
-constexpr int kPic12C508 = 46, kPic16F84 = 68, k24C02 = 121, k93C06 = 102, k27C256 = 153,
-              kHcs301 = 188;
 
 void pattern(std::span<uint8_t> bytes, int seed = 0) {
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed);

@@ -3,13 +3,14 @@
 // later link of the chain starts.
 
 #include "ops/ops_fixture.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
-constexpr int kAt89C51 = 3, k28F010 = 168;
+using namespace chips;
 
 struct Stop : test::OpsFixture {
     size_t receivedAtStop = 0;

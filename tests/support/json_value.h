@@ -1,6 +1,6 @@
 #pragma once
-// Reading JSON in tests: a small parser into a tree, strict enough to reject what a
-// JSON Lines consumer would reject.
+// Reading JSON in tests: a conforming parser's result as a plain tree; a duplicate key
+// is refused as well.
 
 #include <cstdint>
 #include <map>

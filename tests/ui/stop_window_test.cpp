@@ -5,6 +5,7 @@
 #include "ui_fixture.h"
 
 #include "support/child_process.h"
+#include "support/chips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,8 +25,9 @@
 namespace kestro {
 namespace {
 
+using namespace chips;
+
 using StopWindow = test::OffscreenWindow;
-constexpr int kAt89C51 = 3;
 
 TEST_F(StopWindow, ClosingDuringTheEqualDisplayEndsTheChainBeforeSecurity) {
     adapter.chip = SimChip::blank(kAt89C51);

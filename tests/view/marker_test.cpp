@@ -3,16 +3,17 @@
 
 #include "ops/ops_fixture.h"
 #include "view/marker.h"
+#include "support/chips.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
+using namespace chips;
+
 using Marker = test::OpsFixture;
 using Texts = std::vector<std::string>;
-
-constexpr int k24C02 = 121, k93C46x16 = 104;
 
 struct MarkerPanel : Marker {
     void open() { form.MarkerArea1Click(); }
