@@ -36,11 +36,12 @@ std::string family(int index) {
     return "family " + std::to_string(code(chipRow(index).family));
 }
 
-std::string socket(int index, const SelectedDevice& dev, uint8_t variant) {
-    const std::string_view picture = socketPictureName(dev.socketPicture, variant);
+std::string socket(int index, uint8_t variant) {
+    const CatalogueRow& row = chipRow(index);
+    const std::string_view picture = socketPictureName(row.socketPicture, variant);
     const SocketPictureShape* desc = picture.empty() ? nullptr : socketPictureShape(picture);
     std::string text = desc ? std::to_string(desc->chipPins) + " in " + std::to_string(desc->socketPins) : "";
-    if (needsExtensionSocket(index, dev.picFlag, variant)) text += text.empty() ? "extension" : " + extension";
+    if (needsExtensionSocket(index, row.family == Family::Pic, variant)) text += text.empty() ? "extension" : " + extension";
     return text.empty() ? "-" : text;
 }
 
@@ -102,21 +103,19 @@ bool listParts(Console& console, const std::string& pattern, const AdapterState*
     for (int i = 0; i < kDeviceCount; ++i) {
         const std::string_view name = menuName(i); // as the window's menu shows it
         if (!partMatches(name, pattern) || !shown.insert(name).second) continue;
-        SelectedDevice dev;
-        dev.index = i;
-        catalogueLookup(dev);
+        const CatalogueRow& row = chipRow(i);
         const bool served = adapter && isAllowed(*adapter, i);
         if (console.json()) {
             JsonObject o;
-            o.str("name", name).num("program_size", dev.programSize).num("data_size", dev.dataSize)
-                .str("family", family(i)).str("socket", socket(i, dev, variant));
+            o.str("name", name).num("program_size", row.programSize).num("data_size", row.dataSize)
+                .str("family", family(i)).str("socket", socket(i, variant));
             if (adapter) o.boolean("served", served);
             console.event("part", o);
         }
         // Columns a blank wider than their widest value (1048576 is seven digits).
-        rows.push_back(trimmed(pad(std::string(name), 12) + pad(size(dev.programSize), 9) +
-                               pad(size(dev.dataSize), 9) + pad(family(i), 15) +
-                               pad(socket(i, dev, variant), 22) + (adapter ? (served ? "yes" : "no") : "")));
+        rows.push_back(trimmed(pad(std::string(name), 12) + pad(size(row.programSize), 9) +
+                               pad(size(row.dataSize), 9) + pad(family(i), 15) +
+                               pad(socket(i, variant), 22) + (adapter ? (served ? "yes" : "no") : "")));
     }
     if (rows.empty()) return false;
     console.data(trimmed(pad("PART", 12) + pad("PROGRAM", 9) + pad("DATA", 9) + pad("FAMILY", 15) +
