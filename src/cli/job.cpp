@@ -423,7 +423,7 @@ ExitCode Job::selectPart() {
                          markerFieldText(st.device.dataSize - 1));
             return ExitCode::Usage;
         }
-        st.marker = {first, last, 1, first, last};
+        st.marker = {first, last, true, first, last};
         console_.detail(markerLabelText(first, last));
     }
     console_.detail("part " + partName_);

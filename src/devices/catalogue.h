@@ -84,28 +84,24 @@ struct SignatureEntry {
     uint8_t variant = 0;
 };
 
-// The yes/no facts of a chip type, one bit each; DeviceTraits spells them out.
+// The yes/no facts of a chip type, one bit each; DeviceTraits spells them out with
+// what follows from the family and the sizes.
 namespace chip {
 inline constexpr uint32_t Mcu = 1u << 0;             // microcontroller
-inline constexpr uint32_t Mem = 1u << 1;             // single memory, kept in the program buffer
-inline constexpr uint32_t Marker = 1u << 2;          // marker areas apply
-inline constexpr uint32_t SerialEe = 1u << 3;        // packet bytes 12..15: serial parameters
-inline constexpr uint32_t ClassByte = 1u << 4;       // packet byte 12: the EPROM class
-inline constexpr uint32_t CfgProm = 1u << 5;         // serial configuration PROM
-inline constexpr uint32_t ByteWide = 1u << 6;        // x8 variant of a 16-bit family
-inline constexpr uint32_t Avr = 1u << 7;             // avr-gcc's ELF address spaces
-inline constexpr uint32_t FuseFile = 1u << 8;        // a binary save writes `.fus`
-inline constexpr uint32_t LastWordKept = 1u << 9;    // Verify passes the last program word
-inline constexpr uint32_t Handler = 1u << 10;        // a "<item name>Click" handler exists
-inline constexpr uint32_t MenuOff = 1u << 11;        // its menu item stays disabled
-inline constexpr uint32_t NoSerialAdapter = 1u << 12; // the serial adapter cannot serve it
-inline constexpr uint32_t NoSignature = 1u << 13;    // identification lets it pass
+inline constexpr uint32_t Marker = 1u << 1;          // marker areas apply
+inline constexpr uint32_t CfgProm = 1u << 2;         // serial configuration PROM
+inline constexpr uint32_t ByteWide = 1u << 3;        // x8 variant of a 16-bit family
+inline constexpr uint32_t FuseFile = 1u << 4;        // a binary save writes `.fus`
+inline constexpr uint32_t LastWordKept = 1u << 5;    // Verify passes the last program word
+inline constexpr uint32_t Handler = 1u << 6;         // a "<item name>Click" handler exists
+inline constexpr uint32_t MenuOff = 1u << 7;         // its menu item stays disabled
+inline constexpr uint32_t NoSerialAdapter = 1u << 8; // the serial adapter cannot serve it
 // With the serial adapter: no signature read (Identify withdrawn), no fuse commands.
-inline constexpr uint32_t SerialNoSignature = 1u << 14;
-inline constexpr uint32_t SerialNoFuses = 1u << 15;
+inline constexpr uint32_t SerialNoSignature = 1u << 9;
+inline constexpr uint32_t SerialNoFuses = 1u << 10;
 // Needs the extension socket on both socket variants, or on variant 5 only.
-inline constexpr uint32_t ExtSocket = 1u << 16;
-inline constexpr uint32_t ExtSocketOn5 = 1u << 17;
+inline constexpr uint32_t ExtSocket = 1u << 11;
+inline constexpr uint32_t ExtSocketOn5 = 1u << 12;
 } // namespace chip
 
 // The facts only a few chips have; the defaults say "none".
@@ -126,8 +122,8 @@ struct ChipQuirks {
     // The fuse bytes of an AVR ELF file come low, high, extended; each goes to this
     // configuration block byte, as the part's fuse layout keeps it, or -1: none.
     int8_t elfFuseSlot[3] = {-1, -1, -1};
-    std::string_view itemName;    // exception to the item-name rule
-    std::string_view itemCaption; // exception to "the catalogue name"
+    std::string_view itemName{};    // exception to the item-name rule
+    std::string_view itemCaption{}; // exception to "the catalogue name"
 };
 
 // Everything the program knows about one chip type.
@@ -146,7 +142,7 @@ struct CatalogueRow {
     FuseLayoutId fuseLayout;
     SerialSet serial;
     SignatureEntry signatures[2]; // what a real chip reports
-    int16_t firstProbe;           // the probe identification reads with first; -1 none
+    int16_t firstProbe;           // the probe identification reads with first; -1: none read
     uint32_t flags;               // chip::...
     ChipQuirks quirks;
 

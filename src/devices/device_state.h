@@ -10,7 +10,7 @@ namespace kestro {
 
 struct SelectedDevice {
     int32_t index = 0;
-    std::string name;
+    std::string name{};
     uint32_t programSize = 0;
     uint32_t dataSize = 0;
     Family family = Family::Flash8051Pin20;

@@ -34,7 +34,7 @@ std::span<const int> probeSweep() { return kSweep; }
 
 bool withoutIdentification(int i, bool serialAdapter) {
     const CatalogueRow& row = chipRow(i);
-    return row.is(chip::NoSignature) || (serialAdapter && row.is(chip::SerialNoSignature));
+    return row.firstProbe < 0 || (serialAdapter && row.is(chip::SerialNoSignature));
 }
 
 bool signatureOf(int deviceIndex, Signature& out) {

@@ -20,7 +20,8 @@ int signatureDevice(const Signature& s);
 int firstProbe(int deviceIndex);
 std::span<const int> probeSweep();
 
-// Devices whose signature the program does not read: identification lets them pass.
+// Devices whose signature the program does not read (they have no first probe):
+// identification lets them pass.
 bool withoutIdentification(int deviceIndex, bool serialAdapter);
 
 // A signature the table maps to the device (what a real chip of that kind reports);

@@ -2,7 +2,8 @@
 
 #include "devices/catalogue.h"
 
-#include <array>
+#include <iterator>
+#include <utility>
 
 namespace kestro {
 
@@ -18,24 +19,36 @@ std::string_view deviceMenuCaption(DeviceMenu menu) {
     return kCaptions[static_cast<size_t>(menu)];
 }
 
+namespace {
+
+// The traits that are a flag of the row.
+constexpr std::pair<bool DeviceTraits::*, uint32_t> kFlagTraits[] = {
+    {&DeviceTraits::byteWideVariant, chip::ByteWide},
+    {&DeviceTraits::markerArea, chip::Marker},
+    {&DeviceTraits::configurationProm, chip::CfgProm},
+    {&DeviceTraits::microcontroller, chip::Mcu},
+    {&DeviceTraits::fuseFile, chip::FuseFile},
+    {&DeviceTraits::serialAdapterWithdraws, chip::NoSerialAdapter},
+    {&DeviceTraits::menuAlwaysDisabled, chip::MenuOff},
+    {&DeviceTraits::lastWordExempt, chip::LastWordKept},
+    {&DeviceTraits::hasHandler, chip::Handler},
+};
+
+} // namespace
+
 DeviceTraits traitsOf(int deviceIndex) {
     if (deviceIndex < 0 || deviceIndex >= kDeviceCount) return {};
     const CatalogueRow& row = chipRow(deviceIndex);
     DeviceTraits t{row.quirks};
-    t.byteWideVariant = row.is(chip::ByteWide);
-    t.markerArea = row.is(chip::Marker);
-    t.configurationProm = row.is(chip::CfgProm);
-    t.microcontroller = row.is(chip::Mcu);
-    t.singleMemory = row.is(chip::Mem);
-    t.fuseFile = row.is(chip::FuseFile);
-    t.epromClass = row.is(chip::ClassByte);
-    t.serialEeprom = row.is(chip::SerialEe);
-    t.serialAdapterWithdraws = row.is(chip::NoSerialAdapter);
-    t.menuAlwaysDisabled = row.is(chip::MenuOff);
-    t.lastWordExempt = row.is(chip::LastWordKept);
-    t.avr = row.is(chip::Avr);
+    for (const auto& [trait, flag] : kFlagTraits) t.*trait = row.is(flag);
+    // What the family says: every chip type that is no microcontroller is one memory;
+    // the EPROM memories carry their class, the serial EEPROM families their instructions.
+    const Family f = row.family;
+    t.singleMemory = !t.microcontroller;
+    t.epromClass = f == Family::Eprom16Bit || (f == Family::Eprom8Bit && t.singleMemory);
+    t.serialEeprom = f >= Family::ThreeWireEeprom && f <= Family::Sda25xx;
+    t.avr = f == Family::At90s || f == Family::Avr;
     t.menu = row.menu;
-    t.hasHandler = row.is(chip::Handler);
     return t;
 }
 

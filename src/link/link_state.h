@@ -23,7 +23,7 @@ struct LinkState {
 struct AdapterState {
     std::array<uint8_t, 8> capabilityMap{};
     std::array<bool, 256> allowed{}; // by device index: the adapter serves it
-    std::array<std::string, 4> infoLines; // 32 characters each
+    std::array<std::string, 4> infoLines; // up to 32 characters each, as sent
     uint8_t socketVariant = 4;
     bool serialAdapter = false;
 };

@@ -3,17 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace kestro {
-
-// An address as the status texts show it: six hex digits and an h ("000123h").
-inline std::string addressText(uint32_t address) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%.6lXh", static_cast<unsigned long>(address));
-    return t;
-}
 
 // The first difference Verify or Check Erase found: where, what the buffer holds
 // there (0xFF for a blank check) and what the chip gave.

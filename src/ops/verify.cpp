@@ -4,6 +4,7 @@
 
 #include "devices/traits.h"
 #include "ops/operation.h"
+#include "view/marker.h"
 
 #include <cstdio>
 

@@ -40,7 +40,7 @@ void TMyForm::MarkerOKButtonClick() {
     m.end = m.enteredEnd;
     model.control("MarkerPanel").visible = false;
     lockUserInterface(true);
-    m.set = 1;
+    m.set = true;
     model.control("SLabel").caption = markerLabelText(m.start, m.end);
 }
 

@@ -5,10 +5,7 @@
 namespace kestro {
 
 std::string markerLabelText(uint32_t start, uint32_t end) {
-    char text[100];
-    std::snprintf(text, sizeof text, "Marker Area  Start Address: %.6lXh  End Address: %.6lXh",
-                  static_cast<unsigned long>(start), static_cast<unsigned long>(end));
-    return text;
+    return "Marker Area  Start Address: " + addressText(start) + "  End Address: " + addressText(end);
 }
 
 std::string markerFieldText(uint32_t value) {
@@ -16,6 +13,8 @@ std::string markerFieldText(uint32_t value) {
     std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(value));
     return text;
 }
+
+std::string addressText(uint32_t address) { return markerFieldText(address) + "h"; }
 
 uint32_t parseMarkerField(std::string_view text, uint32_t dataSize) {
     const uint32_t invalid = dataSize + 1;

@@ -11,7 +11,7 @@ namespace kestro {
 struct MarkerArea {
     uint32_t start = 0;
     uint32_t end = 0;
-    uint8_t set = 0;
+    bool set = false;
     // What the panel last parsed; it shows them again, unwidened, when reopened.
     uint32_t enteredStart = 0;
     uint32_t enteredEnd = 0;
@@ -21,6 +21,8 @@ struct MarkerArea {
 std::string markerLabelText(uint32_t start, uint32_t end);
 // A field's text: six upper-case hex digits.
 std::string markerFieldText(uint32_t value);
+// An address as the status texts show it: the six digits and an h ("000123h").
+std::string addressText(uint32_t address);
 // Exactly six hex digits, read as one number; anything else is the invalid value
 // dataSize + 1, which the range check refuses.
 uint32_t parseMarkerField(std::string_view text, uint32_t dataSize);

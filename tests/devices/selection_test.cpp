@@ -81,7 +81,7 @@ TEST_F(Selection, SelectionStartsFromACleanSlate) {
     img.program[0] = img.program[kProgramBufferSize - 1] = img.data[5] = 0x12;
     img.idBlock[0] = img.configBlock[15] = 1;
     img.programFileName = img.dataFileName = "/tmp/a.hex";
-    st.marker = {16, 31, 1};
+    st.marker = {16, 31, true};
     ctl("SLabel").caption = "Marker Area  Start Address: 000010h  End Address: 00001Fh";
     st.fuse.largeView = st.hwTest.mode = true;
     select(13); // the same device again
@@ -91,7 +91,7 @@ TEST_F(Selection, SelectionStartsFromACleanSlate) {
               std::vector<int>(5, 0xFF));
     EXPECT_EQ(img.programFileName + " " + img.dataFileName, "ProgBuf.bin DataBuf.bin");
     EXPECT_EQ(ctl("FileLabel").caption, "ProgBuf.bin");
-    EXPECT_EQ(st.marker.set + st.marker.start + st.marker.end, 0u);
+    EXPECT_FALSE(st.marker.set || st.marker.start || st.marker.end);
     EXPECT_EQ(ctl("SLabel").caption, "");
     EXPECT_EQ(st.fuse.largeView + st.hwTest.mode, 0);
     EXPECT_EQ(ctl("TypeLabel").caption, "AT89S8252");

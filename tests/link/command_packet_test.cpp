@@ -50,7 +50,7 @@ TEST_F(Packet, SerialEepromsCarryTheirInstructionsByCommand) {
 TEST_F(Packet, OtherDevicesKeepTheSerialBytesButEpromsTheirClass) {
     startLinkOn(0);
     select(153);
-    st.marker = {0x1234, 0x12B3, 1};
+    st.marker = {0x1234, 0x12B3, true};
     computeTransferRange(form.ops); // the range bytes outlive commands without a range too
     const Bytes range{0x34, 0x12, 0x00, 128, 0, 0, 0, 0};
     const Bytes stale{0x11, 0x22, 0x33, 0x44};

@@ -45,7 +45,7 @@ TEST_F(Program, TwelveBitPicGoesOutMaskedAndVerifies) {
 TEST_F(Program, MarkerAreaOfSeventeenBytesSendsOneWholeBlock) {
     selectWithChip(k24C02, k24C02);
     pattern({st.images.program.data(), 256}, 3);
-    st.marker = {0x10, 0x20, 1};
+    st.marker = {0x10, 0x20, true};
     form.Program1Click();
     ASSERT_EQ(adapter.packets.size(), 1u);
     EXPECT_EQ(adapter.packets[0][kPosLastLength], 17);
@@ -65,7 +65,7 @@ TEST_F(Program, LastBlockOfTheLargestChipStaysInsideTheBuffer) {
     selectWithChip(k24C02, k24C02);
     // A marker area ending at the buffer's last byte: the block goes out whole, the
     // bytes beyond the buffer as erased ones.
-    st.marker = {kProgramBufferSize - 16, kProgramBufferSize - 1, 1};
+    st.marker = {kProgramBufferSize - 16, kProgramBufferSize - 1, true};
     st.images.program.fill(0x5A);
     form.Program1Click();
     const auto s = sent();

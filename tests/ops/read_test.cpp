@@ -52,7 +52,7 @@ TEST_F(Read, SixteenBlocksReportTheirProgress) {
 TEST_F(Read, MarkerAreaReadsToItsOffset) {
     selectWithChip(121, 121); // 24C02, byte addressed
     std::iota(adapter.chip.memory.begin(), adapter.chip.memory.end(), 0);
-    st.marker = {0x10, 0x8F, 1};
+    st.marker = {0x10, 0x8F, true};
     form.Read1Click();
     EXPECT_EQ(packetsWith(Command::ReadData), 1);
     EXPECT_EQ(countReceived(kBlockRequest), 1);

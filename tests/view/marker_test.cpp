@@ -52,7 +52,7 @@ TEST_F(MarkerPanel, OpensWithTheWholeMemoryAndSetsTheArea) {
     form.MarkerOKButtonClick();
     EXPECT_FALSE(panelShown());
     EXPECT_TRUE(unlocked());
-    EXPECT_EQ(st.marker.set, 1);
+    EXPECT_TRUE(st.marker.set);
     EXPECT_EQ(st.marker.end, 255u);
     EXPECT_EQ(field("SLabel"), "Marker Area  Start Address: 000000h  End Address: 0000FFh");
 }
@@ -81,7 +81,7 @@ TEST_F(MarkerPanel, RefusalsBeepKeepThePanelAndChangeNothing) {
         EXPECT_TRUE(panelShown());
         EXPECT_FALSE(unlocked());
         EXPECT_EQ(form.model.focus, form.model.controlIndex("StartEdit"));
-        EXPECT_EQ(st.marker.set, 0);
+        EXPECT_FALSE(st.marker.set);
     }
     enter("000007", "000007"); // one byte
     EXPECT_TRUE(unlocked());
@@ -104,7 +104,7 @@ TEST_F(MarkerPanel, WordChipsWidenAtTheTransferButThePanelKeepsWhatWasTyped) {
 
     // Selecting a device, even the same one, removes the area.
     select(k93C46x16);
-    EXPECT_EQ(st.marker.set, 0);
+    EXPECT_FALSE(st.marker.set);
     EXPECT_EQ(field("SLabel"), "");
 }
 
