@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +30,11 @@ public:
     ReadFile& operator=(const ReadFile&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+
+    uint64_t size() const {
+        struct stat sb {};
+        return ::fstat(fd_, &sb) == 0 ? static_cast<uint64_t>(sb.st_size) : 0;
+    }
 
     // Reads until `max` bytes, the end of the file or an error; gives the count.
     uint32_t read(uint8_t* dst, uint32_t max) {
@@ -66,20 +72,17 @@ void loadSideData(ReadFile& f, uint8_t* dst, uint32_t size) {
     std::copy_n(text.begin(), std::min<size_t>(size, text.size()), dst);
 }
 
-bool saveBytes(const std::string& path, const uint8_t* bytes, uint32_t size) {
-    AtomicFile f;
-    if (!f.create(path)) return false;
-    f.write(bytes, size);
-    return f.commit();
-}
-
 } // namespace
 
-bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, uint64_t* leftOut) {
     const std::string name = joinPath(path);
     ReadFile f(name);
     if (!f.isOpen()) return false;
+    const uint64_t length = f.size();
     const uint32_t p = dev.programSize, d = dev.dataSize;
+    // The memory the main file fills; nothing for the "unknown" row.
+    const uint32_t room = bothMemories(dev) && img.view == DataView ? d : p > 0 ? p : d;
+    if (leftOut) *leftOut = room > 0 && length > room ? length - room : 0;
     if (bothMemories(dev) && img.view == ProgramView) {
         loadInto(f, img.program.data(), p, kProgramBufferSize);
         const std::string eepName = withExtension(path, ".eep");
@@ -112,46 +115,65 @@ BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& 
                       const std::function<std::array<uint8_t, 2>()>& fusePair) {
     PathParts parts = path;
     if (!extensionIs(parts, ".BIN")) parts.ext = ".bin";
-    BinarySave result{joinPath(parts), true};
-    img.programFileName = result.path;
+    BinarySave result;
+    result.path = joinPath(parts);
 
+    struct Piece {
+        std::string path;
+        const uint8_t* bytes;
+        uint32_t size;
+        LinkTargetTest test;
+    };
+    std::vector<Piece> set;
     const uint32_t p = dev.programSize, d = dev.dataSize;
     const bool programView = img.view == ProgramView || !bothMemories(dev);
-    const uint8_t* bytes = nullptr;
-    uint32_t size = 0;
     if (p > 0 && programView) {
-        bytes = img.program.data(), size = p;
+        set.push_back({result.path, img.program.data(), p, linkTargetIsImage});
     } else if (p > 0) {
-        bytes = img.data.data(), size = d;
+        set.push_back({result.path, img.data.data(), d, linkTargetIsImage});
     } else {
-        bytes = img.program.data(), size = d; // single memory; nothing for the "unknown" row
+        // single memory; nothing for the "unknown" row
+        set.push_back({result.path, img.program.data(), d, linkTargetIsImage});
     }
-    if (!saveBytes(result.path, bytes, size)) {
-        result.ok = false;
-        return result;
+    const bool sideFiles = programView && p > 0;
+    if (sideFiles && bothMemories(dev))
+        set.push_back({withExtension(parts, ".eep"), img.data.data(), d, linkTargetIsDataFile});
+    uint8_t pair[2] = {0xFF, 0xFF};
+    if (sideFiles && writesFuseFile(dev.index)) set.push_back({withExtension(parts, ".fus"), pair, 2, linkTargetIsFuseFile});
+
+    // Every file of the set is written and flushed before any replaces its old one: a
+    // side file that cannot be written fails the save and leaves the old set whole.
+    std::vector<AtomicFile> files(set.size());
+    for (size_t i = 0; i < set.size(); ++i) {
+        AtomicFile& f = files[i];
+        bool ok = f.create(set[i].path, set[i].test);
+        if (ok && set[i].bytes == pair) {
+            const std::array<uint8_t, 2> fuses = fusePair();
+            pair[0] = fuses[1];
+            pair[1] = fuses[0];
+        }
+        if (ok) f.write(set[i].bytes, set[i].size);
+        if (!ok || !f.finish()) {
+            result.ok = false;
+            result.failedPath = set[i].path;
+            result.reason = f.reason();
+            return result;
+        }
     }
-    if (!programView || p == 0) {
-        if (d > 0) img.dataFileName = result.path;
-        return result;
+    for (size_t i = 0; i < set.size(); ++i) {
+        if (!files[i].replace()) {
+            result.ok = false;
+            result.failedPath = set[i].path;
+            result.reason = files[i].reason();
+            return result;
+        }
     }
 
-    if (bothMemories(dev)) {
-        const std::string eepName = withExtension(parts, ".eep");
-        AtomicFile eep;
-        if (eep.create(eepName)) {
-            eep.write(img.data.data(), d);
-            if (eep.commit()) img.dataFileName = eepName;
-            else result.ok = false;
-        }
-    }
-    if (writesFuseFile(dev.index)) {
-        AtomicFile fus;
-        if (fus.create(withExtension(parts, ".fus"))) {
-            const std::array<uint8_t, 2> pair = fusePair();
-            const uint8_t out[2] = {pair[1], pair[0]};
-            fus.write(out, 2);
-            if (!fus.commit()) result.ok = false;
-        }
+    img.programFileName = result.path;
+    if (!programView || p == 0) {
+        if (d > 0) img.dataFileName = result.path;
+    } else if (bothMemories(dev)) {
+        img.dataFileName = set[1].path;
     }
     return result;
 }

@@ -16,7 +16,9 @@ namespace kestro {
 // Loads the file into the buffers that the sizes and the view select. False when
 // the main file cannot be opened (nothing is changed then); missing side files are
 // skipped. Sets the data file name where the loaded bytes belong to the data memory.
-bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev);
+// `leftOut` gets how many bytes of the main file lay beyond the memory it fills.
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
+                uint64_t* leftOut = nullptr);
 
 // Devices whose binary save writes a `.fus` file.
 bool writesFuseFile(int deviceIndex);
@@ -24,14 +26,17 @@ bool writesFuseFile(int deviceIndex);
 bool bothMemories(const SelectedDevice& dev);
 
 struct BinarySave {
-    std::string path; // the path written, with its ".bin" extension
-    bool ok = true;   // false: some file could not be created or written
+    std::string path;       // the path written, with its ".bin" extension
+    bool ok = true;         // false: some file of the set could not be created or written
+    std::string failedPath; // then the file that failed
+    std::string reason;     // and why
 };
 
 // Saves the image under `path` (the extension becomes ".bin" unless it is one
-// already) and the side files that go with it. `fusePair` is called once the `.fus`
-// file exists and gives the fuse file pair to write. The program file name becomes
-// the written path, the data file name where the bytes came from the data memory.
+// already) and the side files that go with it, all or none. `fusePair` is called once
+// the `.fus` file exists and gives the fuse file pair to write. After a save the
+// program file name is the written path, the data file name that of the file that
+// holds the data memory; a failed save changes neither.
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
                       const std::function<std::array<uint8_t, 2>()>& fusePair);
 

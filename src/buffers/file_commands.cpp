@@ -8,6 +8,7 @@
 #include "buffers/path_parts.h"
 #include "buffers/regular_file.h"
 
+#include <memory>
 #include <sys/stat.h>
 #include <vector>
 
@@ -16,7 +17,15 @@ namespace kestro {
 namespace {
 bool isPic(const SelectedDevice& dev) { return picCoreOf(dev.index) != PicCore::None; }
 
-FileResult errorBox(const std::string& text) { return {false, text, true, {}}; }
+FileResult failure(const std::string& text, bool inErrorBox) {
+    FileResult r;
+    r.ok = false;
+    r.message = text;
+    r.errorBox = inErrorBox;
+    return r;
+}
+
+FileResult errorBox(const std::string& text) { return failure(text, true); }
 
 // sdcc writes ".ihx"; some tools ".ihex".
 bool namedAsIntelHex(const PathParts& parts) {
@@ -35,9 +44,8 @@ void afterWholeImageLoad(const std::string& path, Images& img, const SelectedDev
 
 // Larger than the Intel HEX text of the largest image.
 constexpr size_t kHexTextLimit = 8u << 20;
-} // namespace
 
-FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
+FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevice& dev) {
     img.programFileName = path;
     img.fusesLoaded = false;
     const PathParts parts = splitPath(path);
@@ -48,13 +56,24 @@ FileResult loadImageFile(const std::string& path, Images& img, const SelectedDev
         return {};
     }
     if (!namedAsIntelHex(parts)) {
-        if (!loadBinary(parts, img, dev)) return errorBox(kCantOpenBinary);
-        return {};
+        FileResult result;
+        if (!loadBinary(parts, img, dev, &result.leftOut)) return errorBox(kCantOpenBinary);
+        return result;
     }
-    FileResult result;
     const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
-    if (e != HexError::None) result = {false, hexErrorMessage(e), false, {}};
+    if (e != HexError::None) return failure(hexErrorMessage(e), false);
     afterWholeImageLoad(path, img, dev, false);
+    return {};
+}
+
+} // namespace
+
+FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
+    // The readers fill the images as they go; a file that fails part way must not
+    // leave its first records looking like a loaded file (a Program would write them).
+    const auto before = std::make_unique<Images>(img);
+    FileResult result = loadInPlace(path, img, dev);
+    if (!result.ok) img = *before;
     return result;
 }
 
@@ -91,18 +110,25 @@ bool intelHexUnderOtherName(const std::string& path) {
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
                          const std::function<std::array<uint8_t, 2>()>& fusePair, bool withProgram) {
     const PathParts parts = splitPath(path);
+    FileResult result;
     if (isPic(dev)) {
         fusePair();
-        FileResult result;
         result.path = hexSavePath(parts);
+        if (!writeIntelHex(result.path, img, dev, withProgram, &result.reason)) {
+            FileResult failed = errorBox(kCantSave);
+            failed.path = failed.failedPath = result.path;
+            failed.reason = result.reason;
+            return failed;
+        }
         img.programFileName = result.path;
-        if (!writeIntelHex(result.path, img, dev, withProgram)) result = {false, kCantSave, true, result.path};
         img.dataFileName = result.path;
         return result;
     }
     const BinarySave saved = saveBinary(parts, img, dev, fusePair);
-    FileResult result = saved.ok ? FileResult{} : errorBox(kCantSave);
+    if (!saved.ok) result = errorBox(kCantSave);
     result.path = saved.path;
+    result.failedPath = saved.failedPath;
+    result.reason = saved.reason;
     return result;
 }
 

@@ -27,12 +27,16 @@ struct FileResult {
     std::string message;
     bool errorBox = false;
     std::string path; // Save: the path written, with the extension the writer chose
+    std::string failedPath; // Save: the file of the set that could not be written
+    std::string reason;     // and why
+    uint64_t leftOut = 0;   // Open of a binary image: bytes of the file beyond the memory
 };
 
 // Open's load: ".hex", ".ihx" and ".ihex" in any case through the device's Intel HEX
-// reader (then the PIC word swap), ".elf" through the ELF loader (a refused file
-// changes nothing), anything else as a binary file with its side files; the file
-// names follow. Whatever was stored before an Intel HEX error stays in the images.
+// reader (then the PIC word swap), ".elf" through the ELF loader, anything else as a
+// binary file with its side files; the file names follow. A load that fails leaves
+// the images, fuse bytes and file names as they were: half a file is never taken
+// for the whole.
 FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev);
 
 // How a loaded file meets the part: an Intel HEX file by its data bytes and the
@@ -57,6 +61,7 @@ bool intelHexUnderOtherName(const std::string& path);
 // Save's write: Intel HEX for PIC devices (".hex"), a binary file with its side files
 // for the others (".bin"). `fusePair` reads the fuse settings back and gives the fuse
 // file pair; it is called before a PIC file is written and once a `.fus` file exists.
+// The file names change only when every file of the save was written.
 // `withProgram` false leaves a PIC's program memory out of its HEX file (a read of
 // the data memory alone saves only what it read); binary images follow the view.
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,

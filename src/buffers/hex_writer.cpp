@@ -157,12 +157,16 @@ std::string intelHexText(const Images& img, const SelectedDevice& dev, bool with
 }
 
 bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev,
-                   bool withProgram) {
+                   bool withProgram, std::string* reason) {
     AtomicFile f;
-    if (!f.create(path)) return false;
-    const std::string text = intelHexText(img, dev, withProgram);
-    f.write(text.data(), text.size());
-    return f.commit();
+    bool ok = f.create(path, linkTargetIsIntelHex);
+    if (ok) {
+        const std::string text = intelHexText(img, dev, withProgram);
+        f.write(text.data(), text.size());
+        ok = f.commit();
+    }
+    if (!ok && reason) *reason = f.reason();
+    return ok;
 }
 
 } // namespace kestro

@@ -18,8 +18,9 @@ std::string hexSavePath(const PathParts& path);
 std::string intelHexText(const Images& img, const SelectedDevice& dev, bool withProgram = true);
 
 // Writes the file; false when it could not be created or written completely, in
-// which case any previous file of that name is left as it was.
+// which case any previous file of that name is left as it was and `reason`, when
+// given, says why.
 bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev,
-                   bool withProgram = true);
+                   bool withProgram = true, std::string* reason = nullptr);
 
 } // namespace kestro

@@ -2,6 +2,7 @@
 // one whitespace-separated word per line.
 
 #include "buffers/atomic_file.h"
+#include "buffers/regular_file.h"
 #include "devices/catalogue.h"
 #include "link/config_dir.h"
 #include "session/settings_file.h"
@@ -10,7 +11,9 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace kestro {
 
@@ -38,6 +41,16 @@ std::string lastFileLine(std::istream& in) {
     for (char c; name.size() < PATH_MAX && in.get(c) && c != '\n';) name += c;
     while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
     return usableFileName(name) ? name : std::string();
+}
+
+// A settings file kept elsewhere (a dotfiles folder) is written through its link;
+// a link to anything that does not read as settings is left alone.
+bool linkTargetIsSettings(const std::string& path) {
+    std::vector<uint8_t> head;
+    if (!readRegularFile(path, head, 64)) return false;
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    return first == std::string_view::npos || text.substr(first).starts_with("Serialport:");
 }
 
 } // namespace
@@ -89,9 +102,8 @@ bool writeSettingsFile(const Settings& settings, const SelectedDevice& dev) {
     text += settings.verifyAfterProgram ? "\nVerify:Enabled\n" : "\nVerify:Disabled\n";
     text += settings.autoDataMemory ? "DataProg:Enabled\n" : "DataProg:Disabled\n";
     if (usableFileName(settings.lastFileName)) text += settings.lastFileName;
-    // A settings file that is a link is written through it, as image saves are.
     AtomicFile out;
-    bool ok = out.create(path.string());
+    bool ok = out.create(path.string(), linkTargetIsSettings);
     if (ok) {
         out.write(text.data(), text.size());
         ok = out.commit();

@@ -6,6 +6,8 @@
 #include "buffers/path_parts.h"
 #include "shell/tmyform.h"
 
+#include <string>
+
 namespace kestro {
 
 namespace {
@@ -18,15 +20,25 @@ void showViewFileName(TMyForm& f) {
     f.model.control("FileLabel").caption = fileNamePart(viewFileName(f.st.images));
 }
 
-// Loads a file as Open does and brings the panel, label and grid in line; whatever
-// the loader reported, the steps after it run the same way.
-void loadFile(TMyForm& f, const std::string& path) {
+// Loads a file as Open does and brings the panel, label and grid in line. A load
+// that fails shows its message and leaves images, panel, label and names as they
+// were; true when the file loaded.
+bool loadFile(TMyForm& f, const std::string& path) {
     const FileResult r = loadImageFile(path, f.st.images, f.st.device);
-    if (!r.ok && r.errorBox) showError(f, r.message.c_str());
-    else if (!r.ok) f.showMessage(r.message);
+    if (!r.ok) {
+        if (r.errorBox) showError(f, r.message.c_str());
+        else f.showMessage(r.message);
+        return false;
+    }
     f.SetFuse(1);
     showViewFileName(f);
     f.refreshGrid();
+    // A binary image longer than the memory is loaded as far as it fits; what was
+    // left out is said, not dropped in silence.
+    if (r.leftOut > 0)
+        f.showMessage("File larger than the device !\n" + std::to_string(r.leftOut) +
+                      " bytes at its end were not loaded.");
+    return true;
 }
 
 std::string folderOf(const std::string& path) {
@@ -40,10 +52,10 @@ std::string folderOf(const std::string& path) {
 void TMyForm::Open1Click() {
     const auto chosen = host.openFileDialog(kFileDialogFilter, openDialogDir);
     if (!chosen) return;
-    loadFile(*this, *chosen);
+    const bool loaded = loadFile(*this, *chosen);
     openDialogDir = folderOf(*chosen);
     saveDialogDir = openDialogDir;
-    st.settings.lastFileName = *chosen;
+    if (loaded) st.settings.lastFileName = *chosen;
 }
 
 void TMyForm::OpenLastFile1Click() {
@@ -59,10 +71,13 @@ void TMyForm::Save1Click() {
         GetFuse();
         return st.fuse.fuseFilePair;
     });
-    if (!r.ok) showError(*this, r.message.c_str());
-    const std::string& saved = r.path;
+    if (!r.ok) {
+        // Nothing was written: the label and the last file keep naming what is on disk.
+        showError(*this, r.message.c_str());
+        return;
+    }
     showViewFileName(*this);
-    st.settings.lastFileName = saved;
+    st.settings.lastFileName = r.path;
 }
 
 void TMyForm::ProgDatButtClick() {

@@ -1,4 +1,5 @@
 #include "buffers/binary_file.h"
+#include "buffers/hex_writer.h"
 #include "buffers/file_test_support.h"
 #include "support/unprivileged.h"
 
@@ -178,16 +179,30 @@ TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
     EXPECT_EQ(test::readFile(dir / "keep.bin"), "previous");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"keep.bin", "keep.eep"})); // no temporary left
 
-    // Success replaces the file, keeps its permissions and owner and skips the side
-    // file silently.
+    // A side file that cannot be written fails the save like the main file, and the
+    // set stays as it was: no new image beside old side files.
+    writeFile(dir / "keep.fus", std::string("fu"));
+    const BinarySave side = save("keep.bin");
+    EXPECT_FALSE(side.ok);
+    EXPECT_EQ(side.failedPath, dir / "keep.eep");
+    EXPECT_EQ(side.reason, "Is a directory");
+    EXPECT_EQ(test::readFile(dir / "keep.bin"), "previous");
+    EXPECT_EQ(test::readFile(dir / "keep.fus"), "fu");
+    EXPECT_EQ(img->programFileName + " " + img->dataFileName, "ProgBuf.bin DataBuf.bin");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"keep.bin", "keep.eep", "keep.fus"}));
+
+    // Success replaces every file of the set and keeps their permissions and owner.
+    ASSERT_EQ(::rmdir((dir / "keep.eep").c_str()), 0);
     EXPECT_TRUE(save("keep.bin").ok);
     EXPECT_EQ(readBytes(dir / "keep.bin").size(), 8192u);
+    EXPECT_EQ(readBytes(dir / "keep.eep").size(), 2048u);
+    EXPECT_EQ(readBytes(dir / "keep.fus"), (Bytes{0xA5, 0x5A}));
     struct stat sb {};
     ::stat((dir / "keep.bin").c_str(), &sb);
     EXPECT_EQ(sb.st_mode & 0777, 0640u);
     EXPECT_EQ(sb.st_uid, owner->uid);
     EXPECT_EQ(sb.st_gid, owner->gid);
-    EXPECT_EQ(img->dataFileName, "DataBuf.bin");
+    EXPECT_EQ(img->programFileName + " " + img->dataFileName, dir / "keep.bin" + " " + dir / "keep.eep");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"keep.bin", "keep.eep", "keep.fus"}));
     EXPECT_FALSE(save("no/such/folder.bin").ok);
 
@@ -204,6 +219,50 @@ TEST_F(Binary, SavingNeverDestroysThePreviousFile) {
     ASSERT_EQ(::lstat((dir / "dangling.bin").c_str(), &sb), 0);
     EXPECT_TRUE(S_ISLNK(sb.st_mode));
     EXPECT_EQ(readBytes(dir / "made.bin").size(), 8192u);
+}
+
+TEST_F(Binary, ALinkIsFollowedOnlyToAFileOfTheKindWritten) {
+    select(chips::kAt89S8252); // image, .eep and .fus
+    const std::string text = "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/usr/sbin/nologin\n";
+    writeFile(dir / "passwd", text);
+    writeFile(dir / "huge", std::string(kProgramBufferSize + 1, 'x'));
+    const auto link = [&](const char* to, const char* name) {
+        std::filesystem::remove(dir / name);
+        ASSERT_EQ(::symlink((dir / to).c_str(), (dir / name).c_str()), 0);
+    };
+    const auto refused = [&](const std::string& failed) {
+        const BinarySave s = save("fw.bin");
+        EXPECT_FALSE(s.ok);
+        EXPECT_EQ(s.failedPath, dir / failed);
+        EXPECT_EQ(s.reason, "a link to a file of another kind");
+        EXPECT_EQ(test::readFile(dir / "passwd"), text);
+        EXPECT_FALSE(std::filesystem::exists(dir / "fw.bin") && !std::filesystem::is_symlink(dir / "fw.bin"));
+    };
+    link("huge", "fw.bin"); // larger than any image
+    refused("fw.bin");
+    std::filesystem::remove(dir / "fw.bin");
+    link("passwd", "fw.fus"); // a fuse file holds two bytes
+    refused("fw.fus");
+    link("passwd", "fw.eep"); // neither a data memory's bytes nor Intel HEX
+    refused("fw.eep");
+
+    // Files of the kind, kept elsewhere, are written through their links.
+    writeFile(dir / "data.hex", test::hexFile({test::record(0, 0, {1, 2})}));
+    writeFile(dir / "fuses", Bytes{1, 2});
+    link("data.hex", "fw.eep");
+    link("fuses", "fw.fus");
+    EXPECT_TRUE(save("fw.bin").ok);
+    EXPECT_EQ(readBytes(dir / "data.hex").size(), 2048u);
+    EXPECT_EQ(readBytes(dir / "fuses"), (Bytes{0xA5, 0x5A}));
+
+    // An Intel HEX file goes through a link only to Intel HEX (or an empty file).
+    std::string reason;
+    link("passwd", "pic.hex");
+    EXPECT_FALSE(writeIntelHex(dir / "pic.hex", *img, test::deviceAt(chips::kPic16F84), true, &reason));
+    EXPECT_EQ(reason, "a link to a file of another kind");
+    writeFile(dir / "old.hex", test::hexFile({test::record(0, 0, {1, 2})}));
+    link("old.hex", "pic.hex");
+    EXPECT_TRUE(writeIntelHex(dir / "pic.hex", *img, test::deviceAt(chips::kPic16F84)));
 }
 
 } // namespace

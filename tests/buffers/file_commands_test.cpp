@@ -86,32 +86,76 @@ TEST_F(FileCommands, IhxAndIhexLoadAsIntelHexInAnyCase) {
     EXPECT_STREQ(cantOpenMessage(dir / "no.bin"), "Can't Open File!");
 }
 
-TEST_F(FileCommands, FailedLoadsStillFinishTheCommand) {
+TEST_F(FileCommands, AFailedLoadLeavesEverythingAsItWas) {
     select(chips::kAt90S2313);
+    const std::string startLabel = label();
     form.OpenLastFile1Click(); // no last file yet: the binary loader's message
     expectOnlyMessage("Can't Open File!", "Error", MsgIcon::Stop);
-    EXPECT_EQ(label(), "");
+    EXPECT_EQ(label(), startLabel);
 
-    test::writeFile(dir / "bad.hex", record(0, 0, {1, 2}) + "\n");
+    test::writeFile(dir / "good.hex", test::hexFile({record(0, 0, {0xAA, 0xBB})}));
+    open(dir / "good.hex");
+    ASSERT_TRUE(host.messages.empty());
+    Control& box = form.model.control("CheckBox1");
+    box.checked = !box.checked; // an edit not yet read back into the fuse bytes
+    const bool panel = box.checked;
+    const auto before = std::make_unique<Images>(st.images);
+
+    // The fifth record's checksum is wrong: the first four must not stay behind as if
+    // the file had loaded (a Program would write them and FF elsewhere).
+    std::string text;
+    for (uint16_t a = 0; a < 4; ++a) text += record(0, 0x10 * a, {1, 2, 3, 4}) + "\n";
+    std::string bad = record(0, 0x40, {5, 6});
+    bad[bad.size() - 1] = bad.back() == '0' ? '1' : '0';
+    test::writeFile(dir / "bad.hex", text + bad + "\n" + record(1, 0, {}) + "\n");
+    const auto expectUnchanged = [&] {
+        EXPECT_EQ(st.images.program, before->program);
+        EXPECT_EQ(st.images.data, before->data);
+        EXPECT_EQ(st.images.configBlock, before->configBlock);
+        EXPECT_EQ(st.images.programFileName + " " + st.images.dataFileName,
+                  before->programFileName + " " + before->dataFileName);
+        EXPECT_EQ(label(), "good.hex");
+        EXPECT_EQ(box.checked, panel); // the panel is not filled again
+        EXPECT_EQ(st.settings.lastFileName, dir / "good.hex");
+    };
     open(dir / "bad.hex");
-    expectOnlyMessage("Incorrect file !\nExpected ':'", "Kestro", MsgIcon::None);
-    EXPECT_EQ(st.images.program[1], 2);
-    EXPECT_EQ(st.settings.lastFileName, dir / "bad.hex");
+    expectOnlyMessage("Incorrect file !\nChecksum error in file", "Kestro", MsgIcon::None);
+    expectUnchanged();
     open(dir / "missing.hex");
     expectOnlyMessage("Can't Open File !", "Kestro", MsgIcon::None);
-    EXPECT_EQ(st.images.program[1], 0xFF); // cleared before the open was tried
+    expectUnchanged();
     const std::string sub = dir / "sub.hex";
     std::filesystem::create_directory(sub);
     open(sub); // a folder is no file
     expectOnlyMessage("Can't Open File !", "Kestro", MsgIcon::None);
-
-    st.images.program[0] = 0x42;
+    expectUnchanged();
     open(sub + "/missing.bin");
     expectOnlyMessage("Can't Open File!", "Error", MsgIcon::Stop);
-    EXPECT_EQ(st.images.program[0], 0x42); // a binary load that fails changes nothing
-    EXPECT_EQ(label(), "missing.bin");
-    EXPECT_EQ(form.openDialogDir, sub);
-    EXPECT_EQ(st.settings.lastFileName, sub + "/missing.bin");
+    expectUnchanged();
+    EXPECT_EQ(form.openDialogDir, sub); // the dialog stays where the user went
+    test::writeFile(dir / "bad.elf", std::string("not an ELF file"));
+    open(dir / "bad.elf");
+    EXPECT_EQ(host.texts().size(), 1u);
+    host.messages.clear();
+    expectUnchanged();
+}
+
+TEST_F(FileCommands, ABinaryLongerThanTheMemorySaysWhatWasLeftOut) {
+    select(chips::kAt89C52);
+    test::writeFile(dir / "big.bin", test::pattern(16384, 3));
+    open(dir / "big.bin");
+    expectOnlyMessage("File larger than the device !\n8192 bytes at its end were not loaded.", "Kestro",
+                      MsgIcon::None);
+    EXPECT_EQ(test::slice(st.images.program, 0, 8192), test::slice(test::pattern(16384, 3), 0, 8192));
+    EXPECT_EQ(label(), "big.bin");
+    test::writeFile(dir / "fits.bin", test::pattern(8192, 3));
+    open(dir / "fits.bin");
+    EXPECT_TRUE(host.messages.empty());
+    select(chips::kAt90S2313); // the data view measures against the data memory
+    form.ProgDatButtClick();
+    open(dir / "fits.bin");
+    expectOnlyMessage("File larger than the device !\n8064 bytes at its end were not loaded.", "Kestro",
+                      MsgIcon::None);
 }
 
 TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
@@ -143,6 +187,7 @@ TEST_F(FileCommands, PathsThatAreNoRegularFileFailAtOnce) {
             };
             EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { open(path); }));
             expectRefused();
+            st.settings.lastFileName = path; // a failed Open does not remember it
             EXPECT_TRUE(test::returnsAtOnce(fifos, [&] { form.OpenLastFile1Click(); }));
             expectRefused();
         }
@@ -203,18 +248,20 @@ TEST_F(FileCommands, SaveOfOtherDevicesWritesBinaryImages) {
     EXPECT_EQ(label(), "tiny.bin");
     EXPECT_EQ(st.settings.lastFileName, dir / "tiny.bin");
 
-    // A file that cannot be created: the message, then the label and last name as usual.
+    // A file that cannot be created: the message, and the label and last name keep
+    // naming what is on disk.
     saveAs(dir / "no/such/dir/x.bin");
     expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
-    EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/x.bin");
-    EXPECT_EQ(label(), "x.bin");
+    EXPECT_EQ(st.settings.lastFileName, dir / "tiny.bin");
+    EXPECT_EQ(label(), "tiny.bin");
     select(chips::kPic16F84);
     form.model.control("Edit1").caption = "0000"; // a valid ID field: no message of its own
     saveAs(dir / "no/such/dir/y");
     expectOnlyMessage("Can't Save File!", "Error", MsgIcon::Stop);
-    EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
+    EXPECT_EQ(st.settings.lastFileName, dir / "tiny.bin");
+    EXPECT_EQ(st.images.programFileName, "ProgBuf.bin");
     saveAs(std::nullopt); // cancelled
-    EXPECT_EQ(st.settings.lastFileName, dir / "no/such/dir/y.hex");
+    EXPECT_EQ(st.settings.lastFileName, dir / "tiny.bin");
 }
 
 TEST_F(FileCommands, SaveLeavesAloneWhatTheUserCouldNotWriteHimself) {

@@ -130,6 +130,28 @@ TEST_F(Settings, ALinkedSettingsFileIsWrittenThroughTheLink) {
     }
 }
 
+TEST_F(Settings, ALinkToAFileThatIsNoSettingsFileIsLeftAlone) {
+    // As root every file is writable: only what the file holds can tell a settings file
+    // kept elsewhere from a link that points somewhere it should not.
+    const auto dir = test::testConfigDir();
+    std::filesystem::create_directories(dir / "etc");
+    const std::string passwd = "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/usr/sbin/nologin\n";
+    std::ofstream(dir / "etc/passwd") << passwd;
+    std::filesystem::remove(dir / "kestro.cfg");
+    std::filesystem::create_symlink(dir / "etc/passwd", dir / "kestro.cfg");
+    test::FakeHost host2;
+    SimSerialPort port2{host2.clock, adapter};
+    TMyForm form2{host2, port2};
+    form2.FormCreate();
+    EXPECT_TRUE(host2.messages.empty());
+    form2.FormClose();
+    EXPECT_EQ(host2.texts(), std::vector<std::string>{"Can't Write ConfigFile!"});
+    std::ifstream in(dir / "etc/passwd");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), passwd);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "kestro.cfg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "etc"), {}), 1); // no temporary left
+}
+
 TEST_F(Settings, UnwritableFolderIsReportedAndStartUpGoesOn) {
     const auto dir = test::testConfigDir();
     std::filesystem::create_directories(dir.parent_path());
