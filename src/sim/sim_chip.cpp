@@ -1,5 +1,6 @@
 #include "sim/sim_chip.h"
 
+#include "buffers/atomic_file.h"
 #include "devices/catalogue.h"
 #include "devices/signatures.h"
 #include "buffers/image_state.h"
@@ -7,9 +8,6 @@
 #include "devices/traits.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <span>
 
 namespace kestro {
@@ -63,13 +61,14 @@ size_t fuseCount(const SimChip& chip) {
 }
 
 namespace {
+// Raw memory images, replaced whole; through a link only over another image.
 bool writeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out) return true;
-    error = path + ": " + std::strerror(errno);
+    AtomicFile out;
+    if (out.create(path, linkTargetIsImage)) {
+        out.write(bytes.data(), bytes.size());
+        if (out.commit()) return true;
+    }
+    error = path + ": " + out.reason();
     return false;
 }
 } // namespace
