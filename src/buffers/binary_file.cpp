@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     ReadFile& operator=(const ReadFile&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+    uint64_t length() const {
+        struct stat sb {};
+        return ::fstat(fd_, &sb) == 0 ? static_cast<uint64_t>(sb.st_size) : 0;
+    }
 
     // Reads until `max` bytes, the end of the file or an error; gives the count.
     uint32_t read(uint8_t* dst, uint32_t max) {
@@ -66,6 +71,19 @@ void loadSideData(ReadFile& f, uint8_t* dst, uint32_t size) {
     std::copy_n(text.begin(), std::min<size_t>(size, text.size()), dst);
 }
 
+// The main file's bytes from offset 0 of the memory it fills; those past its end
+// have no place in the part.
+void reportBinary(const ReadFile& f, const SelectedDevice& dev, uint8_t view, LoadReport& report) {
+    report = {};
+    report.fileBytes = f.length();
+    const bool data = bothMemories(dev) && view == DataView;
+    uint32_t size = dev.programSize > 0 ? dev.programSize : dev.dataSize;
+    if (data) size = dev.dataSize;
+    const auto held = static_cast<uint32_t>(std::min<uint64_t>(report.fileBytes, size));
+    report.placeRun(data ? ImageArea::Data : ImageArea::Program, 0, held);
+    if (report.fileBytes > size) report.outside(size, report.fileBytes - size);
+}
+
 bool saveBytes(const std::string& path, const uint8_t* bytes, uint32_t size) {
     AtomicFile f;
     if (!f.create(path)) return false;
@@ -75,10 +93,11 @@ bool saveBytes(const std::string& path, const uint8_t* bytes, uint32_t size) {
 
 } // namespace
 
-bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev) {
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, LoadReport* report) {
     const std::string name = joinPath(path);
     ReadFile f(name);
     if (!f.isOpen()) return false;
+    if (report) reportBinary(f, dev, img.view, *report);
     const uint32_t p = dev.programSize, d = dev.dataSize;
     if (bothMemories(dev) && img.view == ProgramView) {
         loadInto(f, img.program.data(), p, kProgramBufferSize);

@@ -4,6 +4,7 @@
 
 #include "buffers/path_parts.h"
 #include "buffers/image_state.h"
+#include "buffers/load_report.h"
 #include "devices/device_state.h"
 
 #include <array>
@@ -16,7 +17,9 @@ namespace kestro {
 // Loads the file into the buffers that the sizes and the view select. False when
 // the main file cannot be opened (nothing is changed then); missing side files are
 // skipped. Sets the data file name where the loaded bytes belong to the data memory.
-bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev);
+// The report tells the main file's bytes: those that fit, those past the memory.
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
+                LoadReport* report = nullptr);
 
 // Devices whose binary save writes a `.fus` file.
 bool writesFuseFile(int deviceIndex);

@@ -8,7 +8,6 @@
 #include "buffers/path_parts.h"
 #include "buffers/regular_file.h"
 
-#include <sys/stat.h>
 #include <vector>
 
 namespace kestro {
@@ -17,11 +16,6 @@ namespace {
 bool isPic(const SelectedDevice& dev) { return picCoreOf(dev.index) != PicCore::None; }
 
 FileResult errorBox(const std::string& text) { return {false, text, true, {}}; }
-
-// sdcc writes ".ihx"; some tools ".ihex".
-bool namedAsIntelHex(const PathParts& parts) {
-    return extensionIs(parts, ".HEX") || extensionIs(parts, ".IHX") || extensionIs(parts, ".IHEX");
-}
 
 bool namedAsElf(const PathParts& parts) { return extensionIs(parts, ".ELF"); }
 
@@ -35,57 +29,39 @@ void afterWholeImageLoad(const std::string& path, Images& img, const SelectedDev
 
 // Larger than the Intel HEX text of the largest image.
 constexpr size_t kHexTextLimit = 8u << 20;
+
+bool readsAsIntelHex(const std::string& path) {
+    std::vector<uint8_t> text;
+    if (!readRegularFile(path, text, 1) || text.empty() || text[0] != ':') return false;
+    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
+}
 } // namespace
 
-FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
+FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
+                         LoadReport* report) {
     img.programFileName = path;
     img.fusesLoaded = false;
     const PathParts parts = splitPath(path);
     if (namedAsElf(parts)) {
-        const std::string e = loadElf(path, img, dev);
+        const std::string e = loadElf(path, img, dev, report);
         if (!e.empty()) return errorBox(e);
         afterWholeImageLoad(path, img, dev, traitsOf(dev.index).avr && dev.dataSize > 0);
         return {};
     }
     if (!namedAsIntelHex(parts)) {
-        if (!loadBinary(parts, img, dev)) return errorBox(kCantOpenBinary);
+        if (!loadBinary(parts, img, dev, report)) return errorBox(kCantOpenBinary);
+        if (report) report->hexText = readsAsIntelHex(path);
         return {};
     }
     FileResult result;
-    const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
+    const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev, report);
     if (e != HexError::None) result = {false, hexErrorMessage(e), false, {}};
     afterWholeImageLoad(path, img, dev, false);
     return result;
 }
 
-FileFit fileFit(const std::string& path, Images& img, const SelectedDevice& dev) {
-    FileFit fit;
-    const PathParts parts = splitPath(path);
-    if (namedAsElf(parts)) {
-        fit.kind = FileFit::Elf;
-    } else if (namedAsIntelHex(parts)) {
-        fit.kind = FileFit::Hex;
-        const HexExtent x = hexExtent(hexReaderFor(dev.index), path, dev);
-        fit.bytes = x.bytes;
-        fit.outside = x.outside;
-        fit.firstOutside = x.firstOutside;
-    } else {
-        struct stat s {};
-        if (::stat(path.c_str(), &s) == 0) fit.bytes = static_cast<uint64_t>(s.st_size);
-        fit.memorySize = activeImage(img, dev).size;
-    }
-    return fit;
-}
-
 const char* cantOpenMessage(const std::string& path) {
     return namedAsIntelHex(splitPath(path)) ? hexErrorMessage(HexError::CantOpen) : kCantOpenBinary;
-}
-
-bool intelHexUnderOtherName(const std::string& path) {
-    const PathParts parts = splitPath(path);
-    if (namedAsIntelHex(parts) || namedAsElf(parts)) return false;
-    std::vector<uint8_t> text;
-    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
 }
 
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
