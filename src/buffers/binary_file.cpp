@@ -128,9 +128,9 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, L
 bool writesFuseFile(int deviceIndex) { return traitsOf(deviceIndex).fuseFile; }
 
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
-                      const std::function<std::array<uint8_t, 2>()>& fusePair) {
+                      const std::function<std::array<uint8_t, 2>()>& fusePair, bool keepName) {
     PathParts parts = path;
-    if (!extensionIs(parts, ".BIN")) parts.ext = ".bin";
+    if (!keepName && !extensionIs(parts, ".BIN")) parts.ext = ".bin";
     BinarySave result{joinPath(parts), true};
     img.programFileName = result.path;
 

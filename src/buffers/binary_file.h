@@ -35,7 +35,9 @@ struct BinarySave {
 // already) and the side files that go with it. `fusePair` is called once the `.fus`
 // file exists and gives the fuse file pair to write. The program file name becomes
 // the written path, the data file name where the bytes came from the data memory.
+// `keepName` writes the name as given (the command line's files are the files named).
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
-                      const std::function<std::array<uint8_t, 2>()>& fusePair);
+                      const std::function<std::array<uint8_t, 2>()>& fusePair,
+                      bool keepName = false);
 
 } // namespace kestro

@@ -2,12 +2,13 @@
 
 #include "cli/fuse_settings.h"
 
-#include "buffers/file_commands.h"
+#include "buffers/file_export.h"
 #include "buffers/images.h"
 #include "buffers/regular_file.h"
 #include "devices/catalogue.h"
 #include "devices/device_names.h"
 #include "devices/selection_rules.h"
+#include "devices/traits.h"
 #include "ops/chains.h"
 #include "link/port_path.h"
 #include "session/settings_file.h"
@@ -409,8 +410,12 @@ ExitCode Job::selectPart() {
         st.images.view = DataView;
     }
     if (o_.range) {
-        if (!markerAreaAvailable(partIndex_))
-            return usage("--range: the " + partName_ + " has no marker area (single-memory parts only)");
+        if (!markerAreaAvailable(partIndex_)) {
+            const std::string which = traitsOf(partIndex_).microcontroller
+                                          ? "not to microcontrollers such as the " + partName_
+                                          : "the " + partName_ + " is always moved whole";
+            return usage("--range: ranges apply to memory chips, " + which);
+        }
         const size_t colon = o_.range->find(':');
         const std::string start = o_.range->substr(0, colon);
         const std::string end = colon == std::string::npos ? "" : o_.range->substr(colon + 1);
@@ -499,15 +504,16 @@ bool Job::saveFile(const std::string& path, std::string& written) {
     // The fuse bytes are what a Read Fuse left; the pair is them as a .fus file holds them.
     // After a read of the data memory alone only what was read is saved.
     const bool withProgram = st_->images.view == ProgramView;
-    const FileResult r = saveImageFile(path, st_->images, st_->device, [this] {
+    std::optional<ByteRange> range;
+    if (st_->marker.set) range = ByteRange{st_->marker.start, st_->marker.end};
+    const FileResult r = exportImageFile(path, st_->images, st_->device, [this] {
         return std::array<uint8_t, 2>{st_->images.configBlock[0], st_->images.configBlock[1]};
-    }, withProgram);
+    }, withProgram, range);
     written = r.path;
     if (!r.ok) {
         reporter_.fail(ExitCode::File, r.message + " (" + r.path + ")");
         return false;
     }
-    if (written != path) console_.say("saved as " + written);
     return true;
 }
 
