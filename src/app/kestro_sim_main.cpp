@@ -35,8 +35,9 @@ Ctrl+C, SIGTERM or SIGHUP and removes its link.
   --adapter KIND              full (default), serial, socket5, wrong-version,
                               wrong-checksum
   --version N                 the version byte the handshake reports (29 matches)
-  --chip NAME                 the chip in the socket: a catalogue name (AT89C52,
-                              the default, 27C256, 93C46_16 ...); any (a blank chip
+  --chip NAME                 the chip in the socket: a device name as the menus
+                              and kestro-cli -p name it, any case (AT89C52, the
+                              default, 27C256, 29C010A ...); any (a blank chip
                               without a signature that takes the shape of whatever
                               device the program selects); none (empty socket)
   --memory blank|pattern|FILE the chip's main memory at start (default blank)

@@ -30,8 +30,7 @@ public:
     ReadFile& operator=(const ReadFile&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
-
-    uint64_t size() const {
+    uint64_t length() const {
         struct stat sb {};
         return ::fstat(fd_, &sb) == 0 ? static_cast<uint64_t>(sb.st_size) : 0;
     }
@@ -72,17 +71,27 @@ void loadSideData(ReadFile& f, uint8_t* dst, uint32_t size) {
     std::copy_n(text.begin(), std::min<size_t>(size, text.size()), dst);
 }
 
+// The main file's bytes from offset 0 of the memory it fills; those past its end
+// have no place in the part.
+void reportBinary(const ReadFile& f, const SelectedDevice& dev, uint8_t view, LoadReport& report) {
+    report = {};
+    report.fileBytes = f.length();
+    const bool data = bothMemories(dev) && view == DataView;
+    uint32_t size = dev.programSize > 0 ? dev.programSize : dev.dataSize;
+    if (data) size = dev.dataSize;
+    const auto held = static_cast<uint32_t>(std::min<uint64_t>(report.fileBytes, size));
+    report.placeRun(data ? ImageArea::Data : ImageArea::Program, 0, held);
+    if (report.fileBytes > size) report.outside(size, report.fileBytes - size);
+}
+
 } // namespace
 
-bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, uint64_t* leftOut) {
+bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, LoadReport* report) {
     const std::string name = joinPath(path);
     ReadFile f(name);
     if (!f.isOpen()) return false;
-    const uint64_t length = f.size();
+    if (report) reportBinary(f, dev, img.view, *report);
     const uint32_t p = dev.programSize, d = dev.dataSize;
-    // The memory the main file fills; nothing for the "unknown" row.
-    const uint32_t room = bothMemories(dev) && img.view == DataView ? d : p > 0 ? p : d;
-    if (leftOut) *leftOut = room > 0 && length > room ? length - room : 0;
     if (bothMemories(dev) && img.view == ProgramView) {
         loadInto(f, img.program.data(), p, kProgramBufferSize);
         const std::string eepName = withExtension(path, ".eep");
@@ -112,9 +121,9 @@ bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev, u
 bool writesFuseFile(int deviceIndex) { return traitsOf(deviceIndex).fuseFile; }
 
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
-                      const std::function<std::array<uint8_t, 2>()>& fusePair) {
+                      const std::function<std::array<uint8_t, 2>()>& fusePair, bool keepName) {
     PathParts parts = path;
-    if (!extensionIs(parts, ".BIN")) parts.ext = ".bin";
+    if (!keepName && !extensionIs(parts, ".BIN")) parts.ext = ".bin";
     BinarySave result;
     result.path = joinPath(parts);
 

@@ -4,6 +4,7 @@
 
 #include "buffers/path_parts.h"
 #include "buffers/image_state.h"
+#include "buffers/load_report.h"
 #include "devices/device_state.h"
 
 #include <array>
@@ -16,9 +17,9 @@ namespace kestro {
 // Loads the file into the buffers that the sizes and the view select. False when
 // the main file cannot be opened (nothing is changed then); missing side files are
 // skipped. Sets the data file name where the loaded bytes belong to the data memory.
-// `leftOut` gets how many bytes of the main file lay beyond the memory it fills.
+// The report tells the main file's bytes: those that fit, those past the memory.
 bool loadBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
-                uint64_t* leftOut = nullptr);
+                LoadReport* report = nullptr);
 
 // Devices whose binary save writes a `.fus` file.
 bool writesFuseFile(int deviceIndex);
@@ -36,8 +37,10 @@ struct BinarySave {
 // already) and the side files that go with it, all or none. `fusePair` is called once
 // the `.fus` file exists and gives the fuse file pair to write. After a save the
 // program file name is the written path, the data file name that of the file that
-// holds the data memory; a failed save changes neither.
+// holds the data memory; a failed save changes neither. `keepName` writes the name
+// as given (the command line's files are the files named).
 BinarySave saveBinary(const PathParts& path, Images& img, const SelectedDevice& dev,
-                      const std::function<std::array<uint8_t, 2>()>& fusePair);
+                      const std::function<std::array<uint8_t, 2>()>& fusePair,
+                      bool keepName = false);
 
 } // namespace kestro

@@ -88,8 +88,9 @@ std::string signatureText(const uint8_t (&s)[kSignatureBytes]) {
 
 class ElfLoad {
 public:
-    ElfLoad(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev)
-        : file_(file.begin(), file.end()), img_(img), dev_(dev) {}
+    ElfLoad(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev,
+            LoadReport& report)
+        : file_(file.begin(), file.end()), img_(img), dev_(dev), report_(report) {}
 
     std::string run() {
         if (std::string e = open(); !e.empty()) return e;
@@ -168,13 +169,22 @@ private:
                 const AvrSlot s = avrSlot(dev_, p.address + i);
                 const uint8_t v = file_[p.offset + i];
                 switch (s.space) {
-                case AvrSpace::Flash: img_.program[s.index] = v; break;
-                case AvrSpace::Eeprom: img_.data[s.index] = v; break;
+                case AvrSpace::Flash:
+                    img_.program[s.index] = v;
+                    report_.place(ImageArea::Program, s.index);
+                    break;
+                case AvrSpace::Eeprom:
+                    img_.data[s.index] = v;
+                    report_.place(ImageArea::Data, s.index);
+                    break;
                 case AvrSpace::Fuse:
                     img_.configBlock[s.index] = v;
                     img_.fusesLoaded = true;
+                    report_.place(ImageArea::Config, s.index);
                     break;
-                default: break; // the lock is chosen in the fuse panel; the signature is checked
+                default: // the lock is chosen in the fuse panel; the signature is checked
+                    report_.drop();
+                    break;
                 }
             }
         return {};
@@ -182,9 +192,12 @@ private:
 
     std::string placeByHexConventions() {
         const HexReader reader = hexReaderFor(dev_.index);
+        LoadTally tally(reader, dev_, report_);
         for (const Piece& p : pieces_)
-            for (uint64_t i = 0; i < p.size; ++i)
-                if (!inPartMemories(reader, dev_, p.address + i)) return outside(p, i);
+            for (uint64_t i = 0; i < p.size; ++i) {
+                tally.add(p.address + i, file_[p.offset + i]);
+                if (report_.outsideBytes > 0) return outside(p, i);
+            }
         clearImages(img_);
         for (const Piece& p : pieces_)
             for (uint64_t i = 0; i < p.size; ++i) placeFileByte(reader, img_, p.address + i, file_[p.offset + i]);
@@ -195,20 +208,27 @@ private:
     std::vector<uint8_t> file_; // libelf reads from a writable copy
     Images& img_;
     const SelectedDevice& dev_;
+    LoadReport& report_;
     std::unique_ptr<Elf, ElfCloser> elf_;
     std::vector<Piece> pieces_;
 };
 
 } // namespace
 
-std::string loadElf(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev) {
-    return ElfLoad(file, img, dev).run();
+std::string loadElf(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev,
+                    LoadReport* report) {
+    LoadReport scratch;
+    LoadReport& r = report ? *report : scratch;
+    r = {};
+    r.kind = LoadReport::Elf;
+    return ElfLoad(file, img, dev, r).run();
 }
 
-std::string loadElf(const std::string& path, Images& img, const SelectedDevice& dev) {
+std::string loadElf(const std::string& path, Images& img, const SelectedDevice& dev,
+                    LoadReport* report) {
     std::vector<uint8_t> bytes;
     if (!readRegularFile(path, bytes, kElfFileLimit)) return kCantOpenBinary;
-    return loadElf(bytes, img, dev);
+    return loadElf(bytes, img, dev, report);
 }
 
 } // namespace kestro

@@ -5,6 +5,7 @@
 // reads its segments by physical address with the conventions of its HEX files.
 
 #include "buffers/image_state.h"
+#include "buffers/load_report.h"
 #include "devices/device_state.h"
 
 #include <cstdint>
@@ -14,9 +15,12 @@
 namespace kestro {
 
 // Clears the images and loads the file. Empty on success; otherwise the reason,
-// and the images are left as they were.
-std::string loadElf(const std::string& path, Images& img, const SelectedDevice& dev);
+// and the images are left as they were. A byte outside the part refuses the file;
+// the report says where the others went.
+std::string loadElf(const std::string& path, Images& img, const SelectedDevice& dev,
+                    LoadReport* report = nullptr);
 // The same for a file already in memory.
-std::string loadElf(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev);
+std::string loadElf(std::span<const uint8_t> file, Images& img, const SelectedDevice& dev,
+                    LoadReport* report = nullptr);
 
 } // namespace kestro

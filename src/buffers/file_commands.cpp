@@ -9,7 +9,6 @@
 #include "buffers/regular_file.h"
 
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace kestro {
@@ -27,11 +26,6 @@ FileResult failure(const std::string& text, bool inErrorBox) {
 
 FileResult errorBox(const std::string& text) { return failure(text, true); }
 
-// sdcc writes ".ihx"; some tools ".ihex".
-bool namedAsIntelHex(const PathParts& parts) {
-    return extensionIs(parts, ".HEX") || extensionIs(parts, ".IHX") || extensionIs(parts, ".IHEX");
-}
-
 bool namedAsElf(const PathParts& parts) { return extensionIs(parts, ".ELF"); }
 
 // What a HEX or ELF load leaves: PIC words high byte first, and the file name on the
@@ -45,22 +39,33 @@ void afterWholeImageLoad(const std::string& path, Images& img, const SelectedDev
 // Larger than the Intel HEX text of the largest image.
 constexpr size_t kHexTextLimit = 8u << 20;
 
-FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevice& dev) {
+bool readsAsIntelHex(const std::string& path) {
+    std::vector<uint8_t> text;
+    if (!readRegularFile(path, text, 1) || text.empty() || text[0] != ':') return false;
+    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
+}
+
+FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevice& dev,
+                       LoadReport* report) {
     img.programFileName = path;
     img.fusesLoaded = false;
     const PathParts parts = splitPath(path);
     if (namedAsElf(parts)) {
-        const std::string e = loadElf(path, img, dev);
+        const std::string e = loadElf(path, img, dev, report);
         if (!e.empty()) return errorBox(e);
         afterWholeImageLoad(path, img, dev, traitsOf(dev.index).avr && dev.dataSize > 0);
         return {};
     }
     if (!namedAsIntelHex(parts)) {
+        LoadReport own;
+        LoadReport& r = report ? *report : own;
+        if (!loadBinary(parts, img, dev, &r)) return errorBox(kCantOpenBinary);
+        r.hexText = report && readsAsIntelHex(path);
         FileResult result;
-        if (!loadBinary(parts, img, dev, &result.leftOut)) return errorBox(kCantOpenBinary);
+        result.leftOut = r.outsideBytes;
         return result;
     }
-    const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev);
+    const HexError e = loadIntelHex(hexReaderFor(dev.index), path, img, dev, report);
     if (e != HexError::None) return failure(hexErrorMessage(e), false);
     afterWholeImageLoad(path, img, dev, false);
     return {};
@@ -68,43 +73,18 @@ FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevic
 
 } // namespace
 
-FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev) {
+FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
+                         LoadReport* report) {
     // The readers fill the images as they go; a file that fails part way must not
     // leave its first records looking like a loaded file (a Program would write them).
     const auto before = std::make_unique<Images>(img);
-    FileResult result = loadInPlace(path, img, dev);
+    FileResult result = loadInPlace(path, img, dev, report);
     if (!result.ok) img = *before;
     return result;
 }
 
-FileFit fileFit(const std::string& path, Images& img, const SelectedDevice& dev) {
-    FileFit fit;
-    const PathParts parts = splitPath(path);
-    if (namedAsElf(parts)) {
-        fit.kind = FileFit::Elf;
-    } else if (namedAsIntelHex(parts)) {
-        fit.kind = FileFit::Hex;
-        const HexExtent x = hexExtent(hexReaderFor(dev.index), path, dev);
-        fit.bytes = x.bytes;
-        fit.outside = x.outside;
-        fit.firstOutside = x.firstOutside;
-    } else {
-        struct stat s {};
-        if (::stat(path.c_str(), &s) == 0) fit.bytes = static_cast<uint64_t>(s.st_size);
-        fit.memorySize = activeImage(img, dev).size;
-    }
-    return fit;
-}
-
 const char* cantOpenMessage(const std::string& path) {
     return namedAsIntelHex(splitPath(path)) ? hexErrorMessage(HexError::CantOpen) : kCantOpenBinary;
-}
-
-bool intelHexUnderOtherName(const std::string& path) {
-    const PathParts parts = splitPath(path);
-    if (namedAsIntelHex(parts) || namedAsElf(parts)) return false;
-    std::vector<uint8_t> text;
-    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
 }
 
 FileResult saveImageFile(const std::string& path, Images& img, const SelectedDevice& dev,

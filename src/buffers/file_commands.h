@@ -3,6 +3,7 @@
 // Open and Save, without dialogs, for every front end.
 
 #include "buffers/image_state.h"
+#include "buffers/load_report.h"
 #include "devices/device_state.h"
 
 #include <array>
@@ -36,27 +37,14 @@ struct FileResult {
 // reader (then the PIC word swap), ".elf" through the ELF loader, anything else as a
 // binary file with its side files; the file names follow. A load that fails leaves
 // the images, fuse bytes and file names as they were: half a file is never taken
-// for the whole.
-FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev);
-
-// How a loaded file meets the part: an Intel HEX file by its data bytes and the
-// first one outside the part's memories, a binary image by its length against the
-// memory it fills. ELF files are checked as they load.
-struct FileFit {
-    enum Kind : uint8_t { Hex, Binary, Elf } kind = Binary;
-    uint64_t bytes = 0;       // data bytes (HEX) or file length (binary)
-    bool outside = false;     // HEX: a byte lies outside the part's memories
-    uint64_t firstOutside = 0;
-    uint32_t memorySize = 0;  // binary: the memory it fills
-};
-FileFit fileFit(const std::string& path, Images& img, const SelectedDevice& dev);
+// for the whole. The report, when asked for, is the loader's account of the file's
+// bytes.
+FileResult loadImageFile(const std::string& path, Images& img, const SelectedDevice& dev,
+                         LoadReport* report = nullptr);
 
 // The message for a file that cannot be opened: the Intel HEX reader's for the names
 // it reads, the binary load's for the others.
 const char* cantOpenMessage(const std::string& path);
-// True when the file is not named as Intel HEX or ELF but its content reads as Intel
-// HEX: it loads as binary, which its owner rarely means.
-bool intelHexUnderOtherName(const std::string& path);
 
 // Save's write: Intel HEX for PIC devices (".hex"), a binary file with its side files
 // for the others (".bin"). `fusePair` reads the fuse settings back and gives the fuse

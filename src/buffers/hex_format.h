@@ -30,5 +30,6 @@ inline constexpr uint32_t kPic18ConfigAddress = uint32_t{kPic18ConfigUpper} << 1
 inline constexpr uint32_t kPic18EepromAddress = uint32_t{kPic18EepromUpper} << 16;
 inline constexpr size_t kPic18IdBytes = 8;
 inline constexpr size_t kPic18ConfigBytes = 14;
+inline constexpr uint32_t kPic18DeviceIdAddress = 0x3FFFFE; // two bytes, read-only in the chip
 
 } // namespace kestro::hex

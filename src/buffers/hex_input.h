@@ -22,6 +22,21 @@ public:
     static constexpr int kEof = -1;
 
     int get() {
+        lastLine_ = line_;
+        const int c = next();
+        if (c == '\n') ++line_;
+        last_ = c;
+        return c;
+    }
+
+    // The line (from 1) of the character get() gave last; a line end belongs to the
+    // line it ends, the end of the input to the line after the last line end.
+    uint32_t lastLine() const { return lastLine_; }
+    // get() found the end of the input.
+    bool atEnd() const { return last_ == kEof; }
+
+private:
+    int next() {
         if (cur_ == end_ && !refill()) return kEof;
         const int c = *cur_++;
         if (c != '\r') return c;
@@ -30,9 +45,11 @@ public:
         ++cur_;
         return '\n';
     }
-
-private:
     bool refill(); // false at the end of the input or on a read error
+
+    uint32_t line_ = 1;
+    uint32_t lastLine_ = 1;
+    int last_ = 0;
 
     int fd_ = -1;
     const uint8_t* cur_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cerrno>
+#include <optional>
 #include <unistd.h>
 
 namespace kestro {
@@ -97,7 +98,7 @@ bool readBase(RecordReader& r, uint8_t type, uint8_t n, uint32_t& base) {
 
 // Byte reader. Extended segment and linear address records move the records that
 // follow, so that images above 64 KiB load where the file puts them.
-HexError readBytes(HexInput& in, uint8_t* dst, uint32_t size) {
+HexError readBytes(HexInput& in, uint8_t* dst, uint32_t size, LoadTally* tally = nullptr) {
     uint32_t base = 0;
     return readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
         if (type == kTypeSegment || type == kTypeLinear) return readBase(r, type, n, base);
@@ -106,7 +107,9 @@ HexError readBytes(HexInput& in, uint8_t* dst, uint32_t size) {
         for (unsigned i = 0; i < n; ++i) {
             uint8_t v = 0;
             if (!r.byte(v)) return false;
-            if (store && start + i < size) dst[start + i] = v;
+            if (!store) continue;
+            if (start + i < size) dst[start + i] = v;
+            if (tally) tally->add(start + i, v);
         }
         return true;
     });
@@ -177,7 +180,7 @@ void placeInAreas(std::span<const Area> areas, Images& img, uint64_t a, uint8_t 
 // byte count. The PIC word reader handles every type but the end record, the
 // addresses and 03/05 as data; the PIC18 reader knows data and linear address
 // records only and consumes nothing of another type, which then fails.
-HexError readPic(HexReader reader, HexInput& in, Images& img) {
+HexError readPic(HexReader reader, HexInput& in, Images& img, LoadTally* tally) {
     const std::span<const Area> areas = areasOf(reader);
     const bool pic18 = reader == HexReader::Pic18;
     uint32_t base = 0;
@@ -189,10 +192,70 @@ HexError readPic(HexReader reader, HexInput& in, Images& img) {
         for (unsigned i = 0; i < n; ++i) {
             uint8_t v = 0;
             if (!r.byte(v)) return false;
-            if (store) placeInAreas(areas, img, start + i, v);
+            if (!store) continue;
+            placeInAreas(areas, img, start + i, v);
+            if (tally) tally->add(start + i, v);
         }
         return true;
     });
+}
+
+// Words a 14-bit or PIC18 file may carry that are the chip's own, not the
+// programmer's to write: left out whatever they hold.
+struct KeptOut {
+    PicCore core;
+    uint32_t first, last; // file byte addresses, inclusive
+};
+constexpr KeptOut kKeptOut[] = {
+    {PicCore::Core14, kPicIdAddress + 8, kPicConfigAddress - 1}, // 0x2004, 0x2005; device ID 0x2006
+    {PicCore::Pic18, kPic18DeviceIdAddress, kPic18DeviceIdAddress + 1},
+};
+
+enum class Fate : uint8_t { Placed, Dropped, Outside };
+struct Sorted {
+    Fate fate;
+    ImageArea area = ImageArea::Program;
+    uint32_t index = 0;
+};
+
+// Where a file byte belongs for this part: the memories in use by its size, the
+// upper areas its group has. The erased fill is the tally's to judge.
+Sorted sortFileByte(HexReader reader, const SelectedDevice& dev, uint64_t a) {
+    const uint32_t p = dev.programSize, d = dev.dataSize;
+    if (reader == HexReader::Bytes) {
+        if (a < (p > 0 ? p : d)) return {Fate::Placed, ImageArea::Program, static_cast<uint32_t>(a)};
+        return {Fate::Outside};
+    }
+    const PicCore core = picCoreOf(dev.index);
+    if (a < p) return {Fate::Placed, ImageArea::Program, static_cast<uint32_t>(a)};
+    if (core == PicCore::Core12) {
+        // The ID words just past the program memory, the configuration word at 0xFFF;
+        // the ID keeps the low bytes.
+        if (a < uint64_t{p} + 8) {
+            if (a % 2) return {Fate::Dropped};
+            return {Fate::Placed, ImageArea::Id, static_cast<uint32_t>(kPicIdFirst + (a - p) / 2)};
+        }
+        if (a == k12BitConfigAddress || a == k12BitConfigAddress + 1)
+            return {Fate::Placed, ImageArea::Config, static_cast<uint32_t>(a - k12BitConfigAddress)};
+        return {Fate::Outside};
+    }
+    for (const KeptOut& k : kKeptOut)
+        if (k.core == core && a >= k.first && a <= k.last) return {Fate::Dropped};
+    const Area* area = areaAt(areasOf(reader), a);
+    if (!area || area->target == Target::Program) return {Fate::Outside};
+    // A high byte of a word that keeps one byte goes with its word.
+    const uint64_t word = area->lowBytesOnly ? a & ~uint64_t{1} : a;
+    const auto k = static_cast<uint32_t>(indexIn(*area, word));
+    switch (area->target) {
+    case Target::Data:
+        if (k >= d) return {Fate::Outside};
+        return word != a ? Sorted{Fate::Dropped} : Sorted{Fate::Placed, ImageArea::Data, k};
+    case Target::Id:
+        return word != a ? Sorted{Fate::Dropped} : Sorted{Fate::Placed, ImageArea::Id, k};
+    case Target::Config: return {Fate::Placed, ImageArea::Config, k};
+    case Target::Program: break;
+    }
+    return {Fate::Outside};
 }
 
 void finishPicWords(Images& img, const SelectedDevice& dev) {
@@ -240,6 +303,22 @@ const char* hexErrorMessage(HexError e) {
     return "";
 }
 
+const char* hexErrorWhat(HexError e, bool atEnd) {
+    switch (e) {
+    case HexError::None: return "";
+    case HexError::CantOpen: return "cannot be opened";
+    case HexError::ExpectedColon: return atEnd ? "the file ends without an end record" : "':' expected";
+    case HexError::HexDigitExpected: return "hex digit expected";
+    case HexError::UnexpectedEof: return "unexpected end of file";
+    case HexError::Checksum: return "checksum error";
+    }
+    return "";
+}
+
+bool namedAsIntelHex(const PathParts& parts) {
+    return extensionIs(parts, ".HEX") || extensionIs(parts, ".IHX") || extensionIs(parts, ".IHEX");
+}
+
 HexReader hexReaderFor(int deviceIndex) {
     switch (picCoreOf(deviceIndex)) {
     case PicCore::Core12:
@@ -249,10 +328,26 @@ HexReader hexReaderFor(int deviceIndex) {
     }
 }
 
-HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev) {
-    if (reader == HexReader::Bytes) return readBytes(in, img.program.data(), kProgramBufferSize);
-    const HexError e = readPic(reader, in, img);
-    if (e == HexError::None) finishHexLoad(reader, img, dev);
+HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev,
+                      LoadReport* report) {
+    std::optional<LoadTally> tally;
+    if (report) {
+        *report = {};
+        report->kind = LoadReport::Hex;
+        tally.emplace(reader, dev, *report);
+    }
+    LoadTally* t = tally ? &*tally : nullptr;
+    HexError e;
+    if (reader == HexReader::Bytes) {
+        e = readBytes(in, img.program.data(), kProgramBufferSize, t);
+    } else {
+        e = readPic(reader, in, img, t);
+        if (e == HexError::None) finishHexLoad(reader, img, dev);
+    }
+    if (report && e != HexError::None) {
+        report->errorLine = in.lastLine();
+        report->errorWhat = hexErrorWhat(e, in.atEnd());
+    }
     return e;
 }
 
@@ -264,56 +359,20 @@ void placeFileByte(HexReader reader, Images& img, uint64_t address, uint8_t valu
     }
 }
 
-bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t address) {
-    const uint32_t p = dev.programSize, d = dev.dataSize;
-    if (reader == HexReader::Bytes) return address < (p > 0 ? p : d);
-    const bool core12 = picCoreOf(dev.index) == PicCore::Core12;
-    const Area* area = areaAt(areasOf(reader), address);
-    if (!area) return false;
-    switch (area->target) {
-    case Target::Program:
-        if (!core12) return address < p;
-        return address < p + 8 || address == k12BitConfigAddress || address == k12BitConfigAddress + 1;
-    case Target::Data: { // a dropped high byte belongs to its word
-        const uint64_t word = area->lowBytesOnly ? address & ~uint64_t{1} : address;
-        return !core12 && static_cast<uint64_t>(indexIn(*area, word)) < d;
-    }
-    case Target::Id:
-    case Target::Config: return !core12;
-    }
-    return false;
-}
+LoadTally::LoadTally(HexReader reader, const SelectedDevice& dev, LoadReport& report)
+    : reader_(reader), dev_(dev), report_(report), blankHigh_(picHighByteMask(dev.index)) {}
 
-HexExtent hexExtent(HexReader reader, const std::string& path, const SelectedDevice& dev) {
-    HexExtent x;
-    const int fd = openRegularFile(path);
-    if (fd < 0) {
-        x.error = HexError::CantOpen;
-        return x;
-    }
-    HexInput in(fd);
-    const bool pic18 = reader == HexReader::Pic18;
-    uint32_t base = 0;
-    x.error = readRecords(in, [&](RecordReader& r, uint8_t type, uint32_t address, uint8_t n) {
-        if (type == kTypeLinear || (!pic18 && type == kTypeSegment)) return readBase(r, type, n, base);
-        const bool memory = pic18 ? type == kTypeData : isMemoryRecord(type);
-        const uint64_t start = uint64_t{base} + address;
-        for (unsigned i = 0; i < n; ++i) {
-            uint8_t v = 0;
-            if (!r.byte(v)) return false;
-            if (!memory) continue;
-            ++x.bytes;
-            // An erased byte outside is padding (a tool's fill between areas), no data.
-            if (v != 0xFF && !inPartMemories(reader, dev, start + i) &&
-                (!x.outside || start + i < x.firstOutside)) {
-                x.outside = true;
-                x.firstOutside = start + i;
-            }
-        }
-        return true;
-    });
-    ::close(fd);
-    return x;
+void LoadTally::add(uint64_t address, uint8_t value) {
+    const Sorted s = sortFileByte(reader_, dev_, address);
+    // Erased bytes, and the high byte of an erased word after its low byte, are fill.
+    const bool erasedWord = reader_ == HexReader::PicWords && address % 2 && value == blankHigh_ &&
+                            previous_ == address - 1 && previousValue_ == 0xFF;
+    const bool erased = value == 0xFF || erasedWord;
+    previous_ = address;
+    previousValue_ = value;
+    if (s.fate == Fate::Placed) report_.place(s.area, s.index);
+    else if (s.fate == Fate::Dropped || erased) report_.drop();
+    else report_.outside(address);
 }
 
 void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev) {
@@ -336,24 +395,24 @@ HexError readIntelHexBytes(std::span<const uint8_t> text, uint8_t* dst, uint32_t
 }
 
 HexError loadIntelHex(HexReader reader, const std::string& path, Images& img,
-                      const SelectedDevice& dev) {
+                      const SelectedDevice& dev, LoadReport* report) {
     clearImages(img);
     const int fd = openRegularFile(path);
     if (fd < 0) return HexError::CantOpen;
     HexError e;
     {
         HexInput in(fd);
-        e = readIntelHex(reader, in, img, dev);
+        e = readIntelHex(reader, in, img, dev, report);
     }
     ::close(fd);
     return e;
 }
 
 HexError loadIntelHex(HexReader reader, std::span<const uint8_t> text, Images& img,
-                      const SelectedDevice& dev) {
+                      const SelectedDevice& dev, LoadReport* report) {
     clearImages(img);
     HexInput in(text);
-    return readIntelHex(reader, in, img, dev);
+    return readIntelHex(reader, in, img, dev, report);
 }
 
 } // namespace kestro

@@ -4,6 +4,8 @@
 // address.
 
 #include "buffers/image_state.h"
+#include "buffers/load_report.h"
+#include "buffers/path_parts.h"
 #include "devices/device_state.h"
 
 #include <cstdint>
@@ -25,6 +27,9 @@ enum class HexError : uint8_t {
 
 // The text shown to the user for an error (empty for None).
 const char* hexErrorMessage(HexError e);
+// What is wrong, in a few words, for a message that names the file and line; `atEnd`
+// when the error met the end of the file.
+const char* hexErrorWhat(HexError e, bool atEnd);
 
 enum class HexReader : uint8_t { Bytes, PicWords, Pic18 };
 
@@ -33,36 +38,47 @@ enum class HexReader : uint8_t { Bytes, PicWords, Pic18 };
 HexReader hexReaderFor(int deviceIndex);
 
 // Clears the images, then opens and reads the file. Whatever was stored before an
-// error stays in the images. The PIC word swap is the caller's next step.
+// error stays in the images. The PIC word swap is the caller's next step. With a
+// report, the same pass sorts every data byte into it and names the line of an error.
 HexError loadIntelHex(HexReader reader, const std::string& path, Images& img,
-                      const SelectedDevice& dev);
+                      const SelectedDevice& dev, LoadReport* report = nullptr);
 // The same for a file already in memory.
 HexError loadIntelHex(HexReader reader, std::span<const uint8_t> text, Images& img,
-                      const SelectedDevice& dev);
+                      const SelectedDevice& dev, LoadReport* report = nullptr);
 
 // Reads records from `in` into the images without clearing them first.
-HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev);
+HexError readIntelHex(HexReader reader, HexInput& in, Images& img, const SelectedDevice& dev,
+                      LoadReport* report = nullptr);
 
 // Stores one byte at a full file address where the reader's HEX files put it; a byte
 // outside the reader's areas is dropped. Other loaders (ELF) place through it.
 void placeFileByte(HexReader reader, Images& img, uint64_t address, uint8_t value);
-// True when a file byte at `address` belongs to the part's memories under the
-// reader's conventions (program size and data size in use, the PIC upper areas).
-bool inPartMemories(HexReader reader, const SelectedDevice& dev, uint64_t address);
-// How much data a HEX file carries for a part: the data bytes of its memory records
-// and the lowest address of one that lies outside the part's memories, if any (an
-// erased byte, FF, outside them is a tool's padding and does not count).
-struct HexExtent {
-    HexError error = HexError::None;
-    uint64_t bytes = 0;
-    bool outside = false;
-    uint64_t firstOutside = 0;
+
+// Sorts the bytes of a file, as a loader meets them, into a report: placed in the
+// part's memories (where the reader's conventions put them), left out on purpose, or
+// outside the part. An erased byte or word of the part's width at an address the part
+// does not have is a tool's fill, not data. The one rule for every loader that places
+// bytes by the HEX conventions.
+class LoadTally {
+public:
+    LoadTally(HexReader reader, const SelectedDevice& dev, LoadReport& report);
+    void add(uint64_t address, uint8_t value);
+
+private:
+    HexReader reader_;
+    const SelectedDevice& dev_;
+    LoadReport& report_;
+    uint8_t blankHigh_;              // high byte of an erased word
+    uint64_t previous_ = UINT64_MAX; // address and value of the byte before
+    uint8_t previousValue_ = 0;
 };
-HexExtent hexExtent(HexReader reader, const std::string& path, const SelectedDevice& dev);
 
 // What follows the last byte of a complete load: for the PIC word reader the 12-bit
 // ID and configuration copy and the packed ID.
 void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev);
+
+// The names Intel HEX files go by: ".hex", ".ihx" (sdcc) and ".ihex", any case.
+bool namedAsIntelHex(const PathParts& parts);
 
 // True when the text reads as Intel HEX of this dialect up to an end record.
 bool isIntelHexText(std::span<const uint8_t> text);

@@ -118,6 +118,18 @@ void writePic18Eeprom(RecordWriter& w, const Images& img, uint32_t dataSize) {
     }
 }
 
+// Writes a finished text; the previous file stays as it was when that fails.
+bool writeText(const std::string& path, const std::string& text, std::string* reason) {
+    AtomicFile f;
+    bool ok = f.create(path, linkTargetIsIntelHex);
+    if (ok) {
+        f.write(text.data(), text.size());
+        ok = f.commit();
+    }
+    if (!ok && reason) *reason = f.reason();
+    return ok;
+}
+
 } // namespace
 
 std::string hexSavePath(const PathParts& path) {
@@ -158,15 +170,32 @@ std::string intelHexText(const Images& img, const SelectedDevice& dev, bool with
 
 bool writeIntelHex(const std::string& path, const Images& img, const SelectedDevice& dev,
                    bool withProgram, std::string* reason) {
-    AtomicFile f;
-    bool ok = f.create(path, linkTargetIsIntelHex);
-    if (ok) {
-        const std::string text = intelHexText(img, dev, withProgram);
-        f.write(text.data(), text.size());
-        ok = f.commit();
+    return writeText(path, intelHexText(img, dev, withProgram), reason);
+}
+
+std::string intelHexBytesText(std::span<const uint8_t> bytes, uint32_t first) {
+    std::string out;
+    out.reserve((bytes.size() / kLine + 2) * 45 + bytes.size() / 0x10000 * 17);
+    RecordWriter w(out);
+    uint32_t upper = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        const uint32_t address = first + static_cast<uint32_t>(i);
+        if (address >> 16 != upper) {
+            upper = address >> 16;
+            w.upperAddress(static_cast<uint8_t>(upper)); // at most 1 MiB: the high byte stays 00
+        }
+        // Up to the next 16-byte line, so that no record crosses 64 KiB.
+        const size_t n = std::min<size_t>(kLine - address % kLine, bytes.size() - i);
+        w.data(address & 0xFFFF, &bytes[i], n);
+        i += n;
     }
-    if (!ok && reason) *reason = f.reason();
-    return ok;
+    w.end();
+    return out;
+}
+
+bool writeIntelHexBytes(const std::string& path, std::span<const uint8_t> bytes, uint32_t first,
+                        std::string* reason) {
+    return writeText(path, intelHexBytesText(bytes, first), reason);
 }
 
 } // namespace kestro

@@ -2,12 +2,13 @@
 
 #include "cli/fuse_settings.h"
 
-#include "buffers/file_commands.h"
+#include "buffers/file_export.h"
 #include "buffers/images.h"
 #include "buffers/regular_file.h"
 #include "devices/catalogue.h"
 #include "devices/device_names.h"
 #include "devices/selection_rules.h"
+#include "devices/traits.h"
 #include "ops/chains.h"
 #include "link/port_path.h"
 #include "session/settings_file.h"
@@ -409,8 +410,12 @@ ExitCode Job::selectPart() {
         st.images.view = DataView;
     }
     if (o_.range) {
-        if (!markerAreaAvailable(partIndex_))
-            return usage("--range: the " + partName_ + " has no marker area (single-memory parts only)");
+        if (!markerAreaAvailable(partIndex_)) {
+            const std::string which = traitsOf(partIndex_).microcontroller
+                                          ? "not to microcontrollers such as the " + partName_
+                                          : "the " + partName_ + " is always moved whole";
+            return usage("--range: ranges apply to memory chips, " + which);
+        }
         const size_t colon = o_.range->find(':');
         const std::string start = o_.range->substr(0, colon);
         const std::string end = colon == std::string::npos ? "" : o_.range->substr(colon + 1);
@@ -433,56 +438,65 @@ ExitCode Job::selectPart() {
 void Job::restorePart() { session_->lookUp(partIndex_); }
 
 bool Job::loadFile(const std::string& path) {
-    if (intelHexUnderOtherName(path))
-        console_.say("warning: " + path + " holds Intel HEX but loads as a binary image; "
-                     "name it .hex to load its records");
     Images& img = st_->images;
     const auto id = img.idBlock;
     const auto config = img.configBlock;
-    const FileResult r = loadImageFile(path, img, st_->device);
-    if (r.ok) {
-        console_.detail("loaded " + path);
-        if (fusesRead_ && !img.fusesLoaded) { // the file has none: the chip's stay
-            img.idBlock = id;
-            img.configBlock = config;
-        }
-        return fits(path);
+    LoadReport report;
+    const FileResult r = loadImageFile(path, img, st_->device, &report);
+    if (!r.ok) {
+        // The window's text, then where, as compilers say it.
+        const std::string where = report.errorLine == 0
+                                      ? " (" + path + ")"
+                                      : "\n" + path + ":" + std::to_string(report.errorLine) + ": " +
+                                            report.errorWhat;
+        reporter_.fail(ExitCode::File, r.message + where);
+        return false;
     }
-    reporter_.fail(ExitCode::File, r.message + " (" + path + ")");
-    return false;
+    if (report.hexText)
+        console_.say("warning: " + path + " holds Intel HEX but loads as a binary image; "
+                     "name it .hex to load its records");
+    console_.detail("loaded " + path);
+    if (fusesRead_ && !img.fusesLoaded) { // the file has none: the chip's stay
+        img.idBlock = id;
+        img.configBlock = config;
+    }
+    return fits(path, report);
 }
 
 // A file that does not fit the part is refused here, before anything is programmed;
-// the window keeps its own rules (it loads what fits and drops the rest).
-bool Job::fits(const std::string& path) {
+// the window keeps its own rules (it loads what fits and drops the rest). What the
+// loader left out on purpose is no data outside the part.
+bool Job::fits(const std::string& path, const LoadReport& report) {
     const SelectedDevice& dev = st_->device;
-    const FileFit fit = fileFit(path, st_->images, dev);
     auto sizes = [&] {
         std::string t = "program memory " + std::to_string(dev.programSize) + " bytes";
         if (dev.programSize == 0) t = "memory " + std::to_string(dev.dataSize) + " bytes";
         else if (dev.dataSize > 0) t += ", data memory " + std::to_string(dev.dataSize) + " bytes";
         return t;
     };
-    if (fit.kind == FileFit::Elf) return true;
-    if (fit.bytes == 0) {
+    if (report.kind == LoadReport::Elf) return true; // refused as it loads
+    if (report.empty()) {
         reporter_.fail(ExitCode::File, path + " holds no data");
         return false;
     }
-    if (fit.kind == FileFit::Hex && fit.outside) {
+    if (report.kind == LoadReport::Hex && report.outsideBytes > 0) {
         char at[24];
-        std::snprintf(at, sizeof at, "%.6llXh", static_cast<unsigned long long>(fit.firstOutside));
+        std::snprintf(at, sizeof at, "%.6llXh", static_cast<unsigned long long>(report.firstOutside));
         reporter_.fail(ExitCode::File, path + ": data at " + at + " lies outside the " + partName_ + " (" +
                                            sizes() + ")");
         return false;
     }
-    if (fit.kind == FileFit::Binary && fit.bytes > fit.memorySize) {
-        reporter_.fail(ExitCode::File, path + ": " + std::to_string(fit.bytes) + " bytes do not fit the " +
-                                           std::to_string(fit.memorySize) + " bytes of the " + partName_);
+    if (report.kind != LoadReport::Binary) return true;
+    const uint32_t memory = activeImage(st_->images, dev).size;
+    if (report.outsideBytes > 0) {
+        reporter_.fail(ExitCode::File, path + ": " + std::to_string(report.fileBytes) +
+                                           " bytes do not fit the " + std::to_string(memory) +
+                                           " bytes of the " + partName_);
         return false;
     }
-    if (fit.kind == FileFit::Binary && fit.bytes < fit.memorySize)
-        console_.say(path + " covers " + std::to_string(fit.bytes) + " of the " + std::to_string(fit.memorySize) +
-                     " bytes; the rest is programmed as FF");
+    if (report.fileBytes < memory)
+        console_.say(path + " covers " + std::to_string(report.fileBytes) + " of the " +
+                     std::to_string(memory) + " bytes; the rest is programmed as FF");
     return true;
 }
 
@@ -490,15 +504,19 @@ bool Job::saveFile(const std::string& path, std::string& written) {
     // The fuse bytes are what a Read Fuse left; the pair is them as a .fus file holds them.
     // After a read of the data memory alone only what was read is saved.
     const bool withProgram = st_->images.view == ProgramView;
-    const FileResult r = saveImageFile(path, st_->images, st_->device, [this] {
+    std::optional<ByteRange> range;
+    if (st_->marker.set) range = ByteRange{st_->marker.start, st_->marker.end};
+    const FileResult r = exportImageFile(path, st_->images, st_->device, [this] {
         return std::array<uint8_t, 2>{st_->images.configBlock[0], st_->images.configBlock[1]};
-    }, withProgram);
+    }, withProgram, range);
     written = r.path;
     if (!r.ok) {
-        reporter_.fail(ExitCode::File, r.message + " (" + r.path + ")");
+        // The file of the set that failed (a side file too) and why.
+        const std::string& failed = r.failedPath.empty() ? r.path : r.failedPath;
+        reporter_.fail(ExitCode::File,
+                       r.message + " (" + failed + (r.reason.empty() ? "" : ": " + r.reason) + ")");
         return false;
     }
-    if (written != path) console_.say("saved as " + written);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
+#include "buffers/load_report.h"
 #include "session/session.h"
 #include "session/state.h"
 #include "sim/adapter_sim.h"
@@ -97,7 +98,7 @@ private:
     void readFusesOut(StepResult& result);
     // The fuse bytes came from somewhere: the file, the fuse options, a read-fuses.
     bool fusesGiven() const;
-    bool fits(const std::string& path);
+    bool fits(const std::string& path, const LoadReport& report);
 
     CliEnv& env_;
     const CliOptions& o_;

@@ -40,8 +40,9 @@ constexpr std::array kOptions{
                "memory."},
     OptionEntry{Range, 0, "range", Arg::Required, "START:END", Steps,
                "The marker area: read, write, verify and blank-check cover only these "
-               "addresses, six hexadecimal digits each (000010:00008F). Single-memory "
-               "parts only."},
+               "addresses, six hexadecimal digits each (000010:00008F); an Intel HEX file "
+               "that read writes holds only them. Memory chips only, not "
+               "microcontrollers."},
     OptionEntry{Verify, 0, "verify", Arg::None, {}, Steps,
                "program: verify after programming (the default)."},
     OptionEntry{NoVerify, 0, "no-verify", Arg::None, {}, Steps,
@@ -72,8 +73,8 @@ constexpr std::array kOptions{
                "Answer no to it. Without either the question is asked on a terminal and "
                "answered no elsewhere."},
     OptionEntry{Diff, 0, "diff", Arg::Required, "FILE", Steps,
-               "When verify finds a difference, read the whole chip back into FILE and "
-               "report the differing bytes and their address ranges.",
+               "When verify finds a difference, read the whole chip back into FILE (named "
+               "as for read) and report the differing bytes and their address ranges.",
                Complete::File},
     OptionEntry{NoWaits, 0, "no-waits", Arg::None, {}, Steps,
                "Leave out the program's fixed waits (settle times and display pauses). "
@@ -118,11 +119,15 @@ constexpr std::array kSteps{
     StepEntry{StepKind::Identify, "identify", StepArg::None, {}, false,
              "Read the chip's signature and check it is the part."},
     StepEntry{StepKind::Read, "read", StepArg::File, "FILE", false,
-             "Read the chip (and its fuses where the part has them) and save it as Save "
-             "does: Intel HEX for PIC parts, else binary with .eep and .fus side files."},
+             "Read the chip (and its fuses where the part has them) into FILE, as its name "
+             "says: .hex, .ihx or .ihex give Intel HEX (a PIC's configuration, ID and data "
+             "EEPROM as Save writes them, byte addresses for other parts), any other name "
+             "a binary image with .eep and .fus side files named after it."},
     StepEntry{StepKind::Write, "write", StepArg::File, "FILE", false,
-             "Load FILE as Open loads it (.hex as Intel HEX, anything else binary with its "
-             ".eep and .fus side files) and program it."},
+             "Load FILE as Open loads it (.hex, .ihx and .ihex as Intel HEX, .elf as an "
+             "executable, anything else binary with its .eep and .fus side files) and "
+             "program it. Data the part has no place for refuses the file; erased fill, "
+             "device ID and reserved words are left out."},
     StepEntry{StepKind::Verify, "verify", StepArg::OptionalFile, "[FILE]", false,
              "Compare the chip with FILE, or with the image of the steps before."},
     StepEntry{StepKind::Erase, "erase", StepArg::None, {}, false, "Erase the chip."},

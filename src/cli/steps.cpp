@@ -7,7 +7,7 @@
 
 #include "buffers/atomic_file.h"
 #include "buffers/binary_file.h"
-#include "buffers/file_commands.h"
+#include "buffers/file_export.h"
 #include "buffers/images.h"
 #include "devices/traits.h"
 #include "hwtest/pin_pattern.h"
@@ -48,12 +48,12 @@ void Job::readFusesOut(StepResult& result) {
     // The two bytes of a .fus side file: configuration byte 1, then byte 0.
     AtomicFile f;
     const uint8_t pair[2] = {img.configBlock[1], img.configBlock[0]};
-    bool ok = f.create(result.request.file);
+    bool ok = f.create(result.request.file, linkTargetIsFuseFile);
     if (ok) {
         f.write(pair, 2);
         ok = f.commit();
     }
-    if (!ok) reporter_.fail(ExitCode::File, std::string(kCantSave) + " (" + result.request.file + ")");
+    if (!ok) reporter_.fail(ExitCode::File, std::string(kCantSave) + " (" + result.request.file + ": " + f.reason() + ")");
     else result.savedPath = result.request.file;
 }
 
@@ -78,9 +78,10 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     case StepKind::Read: {
         session.run(ProcessCommand::Read);
         if (reporter_.failed() || st.ops.stopTaken) break;
-        // Save writes both memories: the data memory is read as well, as the window
-        // reads it in its data view.
-        if (st.images.view == ProgramView && bothMemories(st.device) && !st.marker.set) {
+        // A file that keeps both memories gets the data memory as well, read as the
+        // window reads it in its data view.
+        const bool both = st.images.view == ProgramView && bothMemories(st.device) && !st.marker.set;
+        if (both && exportKeepsDataMemory(request.file, st.device)) {
             st.images.view = DataView;
             const bool ok = readChip(session.context());
             reporter_.hidePanel();
@@ -88,7 +89,10 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
             if (!ok || st.ops.stopTaken) break;
         }
         fillCrc(result, "read");
-        saveFile(request.file, result.savedPath);
+        const bool saved = saveFile(request.file, result.savedPath);
+        if (saved && both && !exportKeepsDataMemory(request.file, st.device))
+            console_.say(request.file + " holds the program memory; --data reads the data memory "
+                         "into a file of its own");
         break;
     }
     case StepKind::Write: {

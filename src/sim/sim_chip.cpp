@@ -2,6 +2,7 @@
 
 #include "buffers/atomic_file.h"
 #include "devices/catalogue.h"
+#include "devices/device_names.h"
 #include "devices/signatures.h"
 #include "buffers/image_state.h"
 #include "devices/device_state.h"
@@ -84,7 +85,7 @@ bool saveChip(const SimChip& chip, const std::string& prefix, std::string& error
 std::optional<int> chipByName(std::string_view name) {
     if (name == "any") return kAnyChip;
     if (name == "none") return kEmptySocket;
-    return findDeviceByName(name);
+    return findDeviceIgnoringCase(name); // as kestro-cli takes a part: 29F010 is row 172
 }
 
 } // namespace kestro

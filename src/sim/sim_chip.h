@@ -47,7 +47,8 @@ size_t fuseCount(const SimChip& chip);
 // cannot be written.
 bool saveChip(const SimChip& chip, const std::string& prefix, std::string& error);
 
-// Parses a chip choice: "any", "none", or a catalogue name such as "AT89C52".
+// Parses a chip choice: "any", "none", or a device name as the menus show it, in any
+// case, such as "AT89C52" ("29C010A" is row 170, "29F010" row 172).
 std::optional<int> chipByName(std::string_view name);
 
 // Fills memory with a recognisable pattern: byte i holds i ^ (i >> 8).

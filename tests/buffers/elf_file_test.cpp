@@ -20,9 +20,11 @@ using test::slice;
 struct ElfLoad : ::testing::Test {
     std::unique_ptr<Images> img = std::make_unique<Images>();
 
+    LoadReport report;
+
     std::string load(const Bytes& file, int device) {
         img->program.fill(0xA5), img->data.fill(0xA5), img->idBlock.fill(0xA5), img->configBlock.fill(0xA5);
-        return loadElf(file, *img, test::deviceAt(device));
+        return loadElf(file, *img, test::deviceAt(device), &report);
     }
     // A refused file leaves every image as it was.
     void expectRefused(const Bytes& file, int device, const std::string& message) {
@@ -91,8 +93,14 @@ TEST_F(ElfLoad, OtherPartsReadSegmentsAsTheirHexFiles) {
     test::expectAt(img->idBlock, {{0, 0x12}, {1, 0x34}, {8, 1}, {11, 4}});
     test::expectAt(img->configBlock, {{0, 0xF1}, {1, 0x3F}});
     test::expectAt(img->data, {{0, 0x12}, {1, 0x34}, {2, 0xFF}});
-    expectRefused(makeElf(0, {{".code", 0, {0}}, {".devid", 0x400C, {0x60, 0x05}}}), chips::kPic16F84,
-                  "Section .devid at 0x00400C lies outside the memories of the PIC16F84");
+    EXPECT_EQ(report.placed, (std::vector<Extent>{{ImageArea::Program, 0, 1}, {ImageArea::Id, 8, 11},
+                                                  {ImageArea::Config, 0, 1}, {ImageArea::Data, 0, 1}}));
+    EXPECT_EQ(report.droppedBytes, 6u); // the high bytes of the ID and EEPROM words
+    // The device ID is the chip's own: left out, whatever a tool put there.
+    ASSERT_EQ(load(makeElf(0, {{".code", 0, {0}}, {".devid", 0x400C, {0x60, 0x05}}}), chips::kPic16F84), "");
+    EXPECT_EQ(report.placedBytes, 1u);
+    EXPECT_EQ(report.droppedBytes, 2u);
+    EXPECT_EQ(img->program[0x400C], 0xFF);
     expectRefused(makeElf(0, {{".eedata", 0x427E, {1, 0, 2, 0}}}), chips::kPic16F84, // 64 bytes
                   "Section .eedata at 0x004280 lies outside the memories of the PIC16F84");
 

@@ -67,21 +67,26 @@ TEST_F(FileCommands, OpenChoosesTheLoaderByExtensionAndKeepsLongPaths) {
 TEST_F(FileCommands, IhxAndIhexLoadAsIntelHexInAnyCase) {
     select(chips::kAt89C51);
     const std::string text = test::hexFile({record(0, 0x10, {0x75, 0x81})});
+    const auto hexUnderOtherName = [&](const std::string& path) {
+        LoadReport report;
+        loadImageFile(path, st.images, st.device, &report);
+        return report.hexText;
+    };
     for (const char* name : {"fw.ihx", "fw.IHX", "fw.ihex", "fw.IHex"}) {
         SCOPED_TRACE(name);
         test::writeFile(dir / name, text);
         open(dir / name);
         EXPECT_TRUE(host.messages.empty());
         test::expectAt(st.images.program, {{0, 0xFF}, {0x10, 0x75}, {0x11, 0x81}});
-        EXPECT_FALSE(intelHexUnderOtherName(dir / name));
+        EXPECT_FALSE(hexUnderOtherName(dir / name));
     }
     // Under another name it is a binary image, which the command line warns about.
     test::writeFile(dir / "fw.bin", text);
     open(dir / "fw.bin");
     EXPECT_EQ(st.images.program[0], ':');
-    EXPECT_TRUE(intelHexUnderOtherName(dir / "fw.bin"));
+    EXPECT_TRUE(hexUnderOtherName(dir / "fw.bin"));
     test::writeFile(dir / "raw.bin", std::string(":0"));
-    EXPECT_FALSE(intelHexUnderOtherName(dir / "raw.bin"));
+    EXPECT_FALSE(hexUnderOtherName(dir / "raw.bin"));
     EXPECT_STREQ(cantOpenMessage(dir / "no.IHX"), "Can't Open File !");
     EXPECT_STREQ(cantOpenMessage(dir / "no.bin"), "Can't Open File!");
 }

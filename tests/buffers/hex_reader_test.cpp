@@ -16,10 +16,12 @@ using test::record;
 struct HexRead : ::testing::Test {
     std::unique_ptr<Images> img = std::make_unique<Images>();
 
+    LoadReport report;
+
     HexError load(const std::string& text, HexReader r = HexReader::Bytes,
                   int device = chips::kAt89C51) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-        return loadIntelHex(r, std::span(bytes, text.size()), *img, test::deviceAt(device));
+        return loadIntelHex(r, std::span(bytes, text.size()), *img, test::deviceAt(device), &report);
     }
 };
 
@@ -32,23 +34,29 @@ TEST_F(HexRead, LineEndsAndMalformedFiles) {
     // A malformed file stops with its message and keeps what was read before.
     const std::string bad = "Incorrect file !\n", colon = bad + "Expected ':'",
                       digit = bad + "Hex digit expected", eof = bad + "Unexpected EOF";
+    // Each names its line, CR LF and LF ending one line alike.
     const struct {
         std::string text, message;
+        uint32_t line;
+        std::string what;
     } cases[] = {
-        {first, colon},                     // no end record
-        {first + "\n" + kEndRecord, colon}, // empty line
-        {rec + " \n" + kEndRecord, colon},  // trailing space
-        {first + "x" + kEndRecord, colon},
-        {first + ":01000200ab", digit},                        // lower case
-        {first + ":0301\r00000102030F\n" + kEndRecord, digit}, // a CR that ends no line
-        {first + ":0380000001", eof},                          // end inside a byte
-        {first + ":0380000001A", eof},
-        {first + ":01800000CC00\n" + kEndRecord, bad + "Checksum error in file"},
+        {first, colon, 2, "the file ends without an end record"},
+        {first + "\n" + kEndRecord, colon, 2, "':' expected"}, // empty line
+        {rec + " \n" + kEndRecord, colon, 1, "':' expected"},  // trailing space
+        {first + "x" + kEndRecord, colon, 2, "':' expected"},
+        {first + ":01000200ab", digit, 2, "hex digit expected"},                      // lower case
+        {rec + "\r\n:0301\r00000102030F\n" + kEndRecord, digit, 2, "hex digit expected"}, // a CR that ends no line
+        {first + ":0380000001", eof, 2, "unexpected end of file"},                    // end inside a byte
+        {first + ":0380000001A", eof, 2, "unexpected end of file"},
+        {first + record(0, 0x9000, {1}) + "\r\n:01800000CC00\n" + kEndRecord, bad + "Checksum error in file", 3,
+         "checksum error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         img->program.fill(0);
         EXPECT_EQ(hexErrorMessage(load(c.text)), c.message);
+        EXPECT_EQ(report.errorLine, c.line);
+        EXPECT_EQ(report.errorWhat, c.what);
         // No rollback: the first record is stored, the rest of the images was cleared.
         EXPECT_EQ(test::slice(img->program, 0, 2), (test::Bytes{0xAA, 0xBB}));
         EXPECT_TRUE(erased(img->program, 2, 0x8000));
@@ -175,6 +183,55 @@ TEST_F(HexRead, Pic18PlacesEachByteByItsFullAddress) {
     // Other types fail the checksum.
     EXPECT_EQ(load(hexFile({record(2, 0, {0x10, 0})}), HexReader::Pic18, chips::kPic18F452),
               HexError::Checksum);
+}
+
+TEST_F(HexRead, TheReportSortsEveryByteOnceAsTheReaderPlacesIt) {
+    // 14-bit core: the ID, reserved, device ID and configuration words in one record,
+    // EEPROM words, erased words past the program memory, one word of real data there.
+    ASSERT_EQ(load(hexFile({record(0, 0, {0x83, 0x16, 0x05, 0x28}),
+                            ":1040000001000A0002000B00FF3FFF3FFF3FF23FAD",
+                            record(0, 0x4200, {0x12, 0, 0x34, 0}),
+                            record(0, 0x0800, {0xFF, 0x3F, 0xFF, 0xFF}), // erased: a tool's fill
+                            record(0, 0x0900, {0x34, 0x12})}),
+                   HexReader::PicWords, chips::kPic16F84),
+              HexError::None);
+    EXPECT_EQ(report.kind, LoadReport::Hex);
+    EXPECT_EQ(report.placed, (std::vector<Extent>{{ImageArea::Program, 0, 3}, {ImageArea::Id, 8, 11},
+                                                  {ImageArea::Config, 0, 1}, {ImageArea::Data, 0, 1}}));
+    EXPECT_EQ(report.placedBytes, 12u);
+    EXPECT_EQ(report.droppedBytes, 4u + 6 + 2 + 4); // ID high bytes, words 0x2004..0x2006, EEPROM high bytes, fill
+    EXPECT_EQ(report.outsideBytes, 2u);
+    EXPECT_EQ(report.firstOutside, 0x900u);
+    EXPECT_EQ(img->configBlock[0], 0xF2);
+
+    // The erased word is the part's own width: a 14-bit one is data to a 12-bit part,
+    // and so is anything at the 14-bit upper addresses.
+    ASSERT_EQ(load(hexFile({record(0, 0x0500, {0xFF, 0x0F, 0xFF, 0x3F}), record(0, 0x400C, {0x60, 0x05})}),
+                   HexReader::PicWords, chips::kPic12C508),
+              HexError::None);
+    EXPECT_EQ(report.droppedBytes, 3u);
+    EXPECT_EQ(report.outsideBytes, 3u);
+    EXPECT_EQ(report.firstOutside, 0x503u);
+
+    // PIC18: the device ID is left out, a configuration byte past the fourteen is not.
+    ASSERT_EQ(load(hexFile({record(4, 0, {0, 0x3F}), record(0, 0xFFFE, {0x42, 0x04}), record(4, 0, {0, 0x30}),
+                            record(0, 0x000C, {0x40, 0x0F, 0x12})}),
+                   HexReader::Pic18, chips::kPic18F452),
+              HexError::None);
+    EXPECT_EQ(report.placed, (std::vector<Extent>{{ImageArea::Config, 12, 13}}));
+    EXPECT_EQ(report.droppedBytes, 2u);
+    EXPECT_EQ(report.outsideBytes, 1u);
+    EXPECT_EQ(report.firstOutside, 0x30000Eu);
+
+    // Byte-addressed parts: an erased byte past the memory is fill, any other is data.
+    ASSERT_EQ(load(hexFile({record(0, 0x0FFE, {1, 2, 0xFF, 3}), record(4, 0, {0, 1}), record(0, 0, {0xFF})})),
+              HexError::None);
+    EXPECT_EQ(report.placed, (std::vector<Extent>{{ImageArea::Program, 0xFFE, 0xFFF}}));
+    EXPECT_EQ(report.droppedBytes, 2u);
+    EXPECT_EQ(report.firstOutside, 0x1001u);
+    EXPECT_FALSE(report.empty());
+    ASSERT_EQ(load(kEndRecord + "\n"), HexError::None);
+    EXPECT_TRUE(report.empty());
 }
 
 } // namespace

@@ -171,6 +171,29 @@ TEST_F(Fit, FilesThatDoNotFitThePartAreRefusedBeforeAnythingIsProgrammed) {
     EXPECT_TRUE(env.adapter.packets.size() <= 1u); // at most the handshake
 }
 
+TEST_F(Fit, WhatThePicLoaderLeavesOutOnPurposeIsNoDataOutsideThePart) {
+    // srec_cat and other exports merge the ID words and the configuration word into one
+    // record, the reserved words and the device ID between them erased 14-bit words.
+    socket("PIC16F84");
+    const std::string code = test::record(0, 0, {0x83, 0x16});
+    test::writeFile(path("merged.hex"), test::hexFile({code, ":1040000001000A0002000B00FF3FFF3FFF3FF23FAD"}));
+    auto r = run({"-p", "PIC16F84", "--no-waits", "program", path("merged.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(test::slice(env.adapter.chip.fuses, 0, 4), (Bytes{0xF2, 0x3F, 0x1A, 0x2B}));
+    EXPECT_EQ(test::slice(env.adapter.chip.memory, 0, 2), (Bytes{0x16, 0x83}));
+
+    // The device ID a tool wrote is the chip's own, whatever it holds.
+    test::writeFile(path("devid.hex"), test::hexFile({code, test::record(0, 0x400C, {0x83, 0x05})}));
+    r = run({"-p", "PIC16F84", "--no-waits", "write", path("devid.hex")});
+    EXPECT_EQ(r.code, 0) << r.err;
+
+    // A word past the configuration word that is not erased is data the part has no place for.
+    test::writeFile(path("past.hex"), test::hexFile({code, test::record(0, 0x4010, {0xFF, 0x3F, 0x12, 0x34})}));
+    r = run({"-p", "PIC16F84", "--no-waits", "write", path("past.hex")});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("past.hex: data at 004012h lies outside the PIC16F84"), std::string::npos) << r.err;
+}
+
 } // namespace
 } // namespace kestro
 

@@ -49,6 +49,19 @@ TEST_F(Steps, ReadSavesWhatTheChipHolds) {
     EXPECT_NE(r.err.find("Reading Chip... done (32768 bytes"), std::string::npos) << r.err;
 }
 
+TEST_F(Steps, ASideFileThatCannotBeWrittenFailsTheReadAndKeepsTheOldSet) {
+    socket("ATMEGA8515");
+    pattern();
+    test::writeFile(path("avr.bin"), std::string("old image"));
+    test::writeFile(path("avr.fus"), std::string("ab"));
+    std::filesystem::create_directory(path("avr.eep")); // no file can take its place
+    const auto r = run({"-p", "ATMEGA8515", "--no-waits", "read", path("avr.bin")});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("Can't Save File! (" + path("avr.eep") + ": Is a directory)"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(path("avr.bin")), "old image");
+    EXPECT_EQ(readFile(path("avr.fus")), "ab");
+}
+
 TEST_F(Steps, WriteThenVerifyPutsTheFileInTheChip) {
     socket("27C256");
     writeFile(path("fw.bin"), image(1000, 3)); // shorter than the chip: the rest stays erased
@@ -213,8 +226,8 @@ TEST_F(Steps, EveryFailureHasItsExitCode) {
          "no part named 'AT89C5X'; the closest: AT89C51 AT89C52 AT89C55"},
         {"step not offered", {"-p", "27C256", "read-fuses"}, chip("27C256"), 2,
          "read-fuses: the 27C256 offers no Read Fuse"},
-        {"no marker area", {"-p", "AT89C52", "--range", "000000:0000FF", "read", "{file}"}, chip("AT89C52"), 2,
-         "--range: the AT89C52 has no marker area"},
+        {"range on a microcontroller", {"-p", "AT89C52", "--range", "000000:0000FF", "read", "{file}"},
+         chip("AT89C52"), 2, "--range: ranges apply to memory chips, not to microcontrollers such as the AT89C52"},
         {"unknown fuse name", {"-p", "ATTINY12", "--fuse", "CKSEL=1", "write-fuses"}, chip("ATTINY12"), 2,
          "--fuse: no setting 'CKSEL'; the ATTINY12 has:"},
         {"bad fuse value", {"-p", "PIC16F84", "--fuse", "watchdog timer enable=maybe", "write-fuses"},

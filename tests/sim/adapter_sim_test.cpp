@@ -2,6 +2,8 @@
 // don't already drive: its faults, transfers of other memories, programming, erase,
 // security, fuses and the hardware test.
 
+#include "devices/catalogue.h"
+#include "devices/device_names.h"
 #include "devices/signatures.h"
 #include "link/link_fixture.h"
 
@@ -47,6 +49,21 @@ struct Adapter : test::LinkFixture {
         return {checksum, readBytes(n)};
     }
 };
+
+// kestro-sim's --chip names the row that kestro-cli's -p names: the menu's captions
+// first, so "29F010" is row 172 and "29C010A" row 170.
+TEST(SocketChip, TakesTheNamesThePartsGo) {
+    for (int i = 0; i < kDeviceCount; ++i) {
+        const std::string_view name = menuName(i);
+        EXPECT_EQ(chipByName(name), findDeviceIgnoringCase(name)) << name;
+    }
+    EXPECT_EQ(chipByName("29F010"), 172);
+    EXPECT_EQ(chipByName("29C010A"), 170);
+    EXPECT_EQ(chipByName("at89c52"), chipByName("AT89C52"));
+    EXPECT_EQ(chipByName("any"), kAnyChip);
+    EXPECT_EQ(chipByName("none"), kEmptySocket);
+    EXPECT_FALSE(chipByName("AT89C5"));
+}
 
 // A socket holds one chip: it answers every probe with its own signature, or with
 // none. The chip that takes any shape has none, so it never poses as the probe.
