@@ -7,6 +7,7 @@
 #include "sim/adapter_sim.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ public:
     virtual int interrupts() = 0;
     // A second Ctrl+C during a fixed wait: the caller has restored the port; end now.
     virtual void exitAtOnce(int code) = 0;
+    // Called, on the program's own thread, when Ctrl+C comes while the port waits for
+    // the adapter: a second press is taken then, not after the block in hand.
+    std::function<void()> interruptWhileWaiting;
 
     // A port for the names "COM1".."COM4" and device paths.
     virtual std::unique_ptr<SerialPort> makeSerialPort() = 0;

@@ -43,23 +43,42 @@ void CliReporter::fail(ExitCode code, const std::string& text) {
 }
 
 void CliReporter::abortOnSecondInterrupt() {
-    if (console_.env().interrupts() >= 2 && onAbort) onAbort();
+    if (console_.env().interrupts() < 2 || !onAbort) return;
+    // One line, then the end: where the operation on show got to, and what that leaves.
+    std::string text = "ended at once by a second Ctrl+C";
+    if (console_.operationOpen()) {
+        text = console_.operationText() + " " + text;
+        if (console_.inProgressMode()) text += " at " + addressText(st_.marker.start + done_);
+        if (partlyProgrammed()) text += "; the chip is only partly programmed";
+        console_.dropOperation();
+    }
+    console_.error(text);
+    onAbort();
+}
+
+// The operation on show puts blocks into the chip and has not put all of them.
+bool CliReporter::partlyProgrammed() const {
+    const auto command = static_cast<Command>(st_.link.packet[kPosCommand]);
+    return (command == Command::ProgramProgram || command == Command::ProgramData) && done_ < transferBytes();
 }
 
 void CliReporter::messageMode(std::string_view text, uint32_t color) {
+    done_ = 0;
     console_.beginOperation(text, false, 0, color);
 }
 
 // The total the panel gets is blocks x 128; the line tells the bytes as they are.
 void CliReporter::progressMode(std::string_view text, uint32_t, uint32_t color) {
+    done_ = 0;
     console_.beginOperation(text, true, transferBytes(), color);
 }
 
+// The block in hand has completed: it counts, whether the transfer goes on or stops.
 bool CliReporter::progressStep(uint32_t done) {
+    done_ = std::min(done, transferBytes());
+    console_.progress(done_, st_.marker.start);
     abortOnSecondInterrupt();
-    if (interrupted()) return true; // Cancel: the block in hand has completed
-    console_.progress(std::min(done, transferBytes()), st_.marker.start);
-    return false;
+    return interrupted();
 }
 
 // The bytes of the transfer: whole blocks and the last one's own length.
@@ -94,6 +113,12 @@ void CliReporter::operatorInterrupt() {
     console_.status("Operator Interrupt");
     if (console_.operationOpen()) console_.endOperation(OperationEnd::Interrupted);
     record(ExitCode::Cancelled, Fault::Interrupted, "Operator Interrupt");
+    if (partlyProgrammed()) {
+        const uint32_t start = st_.marker.start;
+        console_.error("the chip is only partly programmed: " + addressText(start) + " to " +
+                       addressText(start + done_ - 1) + " of " + addressText(start) + " to " +
+                       addressText(start + transferBytes() - 1));
+    }
 }
 
 void CliReporter::hidePanel() { console_.endOperation(OperationEnd::Done); }

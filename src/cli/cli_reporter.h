@@ -31,8 +31,11 @@ class CliReporter : public Reporter {
 public:
     CliReporter(Console& console, State& st, Answer answer, bool noWaits);
 
-    // A second Ctrl+C during a fixed wait calls this: restore the port and end.
+    // A second Ctrl+C during a fixed wait or a block transfer calls this, once the
+    // reporter has said so: restore the port and end.
     std::function<void()> onAbort;
+    // Ends the program through onAbort when Ctrl+C came twice; the waits ask at once.
+    void abortOnSecondInterrupt();
 
     // Forgets the failure of the step before.
     void beginStep();
@@ -75,8 +78,8 @@ public:
 
 private:
     void record(ExitCode code, Fault fault, std::string_view text);
-    void abortOnSecondInterrupt();
     uint32_t transferBytes() const;
+    bool partlyProgrammed() const;
 
     Console& console_;
     State& st_;
@@ -85,6 +88,7 @@ private:
     StepFailure failure_;
     bool unknownShown_ = false;
     std::string chosenPart_;
+    uint32_t done_ = 0; // bytes of the transfer moved, as the last block left them
 };
 
 } // namespace kestro::cli

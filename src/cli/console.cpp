@@ -254,9 +254,13 @@ void Console::endOperation(OperationEnd how) {
     const char* word = how == OperationEnd::Done     ? "done"
                        : how == OperationEnd::Failed ? "failed"
                                                      : "interrupted";
+    // A transfer that stopped says where it got to.
+    const bool reached = progressMode_ && how == OperationEnd::Interrupted;
     char figures[64];
     if (progressMode_ && how == OperationEnd::Done)
         std::snprintf(figures, sizeof figures, " (%u bytes, %.1f s)", figures_.done, s);
+    else if (reached)
+        std::snprintf(figures, sizeof figures, " at %.6lXh (%.1f s)", static_cast<unsigned long>(figures_.address), s);
     else std::snprintf(figures, sizeof figures, " (%.1f s)", s);
     const std::string summary = text_ + " " + word + figures;
     toLog(summary);
@@ -271,11 +275,17 @@ void Console::endOperation(OperationEnd how) {
         JsonObject o;
         o.str("text", text_).str("result", word).real("seconds", s);
         if (progressMode_) o.num("done", figures_.done);
+        if (reached) o.num("address", figures_.address);
         event("operation_end", o);
         break;
     }
     case Style::None: break;
     }
+    open_ = false;
+}
+
+void Console::dropOperation() {
+    clearBar();
     open_ = false;
 }
 

@@ -68,7 +68,12 @@ public:
     void progress(uint32_t done, uint32_t startAddress);
     void status(std::string_view text);
     void endOperation(OperationEnd how);
+    // The operation on show goes without a word of its own: the program ends at once
+    // and says why in the line that follows.
+    void dropOperation();
     bool operationOpen() const { return open_; }
+    const std::string& operationText() const { return text_; }
+    bool inProgressMode() const { return open_ && progressMode_; }
 
 private:
     void toErr(std::string_view text, const char* colour);

@@ -193,6 +193,7 @@ event "operation_end": the operation's panel goes away.
   result      "done", "failed" or "interrupted"
   seconds     how long it took
   done        progress mode: the bytes moved
+  address     progress mode, interrupted: the chip address reached
 
 event "step_end": a step ends.
   step, ok (true when it completed), exit_code, seconds
@@ -209,7 +210,8 @@ event "step_end": a step ends.
               "packets"}; the chip is only partly erased
 
 event "chip": produce, one per chip.
-  number, serial (null without --serial), ok, exit_code, crc32, seconds
+  number, serial (null without --serial, and for a chip identification
+  refused), ok, exit_code, crc32, seconds
 
 event "part": the parts listing, one per part.
   name, program_size, data_size (bytes), family, socket, and with an
@@ -221,7 +223,8 @@ event "port": the ports listing, one per port.
   device      where a link leads, "" when path is the device
   usable      whether this user may open it; "note" says why not
 
-event "result": the last line, always.
+event "result": the last line, always, but when a second Ctrl+C ends the
+program at once: then a "message" of level "error" saying so is the last.
   schema, version, part (the catalogue name, null when none was found),
   port, exit_code, exit_name (see --help exit-codes), seconds,
   steps       array of {"step", "file", "ok", "exit_code", "seconds", and
@@ -272,8 +275,9 @@ std::string manPage() {
            "command has not gone out yet is not started, a block transfer ends after the block "
            "in hand, a multi\\-packet erase after the packet in hand (the partly erased chip "
            "is said), and a fixed wait ends at once. A step that completed is reported as "
-           "completed; the run stops after it. The exit status is 130. A second Ctrl+C during "
-           "a block transfer ends the program at once, with the port restored.\n"
+           "completed; the run stops after it. The exit status is 130. A second Ctrl+C ends "
+           "the program at once, even while a block is still arriving, with the port restored "
+           "and one line that says where the operation got to.\n"
            ".SH EXAMPLES\n";
     for (const Example& e : kExamples)
         out += ".TP\n.B " + roff(e.command) + "\n" + roff(e.what) + ".\n";

@@ -135,9 +135,13 @@ Job::Job(CliEnv& env, const CliOptions& options, Console& console)
         if (session_) session_->close(); // the settings found at open go back on the port
         env_.exitAtOnce(exitNumber(ExitCode::Cancelled));
     };
+    env_.interruptWhileWaiting = [this] { reporter_.abortOnSecondInterrupt(); };
 }
 
-Job::~Job() { close(); }
+Job::~Job() {
+    env_.interruptWhileWaiting = nullptr;
+    close();
+}
 
 bool Job::applyFuseOptions() {
     std::string error;

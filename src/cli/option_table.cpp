@@ -87,9 +87,10 @@ constexpr std::array kOptions{
                "be32, ascii (8 digits) or bcd (4 bytes, 8 digits). Numbers are decimal, or "
                "hexadecimal after 0x."},
     OptionEntry{Journal, 0, "journal", Arg::Required, "FILE", Production,
-               "produce: append one CSV line per chip to FILE (time, serial, result, exit "
-               "code, CRC-32), synced to disk; serial numbers go on after the last one in "
-               "FILE.",
+               "produce: append two CSV lines per chip to FILE (time, serial, result, exit "
+               "code, CRC-32), each synced to disk: the serial number reserved once "
+               "identification has taken the chip, then the chip's result. Serial numbers go "
+               "on after the highest one in FILE; runs on several adapters may share it.",
                Complete::File},
     OptionEntry{Erase, 0, "erase", Arg::None, {}, Production,
                "produce: erase each chip before programming it."},

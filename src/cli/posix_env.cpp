@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/ioctl.h>
 #include <thread>
@@ -19,9 +20,15 @@ namespace kestro::cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupts = 0;
+// Written once per press, read by the port's waits: whichever thread the signal
+// reaches, the wait for the adapter wakes at once.
+int gWake[2] = {-1, -1};
 
 void onInterrupt(int) {
     gInterrupts = gInterrupts + 1;
+    const int saved = errno;
+    if (gWake[1] >= 0) (void)!::write(gWake[1], "", 1);
+    errno = saved;
     // After the second press the third ends the program as the system would.
     if (gInterrupts >= 2) std::signal(SIGINT, SIG_DFL);
 }
@@ -35,11 +42,17 @@ void writeAll(int fd, std::string_view text) {
     }
 }
 
+void watch(PosixSerialPort& port, CliEnv& env) {
+    port.watchInterrupts(gWake[0], [&env] {
+        if (env.interruptWhileWaiting) env.interruptWhileWaiting();
+    });
+}
+
 // The simulator on its own pty and thread, and the program's port on the other side.
 // Closing the port comes first, then the simulator stops.
 class SimulatedLine : public SerialPort {
 public:
-    explicit SimulatedLine(AdapterSim& sim) : pty_(sim) {}
+    SimulatedLine(AdapterSim& sim, CliEnv& env) : pty_(sim) { watch(port_, env); }
     ~SimulatedLine() override {
         port_.close();
         stop_ = true;
@@ -69,6 +82,7 @@ private:
 } // namespace
 
 PosixEnv::PosixEnv() {
+    if (gWake[0] < 0 && ::pipe2(gWake, O_NONBLOCK | O_CLOEXEC) != 0) gWake[0] = gWake[1] = -1;
     struct sigaction sa{};
     // No SA_RESTART: a prompt waiting on stdin must see Ctrl+C at once; every other
     // wait of the program goes on after EINTR by itself.
@@ -121,7 +135,11 @@ int PosixEnv::interrupts() { return gInterrupts; }
 
 void PosixEnv::exitAtOnce(int code) { std::_Exit(code); }
 
-std::unique_ptr<SerialPort> PosixEnv::makeSerialPort() { return std::make_unique<PosixSerialPort>(); }
+std::unique_ptr<SerialPort> PosixEnv::makeSerialPort() {
+    auto port = std::make_unique<PosixSerialPort>();
+    watch(*port, *this);
+    return port;
+}
 
 bool PosixEnv::simulatorBehind(const std::string& portName) {
     std::error_code ec;
@@ -131,7 +149,7 @@ bool PosixEnv::simulatorBehind(const std::string& portName) {
 
 std::unique_ptr<SerialPort> PosixEnv::simulatorPort(AdapterSim& sim, bool paced, std::string& portName,
                                                     std::string& error) {
-    auto line = std::make_unique<SimulatedLine>(sim);
+    auto line = std::make_unique<SimulatedLine>(sim, *this);
     if (!line->start(paced, error)) return nullptr;
     portName = line->path();
     return line;

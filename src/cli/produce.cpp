@@ -10,10 +10,12 @@
 #include <charconv>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestro::cli {
@@ -130,45 +132,141 @@ std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value) {
     return {};
 }
 
-std::optional<uint64_t> lastJournalSerial(const std::string& path) {
-    std::ifstream in(path);
+namespace {
+
+// The highest serial number of the journal's lines (time,serial,result,exit code,crc).
+std::optional<uint64_t> highestSerial(std::string_view text) {
     std::optional<uint64_t> last;
-    for (std::string line; std::getline(in, line);) {
-        // time,serial,result,exit code,crc
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         const size_t a = line.find(',');
-        if (a == std::string::npos) continue;
+        if (a == std::string_view::npos) continue;
         const size_t b = line.find(',', a + 1);
         uint64_t serial = 0;
-        if (number(std::string_view(line).substr(a + 1, b == std::string::npos ? b : b - a - 1), serial))
+        if (number(line.substr(a + 1, b == std::string_view::npos ? b : b - a - 1), serial))
             last = last ? std::max(*last, serial) : serial;
     }
     return last;
 }
 
-bool appendJournalLine(const std::string& path, const std::string& line, std::string* reason) {
-    const auto failed = [&](int fd, int error) {
-        if (reason) *reason = std::strerror(error);
-        if (fd >= 0) ::close(fd);
-        return false;
-    };
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return failed(-1, errno);
-    struct stat s {};
-    if (::fstat(fd, &s) != 0) return failed(fd, errno);
-    std::string text = line + "\n";
-    char last = '\n';
-    if (s.st_size > 0 && ::pread(fd, &last, 1, s.st_size - 1) == 1 && last != '\n') text.insert(0, 1, '\n');
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n != static_cast<ssize_t>(text.size())) {
-        const int error = n < 0 ? errno : ENOSPC; // a short write: the disk is full
-        // Take back a partial line; should that fail too, the next record still starts
-        // on a line of its own.
-        if (n > 0) (void)!::ftruncate(fd, s.st_size);
-        return failed(fd, error);
+// The journal opened for one record and locked against every other writer. Each record
+// opens it anew: flock belongs to the open file, so other processes and other threads
+// of this one wait alike. The lock goes with the descriptor.
+class LockedJournal {
+public:
+    explicit LockedJournal(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644)) {
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        int r;
+        do r = ::flock(fd_, LOCK_EX);
+        while (r != 0 && errno == EINTR); // Ctrl+C while another holds it: the record still goes in
+        if (r != 0) fail(errno);
     }
-    if (::fsync(fd) != 0) return failed(fd, errno); // on disk before the chip is touched
-    if (::close(fd) != 0) return failed(-1, errno);
-    return true;
+    ~LockedJournal() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LockedJournal(const LockedJournal&) = delete;
+    LockedJournal& operator=(const LockedJournal&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    int error() const { return error_; }
+
+    // All that the journal holds now; false when it cannot be read.
+    bool read(std::string& text) {
+        text.clear();
+        char buf[8192];
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(fd_, buf, sizeof buf, at);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return fail(errno);
+            if (n == 0) return true;
+            text.append(buf, static_cast<size_t>(n));
+            at += n;
+        }
+    }
+
+    // One line in one write, synced to disk; a journal whose last line has no line end
+    // (edited by hand, a disk that filled) gets one first. A partly written line is
+    // taken back.
+    bool append(const std::string& line) {
+        struct stat s {};
+        if (::fstat(fd_, &s) != 0) return fail(errno);
+        std::string text = line + "\n";
+        char last = '\n';
+        if (s.st_size > 0 && ::pread(fd_, &last, 1, s.st_size - 1) == 1 && last != '\n') text.insert(0, 1, '\n');
+        const ssize_t n = ::write(fd_, text.data(), text.size());
+        if (n != static_cast<ssize_t>(text.size())) {
+            const int error = n < 0 ? errno : ENOSPC; // a short write: the disk is full
+            // Should taking it back fail too, the next record still starts on a line of
+            // its own.
+            if (n > 0) (void)!::ftruncate(fd_, s.st_size);
+            return fail(error);
+        }
+        if (::fsync(fd_) != 0) return fail(errno); // on disk before the chip is programmed
+        return true;
+    }
+
+    bool empty() {
+        struct stat s {};
+        return ::fstat(fd_, &s) == 0 && s.st_size == 0;
+    }
+
+    // Closes it, which also unlocks it; false when the close reported an error.
+    bool close() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r == 0 || fail(errno);
+    }
+
+private:
+    bool fail(int error) {
+        error_ = error;
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+
+    int fd_;
+    int error_ = 0;
+};
+
+bool failed(const LockedJournal& j, std::string* reason) {
+    if (reason) *reason = std::strerror(j.error());
+    return false;
+}
+
+} // namespace
+
+std::optional<uint64_t> lastJournalSerial(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return highestSerial(text);
+}
+
+bool appendJournalLine(const std::string& path, const std::string& line, std::string* reason) {
+    LockedJournal j(path);
+    return (j.ok() && j.append(line) && j.close()) || failed(j, reason);
+}
+
+bool startJournal(const std::string& path, std::string* reason) {
+    LockedJournal j(path);
+    return (j.ok() && (!j.empty() || j.append(std::string(kJournalHeader))) && j.close()) || failed(j, reason);
+}
+
+bool reserveSerial(const std::string& path, const SerialPlan& plan, uint64_t& serial, const std::string& time,
+                   std::string& reason) {
+    reason.clear();
+    LockedJournal j(path);
+    std::string text;
+    if (!j.ok() || !j.read(text)) return failed(j, &reason);
+    if (const auto last = highestSerial(text); last && *last + plan.step > serial) serial = *last + plan.step;
+    if (serialBytes(plan.format, serial).empty()) return false;
+    return (j.append(time + "," + std::to_string(serial) + ",reserved,,") && j.close()) || failed(j, &reason);
 }
 
 std::string isoTime(int64_t secondsSinceEpoch) {
@@ -225,57 +323,71 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
     }
     std::string reason;
     const auto journalFailed = [&] { console.error("Can't Save File! (" + *o.journal + ": " + reason + ")"); };
-    if (o.journal && ::access(o.journal->c_str(), F_OK) != 0 &&
-        !appendJournalLine(*o.journal, "time,serial,result,exit_code,crc32", &reason)) {
+    if (o.journal && !startJournal(*o.journal, &reason)) {
         journalFailed();
         return ExitCode::File;
     }
+    // The chip's serial number into the image: reserved in the journal, under its lock,
+    // so that no other run sharing it takes the same one.
+    const auto takeSerial = [&](uint64_t& number) {
+        number = next;
+        if (o.journal && !reserveSerial(*o.journal, *serial, number, isoTime(env.wallClockSeconds()), reason) &&
+            !reason.empty()) {
+            journalFailed();
+            return ExitCode::File;
+        }
+        const std::vector<uint8_t> bytes = serialBytes(serial->format, number);
+        if (bytes.empty()) {
+            console.error("--serial: " + std::to_string(number) + " does not fit the format");
+            return ExitCode::Usage;
+        }
+        std::copy(bytes.begin(), bytes.end(), activeImage(st.images, st.device).bytes + serial->address);
+        next = number + serial->step;
+        return ExitCode::Done;
+    };
 
+    // Without a terminal the answer is not echoed: the prompt ends its own line.
+    const std::string promptEnd = env.stdinTerminal ? " " : "\n";
     const bool prompt = env.stdinTerminal || !o.count;
     ExitCode last = ExitCode::Done;
     if (!job.session().offers(ProcessCommand::Program))
         console.say("the " + job.partName() + " is programmed as Erase+Program: each chip is erased first");
     for (uint32_t chip = 1; !o.count || chip <= *o.count; ++chip) {
         if (prompt) {
-            env.writeErr("Chip " + std::to_string(chip) + ": put it in the socket and press Enter (q to stop) ");
+            env.writeErr("Chip " + std::to_string(chip) + ": put it in the socket and press Enter (q to stop)" +
+                         promptEnd);
             std::string line;
             if (!env.readLine(line) || line == "q" || line == "Q") break;
         }
         st.images = *pristine;
         std::optional<uint64_t> number;
-        if (serial) {
-            number = next;
-            const std::vector<uint8_t> bytes = serialBytes(serial->format, next);
-            if (bytes.empty()) {
-                console.error("--serial: " + std::to_string(next) + " does not fit the format");
-                last = ExitCode::Usage;
-                break;
-            }
-            std::copy(bytes.begin(), bytes.end(), activeImage(st.images, st.device).bytes + serial->address);
-            next += serial->step;
-            if (o.journal && !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," +
-                                                                std::to_string(*number) + ",reserved,,", &reason)) {
-                journalFailed();
-                last = ExitCode::File;
-                break;
-            }
-        }
-        const uint32_t crc = crc32(coveredBytes(st));
+        uint32_t crc = crc32(coveredBytes(st));
         const uint64_t started = env.nowMs();
 
-        const std::vector<StepRequest> steps = produceSteps(job.session(), o);
         ExitCode code = ExitCode::Done;
-        for (const StepRequest& s : steps) {
+        bool abandoned = false; // no serial number to be had: no chip after this one
+        for (const StepRequest& s : produceSteps(job.session(), o)) {
             if (job.reporter().interrupted()) { // Ctrl+C between steps: the chip is not finished
                 console.error(std::string("cancelled before ") + std::string(stepEntry(s.kind).name));
                 code = ExitCode::Cancelled;
                 break;
+            }
+            // After identification: a chip it refuses takes no serial number.
+            if (serial && !number && s.kind != StepKind::Identify) {
+                number.emplace();
+                if (const ExitCode taken = takeSerial(*number); taken != ExitCode::Done) {
+                    last = taken;
+                    abandoned = true;
+                    break;
+                }
+                crc = crc32(coveredBytes(st));
             }
             StepResult r;
             code = job.runStep(s, r);
             if (code != ExitCode::Done) break;
         }
         job.restorePart(); // identification may have followed another chip
+        if (abandoned) break;
 
         const std::string serialText = number ? std::to_string(*number) : "";
         if (o.journal &&

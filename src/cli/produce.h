@@ -1,7 +1,8 @@
 #pragma once
 // Production: chip after chip from one file, each identified, (erased), programmed,
-// verified and (secured), with a serial number written into the image before each
-// and a journal line for each, so a crash never hands out a serial number twice.
+// verified and (secured), with a serial number written into the image before each and
+// journal lines for each (the number reserved, then the result), so neither a crash
+// nor several runs sharing the journal hand out a serial number twice.
 
 #include "cli/command_line.h"
 #include "cli/exit_codes.h"
@@ -32,12 +33,25 @@ std::optional<SerialPlan> parseSerialPlan(std::string_view text, std::string& er
 // (2^32 for le32/be32, 8 decimal digits for ascii/bcd).
 std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value);
 
+// The journal's first line.
+inline constexpr std::string_view kJournalHeader = "time,serial,result,exit_code,crc32";
+
 // The highest serial number a journal holds, reserved or used; nothing when none.
 std::optional<uint64_t> lastJournalSerial(const std::string& path);
+// Every record below is written under the journal's lock, so any number of produce
+// runs, and threads, may share one journal.
 // Appends one line, in one write, and syncs it to disk; a journal whose last line has
 // no line end (edited by hand, a disk that filled) gets one first. False with the
 // system's reason when that failed; a partly written line is taken back.
 bool appendJournalLine(const std::string& path, const std::string& line, std::string* reason = nullptr);
+// Creates the journal, or gives an empty one its header line.
+bool startJournal(const std::string& path, std::string* reason = nullptr);
+// Takes the serial number for a chip: `serial`, or the one after the highest the
+// journal holds when that is higher, written to it as reserved (at `time`). False when
+// the number (left in `serial`) does not fit the plan's format, with `reason` empty, or
+// when the journal failed, with the system's reason.
+bool reserveSerial(const std::string& path, const SerialPlan& plan, uint64_t& serial, const std::string& time,
+                   std::string& reason);
 // "2024-05-01T12:00:00Z"
 std::string isoTime(int64_t secondsSinceEpoch);
 

@@ -150,7 +150,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     if (result.code == ExitCode::Done && st.ops.stopTaken) {
         // Stopped before a command went out or between blocks: the step did not complete.
         result.code = ExitCode::Cancelled;
-        console_.error("cancelled: the step did not complete");
+        console_.error("cancelled: " + std::string(desc.name) + " did not complete");
     } else if (result.code == ExitCode::Done && reporter_.interrupted()) {
         // Ctrl+C while nothing could stop: the step completed, the run stops after it.
         result.stopsRun = true;

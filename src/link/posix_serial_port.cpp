@@ -12,7 +12,6 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kestro {
@@ -127,13 +126,32 @@ bool PosixSerialPort::close() {
     return r == 0;
 }
 
+void PosixSerialPort::watchInterrupts(int fd, std::function<void()> onInterrupt) {
+    interruptFd_ = fd;
+    onInterrupt_ = std::move(onInterrupt);
+}
+
+int PosixSerialPort::wait(short events, int ms) {
+    pollfd p[2] = {{events ? fd_ : -1, events, 0}, {interruptFd_, POLLIN, 0}};
+    const int r = ::poll(p, interruptFd_ >= 0 ? 2 : 1, ms);
+    if (r < 0) return errno == EINTR ? -1 : 0;
+    if (p[1].revents & POLLIN) {
+        uint8_t drain[16];
+        while (::read(interruptFd_, drain, sizeof drain) > 0) {
+        }
+        if (onInterrupt_) onInterrupt_();
+        return -1;
+    }
+    return r > 0 ? p[0].revents : 0;
+}
+
 bool PosixSerialPort::writeByte(uint8_t b) {
     if (fd_ < 0) return false;
-    pollfd p{fd_, POLLOUT, 0};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTotalMs);
     int r;
-    do r = ::poll(&p, 1, kWriteTotalMs);
-    while (r < 0 && errno == EINTR);
-    if (r <= 0 || !(p.revents & POLLOUT)) return false;
+    do r = wait(POLLOUT, msUntil(deadline));
+    while (r < 0);
+    if (!(r & POLLOUT)) return false;
     ssize_t k;
     do k = ::write(fd_, &b, 1);
     while (k < 0 && errno == EINTR);
@@ -148,10 +166,9 @@ size_t PosixSerialPort::write(const uint8_t* bytes, size_t n) {
         Clock::now() + std::chrono::milliseconds(kWriteTotalMs - 1 + static_cast<int>(n));
     size_t done = 0;
     while (done < n) {
-        pollfd p{fd_, POLLOUT, 0};
-        const int r = ::poll(&p, 1, msUntil(deadline));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0 || !(p.revents & POLLOUT)) break;
+        const int r = wait(POLLOUT, msUntil(deadline));
+        if (r < 0) continue;
+        if (!(r & POLLOUT)) break;
         const ssize_t k = ::write(fd_, bytes + done, n - done);
         if (k > 0) done += static_cast<size_t>(k);
         else if (!(k < 0 && errno == EINTR)) break;
@@ -184,15 +201,15 @@ size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
         if (!dead) {
             const int waitMs = msUntil(deadline);
             if (waitMs == 0) break;
-            pollfd p{fd_, POLLIN, 0};
-            const int r = ::poll(&p, 1, waitMs);
-            if (r == 0 || (r < 0 && errno == EINTR)) continue;
-            if (r > 0 && (p.revents & POLLIN)) {
+            const int r = wait(POLLIN, waitMs);
+            if (r <= 0) continue; // the time is up (seen next round), or a signal came
+            if (r & POLLIN) {
                 readable = true;
                 continue;
             }
         }
-        std::this_thread::sleep_until(deadline);
+        while (wait(0, msUntil(deadline)) < 0) {
+        }
         break;
     }
     return got;

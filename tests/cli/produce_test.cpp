@@ -4,12 +4,16 @@
 #include "cli_fixture.h"
 
 #include "cli/produce.h"
+#include "support/child_process.h"
 #include "support/json_value.h"
 
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <set>
 #include <sstream>
 #include <sys/mount.h>
+#include <thread>
 
 namespace kestro {
 namespace {
@@ -66,12 +70,102 @@ TEST(Journal, TheNextSerialComesAfterAnyOneReservedBefore) {
     EXPECT_EQ(cli::isoTime(1'700'000'000), "2023-11-14T22:13:20Z");
 }
 
+std::vector<std::string> journalLines(const std::string& path) {
+    std::istringstream in(test::readFile(path));
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+// Each thread takes its numbers through the journal, as a run per adapter would.
+TEST(Journal, ThreadsSharingItNeverTakeTheSameNumber) {
+    test::TempDir dir;
+    const std::string j = dir / "runs.csv";
+    ASSERT_TRUE(cli::startJournal(j));
+    ASSERT_TRUE(cli::startJournal(j)); // one header, whoever starts first
+    const cli::SerialPlan plan{0, 100, 3, cli::SerialFormat::Le32};
+    std::vector<std::vector<uint64_t>> taken(4);
+    std::vector<std::thread> threads;
+    for (auto& mine : taken)
+        threads.emplace_back([&plan, &j, &mine] {
+            uint64_t next = plan.start;
+            std::string reason;
+            for (int i = 0; i < 25; ++i) {
+                uint64_t serial = next;
+                if (!cli::reserveSerial(j, plan, serial, "2026-12-08T03:00:00Z", reason)) return;
+                mine.push_back(serial);
+                next = serial + plan.step;
+            }
+        });
+    for (auto& t : threads) t.join();
+    std::set<uint64_t> all;
+    for (const auto& mine : taken) {
+        EXPECT_EQ(mine.size(), 25u);
+        all.insert(mine.begin(), mine.end());
+    }
+    ASSERT_EQ(all.size(), 100u);
+    EXPECT_EQ(*all.begin(), 100u);
+    EXPECT_EQ(*all.rbegin(), 100u + 99 * 3);
+    const auto lines = journalLines(j);
+    ASSERT_EQ(lines.size(), 101u);
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
+    EXPECT_EQ(lines[1], "2026-12-08T03:00:00Z,100,reserved,,");
+
+    // A number past the format's end is not reserved.
+    const cli::SerialPlan ascii{0, 1, 1, cli::SerialFormat::Ascii};
+    ASSERT_TRUE(cli::appendJournalLine(j, "2026-12-08T03:00:01Z,99999999,good,0,00000000"));
+    uint64_t serial = 1;
+    std::string reason;
+    EXPECT_FALSE(cli::reserveSerial(j, ascii, serial, "t", reason));
+    EXPECT_EQ(serial, 100000000u);
+    EXPECT_EQ(reason, "");
+    EXPECT_EQ(journalLines(j).size(), 102u);
+    EXPECT_FALSE(cli::reserveSerial(dir / "no/such/folder.csv", plan, serial, "t", reason));
+    EXPECT_EQ(reason, "No such file or directory");
+}
+
+// Four production runs, as on four adapters, sharing one journal at the same time.
+TEST(ProduceRuns, FourProcessesOnOneJournalNeverShareASerialNumber) {
+    test::TempDir dir;
+    const std::string j = dir / "runs.csv", fw = dir / "fw.bin";
+    test::writeFile(fw, test::pattern(2048, 4));
+    std::vector<std::unique_ptr<test::Child>> runs;
+    for (int i = 0; i < 4; ++i)
+        runs.push_back(std::make_unique<test::Child>(
+            KESTRO_CLI_PROGRAM,
+            std::vector<std::string>{"--simulate=AT89C2051", "--no-waits", "-q", "produce", fw, "--count", "15",
+                                     "--serial", "0x7F0:0x100", "--journal", j},
+            std::map<std::string, std::string>{{"NO_COLOR", "1"}}));
+    for (auto& run : runs) {
+        const auto r = run->finish();
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    const auto lines = journalLines(j);
+    ASSERT_EQ(lines.size(), 1u + 2 * 60);
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
+    std::set<std::string> reserved, good;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        const size_t a = l.find(','), b = l.find(',', a + 1);
+        const std::string serial = l.substr(a + 1, b - a - 1), rest = l.substr(b + 1);
+        if (rest.starts_with("reserved")) EXPECT_TRUE(reserved.insert(serial).second) << serial << " twice";
+        else if (rest.starts_with("good,0,")) EXPECT_TRUE(good.insert(serial).second) << serial << " twice";
+        else ADD_FAILURE() << l;
+    }
+    EXPECT_EQ(reserved.size(), 60u);
+    EXPECT_EQ(good, reserved);
+    EXPECT_TRUE(reserved.count("256") && reserved.count("315")) << lines.back(); // 0x100 on, none skipped
+}
+
 struct Produce : test::CliTest {
-    std::vector<std::string> journal() {
-        std::istringstream in(test::readFile(path("runs.csv")));
-        std::vector<std::string> lines;
-        for (std::string l; std::getline(in, l);) lines.push_back(l);
-        return lines;
+    std::vector<std::string> journal() { return journalLines(path("runs.csv")); }
+    // The second chip put in the socket is an AT89C51 where an AT89C52 is produced.
+    void secondChipIsTheWrongOne() {
+        int chip = 0;
+        env.adapter.trace = [this, chip](const std::string& line) mutable {
+            if (line.rfind("signature", 0) == 0 && ++chip == 2) env.adapter.chip.device = *chipByName("AT89C51");
+            if (line.rfind("signature", 0) == 0 && chip == 3) env.adapter.chip.device = *chipByName("AT89C52");
+        };
     }
 };
 
@@ -112,12 +206,7 @@ TEST_F(Produce, AFailedChipIsCountedAndTheLoopGoesOn) {
     test::writeFile(path("fw.bin"), test::pattern(512, 3));
     env.stdinTerminal = true;
     env.input = {"", "", "q"};
-    int chip = 0;
-    // The second chip is the wrong one.
-    env.adapter.trace = [&](const std::string& line) {
-        if (line.rfind("signature", 0) == 0 && ++chip == 2) env.adapter.chip.device = *chipByName("AT89C51");
-        if (line.rfind("signature", 0) == 0 && chip == 3) env.adapter.chip.device = *chipByName("AT89C52");
-    };
+    secondChipIsTheWrongOne();
     const auto r = run({"-p", "AT89C52", "--no-waits", "produce", path("fw.bin"), "--journal", path("runs.csv")});
     EXPECT_EQ(r.code, 6);
     EXPECT_NE(r.err.find("Chip 1: put it in the socket and press Enter (q to stop) "), std::string::npos);
@@ -127,6 +216,36 @@ TEST_F(Produce, AFailedChipIsCountedAndTheLoopGoesOn) {
     ASSERT_EQ(lines.size(), 3u); // no serial numbers: no reservations
     EXPECT_NE(lines[1].find(",,good,0,"), std::string::npos);
     EXPECT_NE(lines[2].find(",,failed,6,"), std::string::npos);
+}
+
+TEST_F(Produce, AChipRefusedAtIdentificationTakesNoSerialNumber) {
+    socket("AT89C52");
+    test::writeFile(path("fw.bin"), test::pattern(512, 3));
+    secondChipIsTheWrongOne();
+    const auto r = run({"-p", "AT89C52", "--no-waits", "produce", path("fw.bin"), "--count", "3", "--serial",
+                        "0x10:7", "--journal", path("runs.csv")});
+    EXPECT_EQ(r.code, 6);
+    EXPECT_NE(r.err.find("chip 2: failed, exit 6 (chip)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("chip 3 (serial 8): good"), std::string::npos) << r.err;
+    EXPECT_EQ(env.adapter.chip.memory[0x10], 8);
+    const auto lines = journal();
+    ASSERT_EQ(lines.size(), 6u);
+    const char* expected[] = {",7,reserved,,", ",7,good,0,", ",,failed,6,", ",8,reserved,,", ",8,good,0,"};
+    for (size_t i = 0; i < 5; ++i) EXPECT_NE(lines[i + 1].find(expected[i]), std::string::npos) << lines[i + 1];
+}
+
+// Typed at a terminal the answer ends the prompt's line; from a pipe nothing does.
+TEST_F(Produce, APromptEndsItsLineWhenStdinIsNoTerminal) {
+    socket("AT89C52");
+    test::writeFile(path("fw.bin"), test::pattern(512, 3));
+    const std::string prompt = "Chip 1: put it in the socket and press Enter (q to stop)";
+    for (bool terminal : {false, true}) {
+        env.stdinTerminal = terminal;
+        env.input = {"q"};
+        const auto r = run({"-p", "AT89C52", "--no-waits", "produce", path("fw.bin")});
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.err.find(prompt + (terminal ? " produced" : "\nproduced")), std::string::npos) << r.err;
+    }
 }
 
 } // namespace

@@ -107,7 +107,8 @@ TEST_F(CtrlC, BeforeTheCommandWentOutTheStepIsNotStarted) {
         ASSERT_EQ(res["steps"].array.size(), 1u);
         EXPECT_FALSE(res["steps"].array[0]["ok"].boolean);
         EXPECT_EQ(res["steps"].array[0]["exit_code"].number, 130);
-        EXPECT_NE((env.err + env.out).find("cancelled: the step did not complete"), std::string::npos) << env.err;
+        EXPECT_NE((env.err + env.out).find("cancelled: " + c.args.front() + " did not complete"), std::string::npos)
+            << env.err;
     }
 }
 
@@ -125,6 +126,64 @@ TEST_F(CtrlC, AStepThatCompletedIsReportedAsCompleted) {
     EXPECT_NE((r.err + r.out).find("cancelled: the run stops after lock, which completed"), std::string::npos)
         << r.err;
     EXPECT_EQ(packets(Command::ReadProgram), 0); // the read never started
+}
+
+// A transfer cut short says how far it got; a chip programmed only in part is told.
+TEST_F(CtrlC, ATransferStopSaysTheAddressReached) {
+    test::writeFile(path("fw.bin"), test::pattern(8192, 5));
+    const struct {
+        std::vector<std::string> args;
+        const char* trace;
+        std::string said, partly;
+    } cases[] = {
+        {{"write", path("fw.bin")}, "programmed block 4/", "Programming Chip... interrupted at 000200h (",
+         "kestro-cli: the chip is only partly programmed: 000000h to 0001FFh of 000000h to 001FFFh\n"},
+        {{"read", path("x.bin")}, "sent block 4/", "Reading Chip... interrupted at 000200h (", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trace);
+        socket("AT89C52");
+        for (const char* progress : {"plain", "json"}) {
+            std::vector<std::string> args{"-p", "AT89C52", "--no-waits", "--progress", progress};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            env.ctrlC = 0;
+            atTrace(c.trace);
+            env.clock.advance(5000); // the adapter forgets the transfer cut short before
+            env.out.clear();
+            env.err.clear();
+            EXPECT_EQ(cli::runCli(args, env), 130);
+            EXPECT_EQ(env.err.find("partly programmed") != std::string::npos, !c.partly.empty()) << env.err;
+            if (progress == std::string("json")) {
+                const auto lines = test::parseJsonLines(env.out);
+                ASSERT_TRUE(lines);
+                int ends = 0;
+                for (const auto& l : *lines) {
+                    if (l["event"].string != "operation_end" || l["result"].string != "interrupted") continue;
+                    EXPECT_EQ(l["address"].number, 0x200) << env.out;
+                    ++ends;
+                }
+                EXPECT_EQ(ends, 1) << env.out;
+                continue;
+            }
+            EXPECT_NE(env.err.find(c.said), std::string::npos) << env.err;
+            if (!c.partly.empty()) {
+                EXPECT_NE(env.err.find(c.partly), std::string::npos) << env.err;
+            }
+        }
+    }
+}
+
+// The second press ends the program at once (here: asks to) after one line that says
+// where the transfer got to.
+TEST_F(CtrlC, ASecondPressDuringATransferSaysOneLineAndEnds) {
+    socket("AT89C52");
+    test::writeFile(path("fw.bin"), test::pattern(8192, 5));
+    atTrace("programmed block 4/", 1, 2);
+    const auto r = run({"-p", "AT89C52", "--no-waits", "write", path("fw.bin")});
+    EXPECT_EQ(env.exitedWith, 130);
+    const std::string line =
+        "kestro-cli: Programming Chip... ended at once by a second Ctrl+C at 000200h; the chip is only partly programmed\n";
+    EXPECT_NE(r.err.find("Programming Chip...\n" + line), std::string::npos) << r.err;
 }
 
 TEST_F(CtrlC, AMultiPacketEraseCutShortSaysTheChipIsPartlyErased) {

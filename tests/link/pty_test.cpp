@@ -1,5 +1,6 @@
 // The termios port against the adapter double on a real pseudo-terminal, in real time.
 
+#include "link/port_path.h"
 #include "link/posix_serial_port.h"
 #include "shell/tmyform.h"
 #include "support/fake_host.h"
@@ -11,12 +12,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
+#include <thread>
 
 namespace kestro {
 namespace {
@@ -150,6 +153,43 @@ TEST_F(Pty, RetriesAfterTheLinkWentAwayReachNoOtherDevice) {
     EXPECT_EQ(host.texts(), (Texts{gone, gone, gone, gone, gone, "Communication Error !"}));
     EXPECT_EQ(elsewhere.received(), "");
     EXPECT_EQ(st.link.portOpen, 0);
+}
+
+// A press of Ctrl+C reaches a waiting read at once, once, and the read goes on: here the
+// adapter answers only when the press has been handed on.
+TEST(PtyInterrupts, AWaitingReadHandsAPressOnOnceAndGoesOn) {
+    test::SilentPty line;
+    std::filesystem::create_directories(portLinkPath("COM1").parent_path());
+    std::filesystem::create_symlink(line.path, portLinkPath("COM1"));
+    int wake[2];
+    ASSERT_EQ(::pipe2(wake, O_NONBLOCK | O_CLOEXEC), 0);
+    PosixSerialPort port;
+    int presses = 0;
+    port.watchInterrupts(wake[0], [&] {
+        ++presses;
+        (void)!::write(line.master, "\x5A", 1);
+    });
+    ASSERT_EQ(port.open("COM1").status, SerialPort::OpenStatus::Ok);
+    // The adapter's answer comes late, after the press, or on its own.
+    const auto later = [](int fd, const char* byte) {
+        return std::thread([fd, byte] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            (void)!::write(fd, byte, 1);
+        });
+    };
+    uint8_t b = 0;
+    std::thread press = later(wake[1], "");
+    EXPECT_EQ(port.read(&b, 1), 1u);
+    press.join();
+    EXPECT_EQ(b, 0x5A);
+    std::thread answer = later(line.master, "\xA5");
+    EXPECT_EQ(port.read(&b, 1), 1u);
+    answer.join();
+    EXPECT_EQ(b, 0xA5);
+    EXPECT_EQ(presses, 1); // the press was taken from the pipe
+    port.close();
+    ::close(wake[0]);
+    ::close(wake[1]);
 }
 
 } // namespace
