@@ -156,6 +156,8 @@ std::optional<uint64_t> highestSerial(std::string_view text) {
 // of this one wait alike. The lock goes with the descriptor.
 class LockedJournal {
 public:
+    // Through a link the journal is written only where the file already is a journal
+    // (or is empty): a stray link must not get records appended to an unrelated file.
     explicit LockedJournal(const std::string& path)
         : fd_(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644)) {
         if (fd_ < 0) {
@@ -165,7 +167,15 @@ public:
         int r;
         do r = ::flock(fd_, LOCK_EX);
         while (r != 0 && errno == EINTR); // Ctrl+C while another holds it: the record still goes in
-        if (r != 0) fail(errno);
+        if (r != 0) {
+            fail(errno);
+            return;
+        }
+        struct stat l {};
+        std::string head;
+        if (::lstat(path.c_str(), &l) == 0 && S_ISLNK(l.st_mode) && !empty() &&
+            (!read(head) || !head.starts_with(kJournalHeader)))
+            fail(0, "a link to a file that is no journal");
     }
     ~LockedJournal() {
         if (fd_ >= 0) ::close(fd_);
@@ -174,7 +184,7 @@ public:
     LockedJournal& operator=(const LockedJournal&) = delete;
 
     bool ok() const { return fd_ >= 0; }
-    int error() const { return error_; }
+    std::string reason() const { return why_ ? why_ : std::strerror(error_); }
 
     // All that the journal holds now; false when it cannot be read.
     bool read(std::string& text) {
@@ -224,8 +234,9 @@ public:
     }
 
 private:
-    bool fail(int error) {
+    bool fail(int error, const char* why = nullptr) {
         error_ = error;
+        why_ = why;
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
         return false;
@@ -233,10 +244,11 @@ private:
 
     int fd_;
     int error_ = 0;
+    const char* why_ = nullptr;
 };
 
 bool failed(const LockedJournal& j, std::string* reason) {
-    if (reason) *reason = std::strerror(j.error());
+    if (reason) *reason = j.reason();
     return false;
 }
 

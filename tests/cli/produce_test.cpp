@@ -268,6 +268,18 @@ TEST(JournalLines, EachRecordIsAWholeLineOfItsOwn) {
     EXPECT_EQ(reason, "No space left on device");
     EXPECT_FALSE(cli::appendJournalLine(dir / "no/such/folder.csv", "x", &reason));
     EXPECT_EQ(reason, "No such file or directory");
+
+    // Through a link only onto a journal: records never go into an unrelated file.
+    const std::string passwd = "root:x:0:0:root:/root:/bin/bash\n";
+    test::writeFile(dir / "passwd", passwd);
+    std::filesystem::create_symlink(dir / "passwd", dir / "stray.csv");
+    EXPECT_FALSE(cli::appendJournalLine(dir / "stray.csv", "x", &reason));
+    EXPECT_EQ(reason, "a link to a file that is no journal");
+    EXPECT_FALSE(cli::startJournal(dir / "stray.csv", &reason));
+    EXPECT_EQ(test::readFile(dir / "passwd"), passwd);
+    std::filesystem::create_symlink(j, dir / "kept.csv");
+    EXPECT_TRUE(cli::appendJournalLine(dir / "kept.csv", "2026-12-07T03:20:07Z,2002,reserved,,"));
+    EXPECT_EQ(cli::lastJournalSerial(j), 2002u);
 }
 
 // A file system that fills in the middle of a record: the record is taken back whole.
