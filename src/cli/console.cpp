@@ -1,7 +1,13 @@
 #include "cli/console.h"
 
+#include "buffers/regular_file.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
 
 namespace kestro::cli {
 
@@ -74,9 +80,19 @@ Console::~Console() {
 }
 
 bool Console::openLog(const std::string& path, std::string& error) {
+    // Through a link the log goes on only in a log of ours (every line starts with its
+    // time in brackets) or an empty file, never at the end of an unrelated file.
+    struct stat l {};
+    if (::lstat(path.c_str(), &l) == 0 && S_ISLNK(l.st_mode)) {
+        std::vector<uint8_t> head;
+        if (readRegularFile(path, head, 1) && !head.empty() && head[0] != '[') {
+            error = path + ": a link to a file that is no log";
+            return false;
+        }
+    }
     log_ = std::fopen(path.c_str(), "ae");
     if (log_) return true;
-    error = path;
+    error = path + ": " + std::strerror(errno);
     return false;
 }
 

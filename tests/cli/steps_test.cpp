@@ -200,6 +200,17 @@ TEST_F(Steps, DataMemoryAndLog) {
     r = run({"-p", "27C256", "--data", "read", path("x.bin")});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("--data: the 27C256 has no data memory beside its program memory"), std::string::npos);
+
+    // A log kept elsewhere through a link goes on; a link to anything else is refused.
+    std::filesystem::create_symlink(path("run.log"), path("linked.log"));
+    r = run({"-p", "ATTINY12", "--no-waits", "--log", path("linked.log"), "identify"});
+    EXPECT_GT(readFile(path("run.log")).size(), log.size()) << r.err;
+    test::writeFile(path("notes.txt"), std::string("my notes\n"));
+    std::filesystem::create_symlink(path("notes.txt"), path("stray.log"));
+    r = run({"-p", "ATTINY12", "--no-waits", "--log", path("stray.log"), "identify"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("stray.log: a link to a file that is no log"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(path("notes.txt")), "my notes\n");
 }
 
 // What each failure exits with, and what it says.
