@@ -14,7 +14,8 @@ static struct {
 } bus;
 
 static void start(void) {
-    sda(1);
+    sda(1); /* a repeated start comes with SCL low: keep it low long enough */
+    _delay_us(HALF_US);
     scl(1);
     _delay_us(HALF_US);
     sda(0);

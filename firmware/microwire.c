@@ -15,6 +15,7 @@ static struct {
     uint16_t ewen; /* erase/write enable */
     uint8_t bits;  /* instruction length */
     uint8_t words; /* 16-bit organisation */
+    uint8_t status; /* busy/ready on DO */
 } mw;
 
 static uint16_t read_op(void) { return (uint16_t)(3u << (mw.bits - 2)); }
@@ -54,25 +55,9 @@ static void deselect(void) {
     _delay_us(HALF_US);
 }
 
-/* After a write or erase-all has started: with CS high again DO is low while the
- * chip is busy and goes high when it is done. An empty socket reads high at once,
- * which the read-back that follows every write finds out. */
-static uint8_t wait_ready(void) {
-    select();
-    uint16_t steps = POLL_STEPS;
-    while (!do_in() && --steps) _delay_us(POLL_STEP_US);
-    deselect();
-    return steps ? 0 : 1;
-}
-
-static void instruction(uint16_t op) {
-    select();
-    shift_out(op, mw.bits);
-    deselect();
-}
-
 /* One read instruction per unit: sequential reading is not on every part. The chip
- * answers with a dummy 0 before the data; an empty socket's DO stays high. */
+ * answers with a dummy 0 before the data; an empty socket's DO stays high, and so
+ * does a busy chip's that ignores the instruction. */
 static uint8_t read_unit(uint16_t unit, uint16_t* v) {
     select();
     shift_out(read_op() | unit, mw.bits);
@@ -82,10 +67,37 @@ static uint8_t read_unit(uint16_t unit, uint16_t* v) {
     return dummy;
 }
 
+/* After a write or erase-all has started: with CS high again DO is low while the
+ * chip is busy and goes high when it is done; an empty socket reads high at once,
+ * which the read-back that follows every write finds out. A part without that
+ * status is polled by reading the unit until it holds what was written. */
+static uint8_t wait_written(uint16_t unit, uint16_t value) {
+    uint16_t steps = POLL_STEPS;
+    if (mw.status) {
+        select();
+        while (!do_in() && --steps) _delay_us(POLL_STEP_US);
+        deselect();
+        return steps ? 0 : 1;
+    }
+    for (; steps; --steps) {
+        uint16_t v;
+        if (read_unit(unit, &v) == 0 && v == value) return 0;
+        _delay_us(POLL_STEP_US);
+    }
+    return 1;
+}
+
+static void instruction(uint16_t op) {
+    select();
+    shift_out(op, mw.bits);
+    deselect();
+}
+
 static uint8_t microwire_begin(const struct fw_part* part, const uint8_t* abcd) {
     mw.op = (uint16_t)(abcd[1] << 8 | abcd[0]);
     mw.ewen = (uint16_t)(abcd[3] << 8 | abcd[2]);
     mw.words = part->flags & PART_WORDS;
+    mw.status = !(part->flags & PART_NO_STATUS);
     mw.bits = 0;
     for (uint16_t v = mw.op; v; v >>= 1) ++mw.bits;
     if (mw.bits < 4) return 1; /* the packet carries no instruction */
@@ -113,16 +125,13 @@ static uint8_t microwire_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     instruction(mw.ewen);
     const uint8_t step = mw.words ? 2 : 1;
     for (uint8_t i = 0; i < n; i += step) {
+        const uint16_t unit = mw.words ? (uint16_t)((at + i) >> 1) : (uint16_t)(at + i);
+        const uint16_t value = mw.words ? (uint16_t)(buf[i] << 8 | buf[i + 1]) : buf[i];
         select();
-        if (mw.words) {
-            shift_out(write_op() | (uint16_t)((at + i) >> 1), mw.bits);
-            shift_out((uint16_t)(buf[i] << 8 | buf[i + 1]), 16);
-        } else {
-            shift_out(write_op() | (uint16_t)(at + i), mw.bits);
-            shift_out(buf[i], 8);
-        }
+        shift_out(write_op() | unit, mw.bits);
+        shift_out(value, mw.words ? 16 : 8);
         deselect(); /* CS falling starts the write */
-        if (wait_ready()) return 1;
+        if (wait_written(unit, value)) return 1;
     }
     return 0;
 }
@@ -130,7 +139,7 @@ static uint8_t microwire_write(uint16_t at, const uint8_t* buf, uint8_t n) {
 static uint8_t microwire_erase(void) {
     instruction(mw.ewen);
     instruction(mw.op);
-    return wait_ready();
+    return wait_written(0, mw.words ? 0xFFFF : 0xFF);
 }
 
 const struct bus_driver microwire_driver = {microwire_begin, microwire_read, microwire_write,

@@ -5,6 +5,7 @@
 enum { F93 = 7, F24 = 8, F25 = 9, F59 = 10, FPCF = 15 };
 #define W PART_WORDS
 #define A2 PART_ADDR2
+#define NS PART_NO_STATUS
 
 /* Page sizes by size class, from the datasheets: smaller than the chip's own page is
  * safe, larger wraps inside the page and loses bytes. */
@@ -47,9 +48,9 @@ const struct fw_part fw_parts[] FW_FLASH = {
     {133, F25, BUS_SPI, 16, 2048, A2},      /* 25C160 */
     {134, F25, BUS_SPI, 32, 4096, A2},      /* 25C320 */
     {135, F25, BUS_SPI, 32, 8192, A2},      /* 25C640 */
-    {136, F59, BUS_MICROWIRE, 0, 128, W},   /* 59C11 */
-    {137, F59, BUS_MICROWIRE, 0, 256, W},   /* 59C22 */
-    {138, F59, BUS_MICROWIRE, 0, 512, W},   /* 59C13 */
+    {136, F59, BUS_MICROWIRE, 0, 128, W | NS},   /* 59C11 */
+    {137, F59, BUS_MICROWIRE, 0, 256, W | NS},   /* 59C22 */
+    {138, F59, BUS_MICROWIRE, 0, 512, W | NS},   /* 59C13 */
     {144, FPCF, BUS_I2C, 8, 256, 0},        /* PCF8582 */
 };
 const uint8_t fw_part_count = sizeof fw_parts / sizeof fw_parts[0];
