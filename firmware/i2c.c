@@ -1,50 +1,56 @@
-/* 24Cxx and PCF8582 on two open-drain lines at about 100 kHz, the rate every part
- * of the family takes. A write is followed by the chip's write cycle, during which
+/* 24Cxx and PCF8582 on two open-drain lines, the 24Cxx at up to 400 kHz, the PCF8582
+ * at 100 kHz as their datasheets allow. A write is followed by the chip's write cycle, during which
  * it does not acknowledge its address: the next address is polled until it does. */
 
 #include "buses.h"
 #include "pins.h"
 
-#define HALF_US 5
 
 static struct {
     uint8_t base; /* device address with the block bits clear */
     uint8_t two;  /* two address bytes */
     uint8_t page;
+    uint8_t slow; /* a 100 kHz part */
 } bus;
+
+/* Half a clock period: at least the longer of SCL's low and high times. */
+static void half(void) {
+    if (bus.slow) _delay_us(3.5);
+    _delay_us(1.5);
+}
 
 static void start(void) {
     sda(1); /* a repeated start comes with SCL low: keep it low long enough */
-    _delay_us(HALF_US);
+    half();
     scl(1);
-    _delay_us(HALF_US);
+    half();
     sda(0);
-    _delay_us(HALF_US);
+    half();
     scl(0);
 }
 
 static void stop(void) {
     sda(0);
-    _delay_us(HALF_US);
+    half();
     scl(1);
-    _delay_us(HALF_US);
+    half();
     sda(1);
-    _delay_us(HALF_US);
+    half();
 }
 
 /* Sends a byte; 1 when the chip acknowledged it. */
 static uint8_t put(uint8_t b) {
     for (uint8_t i = 0; i < 8; ++i, b <<= 1) {
         sda(b & 0x80);
-        _delay_us(HALF_US);
+        half();
         scl(1);
-        _delay_us(HALF_US);
+        half();
         scl(0);
     }
     sda(1);
-    _delay_us(HALF_US);
+    half();
     scl(1);
-    _delay_us(HALF_US);
+    half();
     const uint8_t ack = !sda_in();
     scl(0);
     return ack;
@@ -54,16 +60,16 @@ static uint8_t get(uint8_t ack) {
     uint8_t b = 0;
     sda(1);
     for (uint8_t i = 0; i < 8; ++i) {
-        _delay_us(HALF_US);
+        half();
         scl(1);
-        _delay_us(HALF_US);
+        half();
         b = (uint8_t)(b << 1 | sda_in());
         scl(0);
     }
     sda(!ack);
-    _delay_us(HALF_US);
+    half();
     scl(1);
-    _delay_us(HALF_US);
+    half();
     scl(0);
     sda(1);
     return b;
@@ -94,12 +100,13 @@ static uint8_t i2c_begin(const struct fw_part* part, const uint8_t* abcd) {
     bus.base = part->flags & PART_CASCADE ? 0x80 : 0xA0;
     bus.two = part->flags & PART_ADDR2;
     bus.page = part->page;
+    bus.slow = part->flags & PART_SLOW;
     /* a chip left mid-byte holds SDA low: clock it out */
     for (uint8_t i = 0; i < 9 && !sda_in(); ++i) {
         scl(0);
-        _delay_us(HALF_US);
+        half();
         scl(1);
-        _delay_us(HALF_US);
+        half();
     }
     stop();
     const uint8_t failed = address(0);

@@ -51,7 +51,7 @@ const struct fw_part fw_parts[] FW_FLASH = {
     {136, F59, BUS_MICROWIRE, 0, 128, W | NS},   /* 59C11 */
     {137, F59, BUS_MICROWIRE, 0, 256, W | NS},   /* 59C22 */
     {138, F59, BUS_MICROWIRE, 0, 512, W | NS},   /* 59C13 */
-    {144, FPCF, BUS_I2C, 8, 256, 0},        /* PCF8582 */
+    {144, FPCF, BUS_I2C, 8, 256, PART_SLOW}, /* PCF8582 */
 };
 const uint8_t fw_part_count = sizeof fw_parts / sizeof fw_parts[0];
 

@@ -17,8 +17,9 @@ enum {
                        address (I2C) or the instruction (SPI)) */
     PART_CASCADE = 4, /* I2C device address 1 A2 A1 A0 B2 B1 B0 R/W instead of
                          1010 B2 B1 B0 R/W: the cascadable 24C164 */
-    PART_NO_STATUS = 8 /* three-wire part that tells busy on a pin of its own, which
-                          the board does not wire (59Cxx) */
+    PART_NO_STATUS = 8, /* three-wire part that tells busy on a pin of its own, which
+                           the board does not wire (59Cxx) */
+    PART_SLOW = 16      /* I2C at 100 kHz (else 400 kHz) */
 };
 
 struct fw_part {
