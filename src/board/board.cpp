@@ -282,7 +282,12 @@ void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
     const Cycles simStart = now();
     bool held = pty.held();
     uint8_t buf[256];
+    auto lastInput = Clock::now();
     while (!stop && !crashed_) {
+        if (Clock::now() - lastInput > std::chrono::milliseconds(50)) {
+            pty.clearStaleExclusive(); // what a program killed while it held the port left
+            lastInput = Clock::now();
+        }
         if (resetOnOpen) {
             const bool nowHeld = pty.held();
             if (nowHeld && !held) {
@@ -308,6 +313,7 @@ void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
                 rx_.send(buf[i], now());
             }
             armTimers();
+            lastInput = Clock::now();
         }
         const auto wall = Clock::now() - wallStart;
         const Cycles target =

@@ -56,7 +56,8 @@ void I2cChip::stop(Nanos now) {
 
 void I2cChip::rise(bool sda, Nanos now) {
     if (phase_ != Phase::Idle && now - lastFall_ < shape_.minLow) {
-        violation("SCL low for " + std::to_string(now - lastFall_) + " ns");
+        violation("SCL low for " + std::to_string(now - lastFall_) + " ns, before bit " +
+                  std::to_string(bits_ + 1) + " of a byte");
         idle();
     }
     lastRise_ = now;
@@ -70,7 +71,8 @@ void I2cChip::rise(bool sda, Nanos now) {
 
 void I2cChip::fall(Nanos now) {
     if (phase_ != Phase::Idle && now - lastRise_ < shape_.minHigh) {
-        violation("SCL high for " + std::to_string(now - lastRise_) + " ns");
+        violation("SCL high for " + std::to_string(now - lastRise_) + " ns, after bit " +
+                  std::to_string(bits_) + " of a byte");
         idle();
         return;
     }

@@ -79,14 +79,12 @@ void PtyPort::unpublish() {
 }
 
 bool PtyPort::held() const {
-    if (slave_ < 0 || ::flock(slave_, LOCK_EX | LOCK_NB) != 0) return slave_ >= 0;
-    ::flock(slave_, LOCK_UN);
-    return false;
+    int exclusive = 0;
+    return slave_ >= 0 && ::ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive;
 }
 
 void PtyPort::clearStaleExclusive() {
-    int exclusive = 0;
-    if (slave_ < 0 || ::ioctl(slave_, TIOCGEXCL, &exclusive) != 0 || !exclusive) return;
+    if (!held()) return;
     if (::flock(slave_, LOCK_EX | LOCK_NB) != 0) return; // still held
     ::ioctl(slave_, TIOCNXCL);
     ::flock(slave_, LOCK_UN);

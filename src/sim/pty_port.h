@@ -31,7 +31,9 @@ public:
     // Removes the link, if it still points at this pty.
     void unpublish();
 
-    // Whether a program holds the port: the program's open takes a flock on it.
+    // Whether a program has the port open: it makes it exclusive (TIOCEXCL) at once,
+    // and clears that when it closes. Only looks: the lock a program takes is left
+    // alone, so no open can fail for it.
     bool held() const;
 
     // A program killed while it held the port leaves TIOCEXCL set: the flag outlives
