@@ -44,8 +44,8 @@ static struct {
     uint16_t blocks;
     uint8_t last_length;
     uint16_t next;    /* next block to send or burn */
-    int32_t current;  /* block last sent, -1: none yet */
-    uint8_t prefetched; /* block holds block `next` already */
+    int32_t current;  /* block last asked for, -1: none yet */
+    int32_t held;     /* block whose bytes are in s.block, -1: none */
     uint8_t count;    /* raw bytes of a block to program received so far */
     uint8_t block[KP_BLOCK_SIZE];
 } s;
@@ -101,26 +101,25 @@ static uint8_t read_block(uint16_t k) {
     return inside ? chip_read(at, s.block, inside) : 0;
 }
 
-static void prefetch(void) {
-    s.prefetched = s.next < s.blocks && read_block(s.next) == 0;
+/* Has block k in s.block; 0 when the chip gave it. */
+static uint8_t fetch(uint16_t k) {
+    if (s.held != k) s.held = read_block(k) == 0 ? (int32_t)k : -1;
+    return s.held == k ? 0 : 1;
 }
 
-/* A block request ('l' or 'U'). A block the chip did not give is refused with a
- * wrong echo: the program asks again, and gives up after its retries. */
+/* A block request: 'l' moves on to the next block, 'U' asks for the one asked for
+ * last again (the first, before any). A block the chip did not give is refused with a
+ * wrong echo: the program asks again with 'U', and gives up after its retries. */
 static void send_block(uint8_t request) {
-    uint16_t k;
-    if (request == KP_BLOCK_REPEAT && s.current >= 0) {
-        k = (uint16_t)s.current;
-        s.prefetched = 0;
-    } else if (s.next < s.blocks) {
-        k = s.next;
-    } else {
-        board_send(request); /* after the last block: nothing to send */
-        return;
+    if (request == KP_BLOCK_REQUEST || s.current < 0) {
+        if (s.next >= s.blocks) {
+            board_send(request); /* after the last block: nothing to send */
+            return;
+        }
+        s.current = s.next++;
     }
-    const uint8_t ready = k == s.next && s.prefetched;
-    if (!ready && read_block(k) != 0) {
-        s.prefetched = 0;
+    const uint16_t k = (uint16_t)s.current;
+    if (fetch(k) != 0) {
         board_send((uint8_t)~request);
         return;
     }
@@ -128,10 +127,8 @@ static void send_block(uint8_t request) {
     const uint8_t n = block_length(k);
     board_send(sum8(s.block, n));
     for (uint8_t i = 0; i < n; ++i) board_send(s.block[i]);
-    s.current = k;
-    if (k == s.next) ++s.next;
     /* the next block is read while this one is still on the line */
-    prefetch();
+    if (s.next < s.blocks) fetch(s.next);
 }
 
 /* Writes the received block and reads it back: 210 only when the chip holds it. */
@@ -156,7 +153,7 @@ static void start_transfer(void) {
     s.last_length = p[KP_POS_LAST_LENGTH] ? p[KP_POS_LAST_LENGTH] : KP_BLOCK_SIZE;
     s.next = 0;
     s.current = -1;
-    s.prefetched = 0;
+    s.held = -1;
     s.count = 0;
 }
 
@@ -204,7 +201,7 @@ static void run_packet(uint8_t terminator) {
     case KP_CMD_READ_DATA:
         start_transfer();
         s.phase = BLOCK_READ;
-        prefetch();
+        fetch(0);
         break;
     case KP_CMD_PROGRAM_PROGRAM:
     case KP_CMD_PROGRAM_DATA:

@@ -76,7 +76,8 @@ uint8_t chip_begin(const struct fw_part* part, const uint8_t* packet) {
 }
 
 uint8_t chip_read(uint16_t at, uint8_t* buf, uint8_t n) {
-    const auto& chip = kestro::test::board->chip;
+    auto& chip = kestro::test::board->chip;
+    if (chip.failingReads.count(++chip.reads)) return 1;
     if (!chip.present || at + n > chip.memory.size()) return 1;
     std::copy_n(chip.memory.begin() + at, n, buf);
     return 0;

@@ -12,6 +12,7 @@ extern "C" {
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace kestro::test {
@@ -20,6 +21,8 @@ namespace kestro::test {
 struct FakeChip {
     bool present = true;
     bool keepsWrites = true; // false: writes are acknowledged but never stored
+    std::set<int> failingReads; // these reads (counting from 1) fail
+    int reads = 0;
     std::vector<uint8_t> memory;
     std::optional<fw_part> part;          // as the last begin got it
     std::vector<uint8_t> parameters;      // packet bytes 12..15 at the last begin
