@@ -2,29 +2,33 @@
 
 #include "chip.h"
 
+#include "board.h"
 #include "buses.h"
 #include "pins.h"
 #include "protocol/protocol.h"
 
-static const struct bus_driver* driver;
+/* The drivers' tables stay in flash; the one in use is copied here. */
+static struct bus_driver driver;
 
 uint8_t chip_begin(const struct fw_part* part, const uint8_t* packet) {
+    const struct bus_driver* table;
     pins_rest();
     switch (part->bus) {
-    case BUS_MICROWIRE: driver = &microwire_driver; break;
-    case BUS_I2C: driver = &i2c_driver; break;
-    case BUS_SPI: driver = &spi_driver; break;
-    default: driver = 0; return 1;
+    case BUS_MICROWIRE: table = &microwire_driver; break;
+    case BUS_I2C: table = &i2c_driver; break;
+    case BUS_SPI: table = &spi_driver; break;
+    default: driver.begin = 0; return 1;
     }
-    return driver->begin(part, packet + KP_POS_SERIAL_A);
+    fw_flash_copy(&driver, table, sizeof driver);
+    return driver.begin(part, packet + KP_POS_SERIAL_A);
 }
 
 uint8_t chip_read(uint16_t at, uint8_t* buf, uint8_t n) {
-    return driver ? driver->read(at, buf, n) : 1;
+    return driver.begin ? driver.read(at, buf, n) : 1;
 }
 
 uint8_t chip_write(uint16_t at, const uint8_t* buf, uint8_t n) {
-    return driver ? driver->write(at, buf, n) : 1;
+    return driver.begin ? driver.write(at, buf, n) : 1;
 }
 
-uint8_t chip_erase(void) { return driver && driver->erase ? driver->erase() : 1; }
+uint8_t chip_erase(void) { return driver.begin && driver.erase ? driver.erase() : 1; }

@@ -2,6 +2,7 @@
  * at 100 kHz as their datasheets allow. A write is followed by the chip's write cycle, during which
  * it does not acknowledge its address: the next address is polled until it does. */
 
+#include "board.h"
 #include "buses.h"
 #include "pins.h"
 
@@ -156,4 +157,4 @@ static uint8_t i2c_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     return 0;
 }
 
-const struct bus_driver i2c_driver = {i2c_begin, i2c_read, i2c_write, 0};
+const struct bus_driver i2c_driver FW_FLASH = {i2c_begin, i2c_read, i2c_write, 0};

@@ -5,6 +5,7 @@
  * for write on both kinds (the 59Cxx's longer opcodes begin the same way). Words
  * travel high byte first, so the even byte of a word is its high byte. */
 
+#include "board.h"
 #include "buses.h"
 #include "pins.h"
 
@@ -142,5 +143,5 @@ static uint8_t microwire_erase(void) {
     return wait_written(0, mw.words ? 0xFFFF : 0xFF);
 }
 
-const struct bus_driver microwire_driver = {microwire_begin, microwire_read, microwire_write,
-                                            microwire_erase};
+const struct bus_driver microwire_driver FW_FLASH = {microwire_begin, microwire_read,
+                                                     microwire_write, microwire_erase};

@@ -4,6 +4,7 @@
  * instruction (25C040). A write ends with the chip's write cycle, polled through the
  * status register's WIP bit. */
 
+#include "board.h"
 #include "buses.h"
 #include "pins.h"
 
@@ -101,4 +102,4 @@ static uint8_t spi_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     return 0;
 }
 
-const struct bus_driver spi_driver = {spi_begin, spi_read, spi_write, 0};
+const struct bus_driver spi_driver FW_FLASH = {spi_begin, spi_read, spi_write, 0};
