@@ -5,7 +5,10 @@
 
 #include <stdint.h>
 
-#define FW_VERSION_TEXT "1.0"
+/* The firmware's version is the project's, given by the build. */
+#ifndef FW_VERSION_TEXT
+#error "FW_VERSION_TEXT: the build names the version"
+#endif
 
 /* Back to waiting for a packet, nothing in progress (start-up). */
 void proto_reset(void);
