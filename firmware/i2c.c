@@ -1,11 +1,11 @@
 /* 24Cxx and PCF8582 on two open-drain lines, the 24Cxx at up to 400 kHz, the PCF8582
- * at 100 kHz as their datasheets allow. A write is followed by the chip's write cycle, during which
- * it does not acknowledge its address: the next address is polled until it does. */
+ * at 100 kHz, as their datasheets allow. A write is followed by the chip's write
+ * cycle, during which it does not acknowledge its address: the next address is
+ * polled until it does. */
 
 #include "board.h"
 #include "buses.h"
 #include "pins.h"
-
 
 static struct {
     uint8_t base; /* device address with the block bits clear */
