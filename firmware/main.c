@@ -47,17 +47,17 @@ ISR(TIMER1_OVF_vect) { ++timer_overflows; }
 
 /* Sleeps until the next interrupt unless `ready` already holds; interrupts are
  * enabled again in the instruction before the sleep, so none is missed. */
-#define SLEEP_UNTIL(ready)                                                              \
-    do {                                                                                \
-        cli();                                                                          \
-        if (ready) {                                                                    \
-            sei();                                                                      \
-            break;                                                                      \
-        }                                                                               \
-        sleep_enable();                                                                 \
-        sei();                                                                          \
-        sleep_cpu();                                                                    \
-        sleep_disable();                                                                \
+#define SLEEP_UNTIL(ready)                                                                         \
+    do {                                                                                           \
+        cli();                                                                                     \
+        if (ready) {                                                                               \
+            sei();                                                                                 \
+            break;                                                                                 \
+        }                                                                                          \
+        sleep_enable();                                                                            \
+        sei();                                                                                     \
+        sleep_cpu();                                                                               \
+        sleep_disable();                                                                           \
     } while (1)
 
 void board_send(uint8_t b) {

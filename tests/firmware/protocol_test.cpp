@@ -22,7 +22,9 @@ bool served(Family f) {
            std::end(kServedFamilies);
 }
 
-uint8_t sum(const Bytes& v) { return static_cast<uint8_t>(std::accumulate(v.begin(), v.end(), 0u)); }
+uint8_t sum(const Bytes& v) {
+    return static_cast<uint8_t>(std::accumulate(v.begin(), v.end(), 0u));
+}
 
 Bytes randomImage(size_t n, unsigned seed) {
     Bytes v(n);
@@ -174,8 +176,9 @@ TEST_F(Firmware, ProgramVerifyAndReadOfWholeParts) {
         std::fill_n(st.images.program.begin(), size, 0);
         form.Read1Click();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), st.images.program.begin())) << name;
-        EXPECT_EQ(board.chip.parameters, (Bytes{form.link.state().packet.begin() + kPosSerialA,
-                                                form.link.state().packet.begin() + kPosSerialD + 1}));
+        const auto& packet = form.link.state().packet; // the chip got the packet's instructions
+        EXPECT_EQ(board.chip.parameters,
+                  (Bytes{packet.begin() + kPosSerialA, packet.begin() + kPosSerialD + 1}));
     }
 }
 
@@ -209,7 +212,8 @@ TEST_F(Firmware, MarkerAreasBurnOnlyTheirBytes) {
 TEST_F(Firmware, RefusedPartsAndEmptySocketsFailAtOnce) {
     for (const char* name : {"17C65", "X24C00", "24C02", "93C46_16", "25C010"}) {
         insert(name);
-        const bool refused = std::string_view(name) == "17C65" || std::string_view(name) == "X24C00";
+        const std::string_view part = name;
+        const bool refused = part == "17C65" || part == "X24C00";
         board.chip.present = false;
         const size_t before = board.received.size();
         form.Read1Click();
