@@ -276,18 +276,65 @@ void Board::refreshChip() {
     avr_raise_irq(pinIrq(avr_, 'C', kScl), p.sclFree);
 }
 
+void Board::noteByte(const char* what, uint8_t byte) const {
+    if (!trace) return;
+    char s[64];
+    std::snprintf(s, sizeof s, what, byte);
+    note(s);
+}
+
+bool Board::takeInput(PtyPort& pty) {
+    uint8_t buf[256];
+    bool any = false;
+    for (ssize_t k; (k = ::read(pty.masterFd(), buf, sizeof buf)) > 0;) {
+        any = true;
+        for (ssize_t i = 0; i < k; ++i) {
+            if (now() < bootUntil_) {
+                noteByte("rx %02X swallowed by the bootloader", buf[i]);
+                continue;
+            }
+            noteByte("rx %02X", buf[i]);
+            rx_.send(buf[i], now());
+        }
+    }
+    if (any) armTimers();
+    return any;
+}
+
+void Board::runUntil(Cycles target) {
+    if (now() < bootUntil_) {
+        avr_->cycle = std::min(target, bootUntil_); // held in the bootloader
+        return;
+    }
+    // Back to the line at least every ~2 ms, even when the simulation lags.
+    const auto sliceEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    for (int n = 0; now() < target; ++n) {
+        const int state = avr_run(avr_);
+        if (state == cpu_Done || state == cpu_Crashed) {
+            note(state == cpu_Crashed ? "the firmware crashed" : "the firmware stopped");
+            crashed_ = true;
+            return;
+        }
+        if ((n & 1023) == 1023 && std::chrono::steady_clock::now() > sliceEnd) return;
+    }
+}
+
+void Board::sendDue(PtyPort& pty) {
+    while (!tx_.empty() && tx_.front().done <= now()) {
+        const uint8_t b = tx_.front().byte;
+        tx_.pop_front();
+        noteByte("tx %02X", b);
+        if (::write(pty.masterFd(), &b, 1) < 0) note("reply lost: " + std::string(std::strerror(errno)));
+    }
+}
+
 void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
     const auto wallStart = Clock::now();
     const Cycles simStart = now();
-    bool held = pty.held();
-    uint8_t buf[256];
+    bool held = pty.held(), behind = false;
     auto lastInput = Clock::now();
     while (!stop && !crashed_) {
-        if (Clock::now() - lastInput > std::chrono::milliseconds(50)) {
-            pty.clearStaleExclusive(); // what a program killed while it held the port left
-            lastInput = Clock::now();
-        }
         if (resetOnOpen) {
             const bool nowHeld = pty.held();
             if (nowHeld && !held) {
@@ -297,53 +344,33 @@ void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
             }
             held = nowHeld;
         }
-        for (ssize_t k; (k = ::read(pty.masterFd(), buf, sizeof buf)) > 0;) {
-            for (ssize_t i = 0; i < k; ++i) {
-                if (now() < bootUntil_) {
-                    char s[48];
-                    std::snprintf(s, sizeof s, "rx %02X swallowed by the bootloader", buf[i]);
-                    note(s);
-                    continue;
-                }
-                if (trace) {
-                    char s[16];
-                    std::snprintf(s, sizeof s, "rx %02X", buf[i]);
-                    note(s);
-                }
-                rx_.send(buf[i], now());
-            }
-            armTimers();
+        if (takeInput(pty)) {
+            lastInput = Clock::now();
+        } else if (Clock::now() - lastInput > std::chrono::milliseconds(50)) {
+            pty.clearStaleExclusive(); // what a program killed while it held the port left
             lastInput = Clock::now();
         }
-        const auto wall = Clock::now() - wallStart;
-        const Cycles target =
-            simStart + static_cast<Cycles>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count() / 62.5);
-        // Run up to the wall clock, but come back to the line at least every ~2 ms.
-        const auto sliceEnd = Clock::now() + std::chrono::milliseconds(2);
-        if (now() < bootUntil_) {
-            avr_->cycle = std::min(target, bootUntil_); // held in the bootloader
-        } else {
-            for (int n = 0; now() < target; ++n) {
-                const int state = avr_run(avr_);
-                if (state == cpu_Done || state == cpu_Crashed) {
-                    note(state == cpu_Crashed ? "the firmware crashed" : "the firmware stopped");
-                    crashed_ = true;
-                    break;
-                }
-                if ((n & 1023) == 1023 && Clock::now() > sliceEnd) break;
-            }
+        const auto wall = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - wallStart);
+        const Cycles target = simStart + cyclesOf(static_cast<Nanos>(wall.count()));
+        runUntil(target);
+        // On a busy machine the simulation may fall behind; the program's 2.5 s reply
+        // limit runs on the wall clock, so say so well before that.
+        const Cycles lag = target > now() ? target - now() : 0;
+        if (lag > kClockHz / 10) {
+            if (!behind) note("simulation behind the wall clock by " + std::to_string(lag * 1000 / kClockHz) + " ms");
+            behind = true;
+        } else if (lag < kClockHz / 100) {
+            behind = false;
         }
-        while (!tx_.empty() && tx_.front().done <= now()) {
-            const uint8_t b = tx_.front().byte;
-            tx_.pop_front();
-            char s[16];
-            std::snprintf(s, sizeof s, "tx %02X", b);
-            note(s);
-            if (::write(pty.masterFd(), &b, 1) < 0) note("reply lost: " + std::string(std::strerror(errno)));
-        }
+        sendDue(pty);
         if (now() >= target) {
+            // Wait for the program, or until the next byte out is due: sent late, a
+            // reply would stretch every block's turn-around.
+            Nanos wait = kMillisecond;
+            if (!tx_.empty()) wait = std::min(wait, nanosOf(tx_.front().done > now() ? tx_.front().done - now() : 0));
+            const timespec ts{0, static_cast<long>(wait)};
             pollfd p{pty.masterFd(), POLLIN, 0};
-            ::poll(&p, 1, 1);
+            ::ppoll(&p, 1, &ts, nullptr);
         }
     }
 }

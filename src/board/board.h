@@ -66,7 +66,11 @@ public:
 private:
     void reset();
     void armTimers();
+    bool takeInput(PtyPort& pty);
+    void runUntil(Cycles target);
+    void sendDue(PtyPort& pty);
     void note(const std::string& text) const;
+    void noteByte(const char* format, uint8_t byte) const;
     bool lineMatches() const;
     Cycles now() const;
 
