@@ -14,6 +14,7 @@ extern "C" {
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -77,8 +78,18 @@ avr_irq_t* pinIrq(avr_t* avr, char port, int pin) {
 
 } // namespace
 
+Board::Board(ChipModel* chip) : chip_(chip) {}
+
 Board::~Board() {
     if (avr_) avr_terminate(avr_);
+    if (!firmware_) return;
+    // What simavr's ELF reader allocated (the core may point into its symbols until
+    // it is gone).
+    for (uint32_t i = 0; i < firmware_->symbolcount; ++i) std::free(firmware_->symbol[i]);
+    for (void* p : {static_cast<void*>(firmware_->symbol), static_cast<void*>(firmware_->flash),
+                    static_cast<void*>(firmware_->eeprom), static_cast<void*>(firmware_->fuse),
+                    static_cast<void*>(firmware_->lockbits)})
+        std::free(p);
 }
 
 Cycles Board::now() const { return avr_->cycle; }
@@ -89,18 +100,19 @@ void Board::note(const std::string& text) const {
 
 bool Board::load(const std::string& elfPath, std::string& error) {
     avr_global_logger_set(logToStderr);
-    auto firmware = std::make_unique<elf_firmware_t>();
-    std::memset(firmware.get(), 0, sizeof *firmware);
+    firmware_ = std::make_unique<elf_firmware_t>();
+    elf_firmware_t* firmware = firmware_.get();
+    std::memset(firmware, 0, sizeof *firmware);
     // simavr's loader tells what it loaded on stdout, which is the board's own.
     std::fflush(stdout);
     const int out = ::dup(STDOUT_FILENO);
     const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     ::dup2(null, STDOUT_FILENO);
     const bool read = ::access(elfPath.c_str(), R_OK) == 0 &&
-                      elf_read_firmware(elfPath.c_str(), firmware.get()) == 0;
+                      elf_read_firmware(elfPath.c_str(), firmware) == 0;
     const bool ours = read && (!firmware->mmcu[0] || !std::strcmp(firmware->mmcu, "atmega328p"));
     if (ours) avr_ = avr_make_mcu_by_name("atmega328p");
-    if (avr_ && avr_init(avr_) == 0) avr_load_firmware(avr_, firmware.get());
+    if (avr_ && avr_init(avr_) == 0) avr_load_firmware(avr_, firmware);
     std::fflush(stdout);
     ::dup2(out, STDOUT_FILENO);
     ::close(out);
@@ -200,6 +212,9 @@ void Board::lineSettingsChanged() {
     const uint32_t bits = 1 + 8 + (d[kUcsr0c] & kUpm ? 1 : 0) + (d[kUcsr0c] & kUsbs0 ? 2 : 1);
     uart_->cycles_per_byte = cyclesPerBit * bits;
     if (!(d[kUcsr0b] & kRxen0)) rx_.flush();
+    // Enabling the receive interrupt with a byte waiting interrupts at once, as on the
+    // chip; simavr looks only when a byte arrives.
+    if (rx_.readable()) avr_raise_interrupt(avr_, &uart_->rxc);
 }
 
 Cycles Board::rxEvent() {

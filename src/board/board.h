@@ -14,6 +14,7 @@
 
 struct avr_t;
 struct avr_uart_t;
+struct elf_firmware_t;
 
 namespace kestro {
 class PtyPort;
@@ -27,7 +28,7 @@ inline constexpr uint32_t kLineBaud = 19200;
 class Board {
 public:
     // `chip` may be empty: an empty socket. Not owned.
-    explicit Board(ChipModel* chip) : chip_(chip) {}
+    explicit Board(ChipModel* chip);
     ~Board();
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
@@ -77,6 +78,7 @@ private:
     ChipModel* chip_;
     avr_t* avr_ = nullptr;
     avr_uart_t* uart_ = nullptr;
+    std::unique_ptr<elf_firmware_t> firmware_;
     StrictReceiver rx_{kClockHz * 10 / kLineBaud};
     struct Out {
         uint8_t byte;

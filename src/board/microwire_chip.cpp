@@ -28,7 +28,10 @@ void MicrowireChip::pins(const SocketPins& p, Nanos now) {
             // Raised during the write cycle, CS asks for the status.
             const bool busy = now < busyUntil_;
             phase_ = busy && shape_.statusOnDo ? Phase::Status : Phase::WaitStart;
-            if (busy && !shape_.statusOnDo) phase_ = Phase::Done;
+            if (busy && !shape_.statusOnDo) {
+                note("busy: what follows until CS falls is ignored");
+                phase_ = Phase::Done;
+            }
         }
     }
     if (phase_ == Phase::Status) do_ = now >= busyUntil_;
