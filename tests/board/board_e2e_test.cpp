@@ -103,7 +103,17 @@ Bytes stopCleanly(BoardProcess& board) {
     return board.chip();
 }
 
-class RoundTrip : public ::testing::TestWithParam<const char*> {};
+// Without the built firmware (KESTRO_FIRMWARE off) there is no board to run.
+class Board : public ::testing::Test {
+protected:
+    void SetUp() override {
+#ifndef KESTRO_FIRMWARE_BUILT
+        GTEST_SKIP() << "the firmware is not built";
+#endif
+    }
+};
+
+class RoundTrip : public Board, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(RoundTrip, WriteVerifyAndReadBringTheImageBackAndLeaveItInTheChip) {
     const std::string part = GetParam();
@@ -123,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Served, RoundTrip,
                          ::testing::Values("93C46_16", "93C46_8", "93C86", "24C02", "24C16", "24C256",
                                            "25C040", "25C640", "59C11", "PCF8582"));
 
-TEST(Board, AMarkerRangeWithOddEndsWritesOnlyItsBytesWidenedToWordsOnA93C46x16) {
+TEST_F(Board, AMarkerRangeWithOddEndsWritesOnlyItsBytesWidenedToWordsOnA93C46x16) {
     struct Case {
         const char* part;
         size_t first, last;     // the range given
@@ -145,7 +155,7 @@ TEST(Board, AMarkerRangeWithOddEndsWritesOnlyItsBytesWidenedToWordsOnA93C46x16) 
     }
 }
 
-TEST(Board, EraseLeavesTheThreeWireChipsBlank) {
+TEST_F(Board, EraseLeavesTheThreeWireChipsBlank) {
     for (const char* part : {"93C46_16", "59C11"}) {
         SCOPED_TRACE(part);
         BoardProcess board(part, {"--memory", "pattern"});
@@ -155,7 +165,7 @@ TEST(Board, EraseLeavesTheThreeWireChipsBlank) {
     }
 }
 
-TEST(Board, PartsAndPortsShowTheServedFamiliesOnTheBoardsPort) {
+TEST_F(Board, PartsAndPortsShowTheServedFamiliesOnTheBoardsPort) {
     BoardProcess board("24C02");
     const auto ports = cli({"ports"});
     EXPECT_EQ(ports.result.status, 0);
@@ -178,7 +188,7 @@ TEST(Board, PartsAndPortsShowTheServedFamiliesOnTheBoardsPort) {
     stopCleanly(board);
 }
 
-TEST(Board, AnEmptySocketFailsCleanlyOnEveryBus) {
+TEST_F(Board, AnEmptySocketFailsCleanlyOnEveryBus) {
     BoardProcess board("none");
     for (const char* part : {"24C02", "93C46_16", "25C640"}) {
         SCOPED_TRACE(part);
@@ -190,7 +200,7 @@ TEST(Board, AnEmptySocketFailsCleanlyOnEveryBus) {
     stopCleanly(board);
 }
 
-TEST(Board, ResetOnOpenFailsTheFirstExchangeAndWritesNothing) {
+TEST_F(Board, ResetOnOpenFailsTheFirstExchangeAndWritesNothing) {
     // An Arduino whose DTR resets it: the bootloader takes what the program sends
     // first, the echo never comes.
     const Bytes image = randomImage(sizeOf("24C02"), "reset");
