@@ -34,18 +34,32 @@ std::string readFor(int fd, size_t n, int ms) {
     return got;
 }
 
+// kestro-board with the test's firmware on COM1, and the port opened raw.
+struct LineBoard {
+    test::Child board{KESTRO_BOARD_PROGRAM,
+                      {"--port", "COM1", "--chip", "24C02", "--trace", "--firmware", KESTRO_SLOW_READER_ELF}};
+    int fd = -1;
+    LineBoard() {
+        const auto link = portLinkPath("COM1");
+        for (int i = 0; i < 500 && !std::filesystem::exists(link); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        fd = ::open(link.c_str(), O_RDWR | O_NOCTTY);
+        termios t{};
+        ::tcgetattr(fd, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(fd, TCSANOW, &t);
+    }
+    test::ChildResult stop() {
+        ::close(fd);
+        ::kill(board.pid(), SIGTERM);
+        return board.finish();
+    }
+};
+
 TEST(BoardLine, EchoesAtTheWiresPaceAndAnOverrunEndsTheBoardWithAFailure) {
-    test::Child board(KESTRO_BOARD_PROGRAM,
-                      {"--port", "COM1", "--chip", "none", "--trace", "--firmware", KESTRO_SLOW_READER_ELF});
-    const auto link = portLinkPath("COM1");
-    for (int i = 0; i < 500 && !std::filesystem::exists(link); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY);
+    LineBoard line;
+    const int fd = line.fd;
     ASSERT_GE(fd, 0);
-    termios t{};
-    ::tcgetattr(fd, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(fd, TCSANOW, &t);
 
     const std::string first = "\x01\x02\x03";
     ASSERT_EQ(::write(fd, first.data(), first.size()), 3);
@@ -57,13 +71,21 @@ TEST(BoardLine, EchoesAtTheWiresPaceAndAnOverrunEndsTheBoardWithAFailure) {
     const std::string burst = "\xEE" "abcdefghij";
     ASSERT_EQ(::write(fd, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
     EXPECT_EQ(readFor(fd, burst.size(), 1500), "\xEE" "abj");
-    ::close(fd);
 
-    ::kill(board.pid(), SIGTERM);
-    const auto r = board.finish();
+    const auto r = line.stop();
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("OVERRUN: received byte"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("received bytes lost (receiver overrun)"), std::string::npos) << r.err;
+}
+
+TEST(BoardLine, AnI2cLineDrivenHighIsAFault) {
+    LineBoard line;
+    ASSERT_GE(line.fd, 0);
+    ASSERT_EQ(::write(line.fd, "\xDD", 1), 1);
+    EXPECT_EQ(readFor(line.fd, 1, 2000), "\xDD");
+    const auto r = line.stop();
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("an I2C line is driven high"), std::string::npos) << r.err;
 }
 
 #endif

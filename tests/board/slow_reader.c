@@ -1,6 +1,7 @@
-/* A firmware that reads the line too slowly, for the board's strict receiver: it
- * echoes each byte it polls from the UART, but after 0xEE it spins for 10 ms without
- * looking, so bytes sent back to back meanwhile overrun the receiver. */
+/* A firmware that misbehaves on request, for the board's own checks: it echoes each
+ * byte it polls from the UART, but after 0xEE it spins for 10 ms without looking, so
+ * bytes sent back to back meanwhile overrun the receiver, and after 0xDD it drives the
+ * open-drain SDA line high. */
 #include <avr/io.h>
 #include <util/delay.h>
 
@@ -16,5 +17,9 @@ int main(void) {
         }
         UDR0 = b;
         if (b == 0xEE) _delay_ms(10);
+        if (b == 0xDD) {
+            PORTC |= _BV(PC4);
+            DDRC |= _BV(PC4);
+        }
     }
 }
