@@ -47,8 +47,10 @@ void BM_Board24C256(benchmark::State& state) {
     const std::string image = dir + "/image.bin", back = dir + "/back.bin";
     {
         std::vector<char> bytes(static_cast<size_t>(kBytes));
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 + (i >> 7));
-        std::ofstream(image, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(i * 31 + (i >> 7));
+        std::ofstream(image, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     test::Child board(KESTRO_BOARD_PROGRAM, {"--port", "COM1", "--chip", "24C256"});
     for (int i = 0; i < 500 && !std::filesystem::exists(dir + "/kestro/COM1"); ++i)
@@ -69,9 +71,11 @@ void BM_Board24C256(benchmark::State& state) {
                 break;
             }
         }
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
-    for (size_t p = 0; p < 3; ++p) state.counters[std::string(names[p]) + "_of_wire"] = ratio[p];
+    for (size_t p = 0; p < 3; ++p)
+        state.counters[std::string(names[p]) + "_of_wire"] = ratio[p];
     ::kill(board.pid(), SIGTERM);
     const auto r = board.finish();
     if (r.status != 0) state.SkipWithError(("kestro-board saw a fault: " + r.err).c_str());

@@ -72,18 +72,34 @@ int main(int argc, char** argv) {
     bool tracing = false, resetOnOpen = false;
     for (int c; (c = getopt_long(argc, argv, "h", options, nullptr)) != -1;) {
         switch (c) {
-        case Port: portName = optarg; break;
-        case Chip: chipName = optarg; break;
-        case Memory: memorySource = optarg; break;
+        case Port:
+            portName = optarg;
+            break;
+        case Chip:
+            chipName = optarg;
+            break;
+        case Memory:
+            memorySource = optarg;
+            break;
         case SaveChip:
             savePrefix = optarg;
             if (savePrefix.empty()) fail("--save-chip wants a file name prefix");
             break;
-        case Firmware: firmware = optarg; break;
-        case ResetOnOpen: resetOnOpen = true; break;
-        case Trace: tracing = true; break;
-        case 'h': std::fputs(kUsage, stdout); return 0;
-        default: std::fputs(kUsage, stderr); return 2;
+        case Firmware:
+            firmware = optarg;
+            break;
+        case ResetOnOpen:
+            resetOnOpen = true;
+            break;
+        case Trace:
+            tracing = true;
+            break;
+        case 'h':
+            std::fputs(kUsage, stdout);
+            return 0;
+        default:
+            std::fputs(kUsage, stderr);
+            return 2;
         }
     }
     if (optind < argc) fail(std::string("unexpected argument '") + argv[optind] + "'");
@@ -100,7 +116,8 @@ int main(int argc, char** argv) {
         const auto size = loadMemory(chip.memory, memorySource);
         if (!size) fail("cannot read " + memorySource);
         if (*size > chip.memory.size())
-            std::fprintf(stderr, "kestro-board: %s holds %zu bytes, the chip %zu: the rest is left out\n",
+            std::fprintf(stderr,
+                         "kestro-board: %s holds %zu bytes, the chip %zu: the rest is left out\n",
                          memorySource.c_str(), *size, chip.memory.size());
     }
     std::string error;
@@ -120,7 +137,8 @@ int main(int argc, char** argv) {
 
     struct sigaction sa {};
     sa.sa_handler = onSignal;
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &sa, nullptr);
 
     PtyPort pty;
     const auto link = portLinkPath(portName);

@@ -58,7 +58,9 @@ void onPort(avr_irq_t*, uint32_t value, void* param) {
 void onTx(avr_irq_t*, uint32_t value, void* param) {
     static_cast<Board*>(param)->transmitted(static_cast<uint8_t>(value));
 }
-uint8_t onUdrRead(avr_t*, avr_io_addr_t, void* param) { return static_cast<Board*>(param)->readUdr(); }
+uint8_t onUdrRead(avr_t*, avr_io_addr_t, void* param) {
+    return static_cast<Board*>(param)->readUdr();
+}
 void onUartSetting(avr_t*, avr_io_addr_t, uint8_t, void* param) {
     static_cast<Board*>(param)->lineSettingsChanged();
 }
@@ -85,7 +87,8 @@ Board::~Board() {
     if (!firmware_) return;
     // What simavr's ELF reader allocated (the core may point into its symbols until
     // it is gone).
-    for (uint32_t i = 0; i < firmware_->symbolcount; ++i) std::free(firmware_->symbol[i]);
+    for (uint32_t i = 0; i < firmware_->symbolcount; ++i)
+        std::free(firmware_->symbol[i]);
     for (void* p : {static_cast<void*>(firmware_->symbol), static_cast<void*>(firmware_->flash),
                     static_cast<void*>(firmware_->eeprom), static_cast<void*>(firmware_->fuse),
                     static_cast<void*>(firmware_->lockbits)})
@@ -108,8 +111,8 @@ bool Board::load(const std::string& elfPath, std::string& error) {
     const int out = ::dup(STDOUT_FILENO);
     const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     ::dup2(null, STDOUT_FILENO);
-    const bool read = ::access(elfPath.c_str(), R_OK) == 0 &&
-                      elf_read_firmware(elfPath.c_str(), firmware) == 0;
+    const bool read =
+        ::access(elfPath.c_str(), R_OK) == 0 && elf_read_firmware(elfPath.c_str(), firmware) == 0;
     const bool ours = read && (!firmware->mmcu[0] || !std::strcmp(firmware->mmcu, "atmega328p"));
     if (ours) avr_ = avr_make_mcu_by_name("atmega328p");
     if (avr_ && avr_init(avr_) == 0) avr_load_firmware(avr_, firmware);
@@ -141,7 +144,8 @@ bool Board::load(const std::string& elfPath, std::string& error) {
     }
     uint32_t flags = 0; // no console echo, no sleeping while the firmware polls
     avr_ioctl(avr_, AVR_IOCTL_UART_SET_FLAGS('0'), &flags);
-    avr_irq_register_notify(avr_io_getirq(avr_, AVR_IOCTL_UART_GETIRQ('0'), UART_IRQ_OUTPUT), onTx, this);
+    avr_irq_register_notify(avr_io_getirq(avr_, AVR_IOCTL_UART_GETIRQ('0'), UART_IRQ_OUTPUT), onTx,
+                            this);
     // The receiver is ours: simavr's keeps 64 bytes and hides overruns.
     avr_->io[AVR_DATA_TO_IO(kUdr0)].r.c = onUdrRead;
     avr_->io[AVR_DATA_TO_IO(kUdr0)].r.param = this;
@@ -153,8 +157,8 @@ bool Board::load(const std::string& elfPath, std::string& error) {
         for (bool direction : {false, true}) {
             hooks_[i] = {this, port, direction};
             avr_irq_register_notify(
-                pinIrq(avr_, port, direction ? IOPORT_IRQ_DIRECTION_ALL : IOPORT_IRQ_REG_PORT), onPort,
-                &hooks_[i]);
+                pinIrq(avr_, port, direction ? IOPORT_IRQ_DIRECTION_ALL : IOPORT_IRQ_REG_PORT),
+                onPort, &hooks_[i]);
             ++i;
         }
     }
@@ -195,11 +199,15 @@ void Board::reset() {
     refreshChip();
 }
 
-bool Board::lineMatches() const {
+uint32_t Board::cyclesPerBit() const {
     const uint8_t* d = avr_->data;
     const uint32_t ubrr = (d[kUbrr0h] & 0x0F) << 8 | d[kUbrr0l];
-    const uint32_t cyclesPerBit = (ubrr + 1) * (d[kUcsr0a] & kU2x0 ? 8 : 16);
-    const double error = double(kClockHz) / cyclesPerBit / kLineBaud - 1.0;
+    return (ubrr + 1) * (d[kUcsr0a] & kU2x0 ? 8 : 16);
+}
+
+bool Board::lineMatches() const {
+    const uint8_t* d = avr_->data;
+    const double error = double(kClockHz) / cyclesPerBit() / kLineBaud - 1.0;
     const bool eightBits = ((d[kUcsr0c] >> 1) & 3) == 3 && !(d[kUcsr0b] & kUcsz02);
     return error < 0.02 && error > -0.02 && eightBits && !(d[kUcsr0c] & kUpm);
 }
@@ -207,10 +215,8 @@ bool Board::lineMatches() const {
 void Board::lineSettingsChanged() {
     // simavr counts a parity bit always (11 bits a byte): a frame is 1 + 8 + stop bits.
     const uint8_t* d = avr_->data;
-    const uint32_t ubrr = (d[kUbrr0h] & 0x0F) << 8 | d[kUbrr0l];
-    const uint32_t cyclesPerBit = (ubrr + 1) * (d[kUcsr0a] & kU2x0 ? 8 : 16);
     const uint32_t bits = 1 + 8 + (d[kUcsr0c] & kUpm ? 1 : 0) + (d[kUcsr0c] & kUsbs0 ? 2 : 1);
-    uart_->cycles_per_byte = cyclesPerBit * bits;
+    uart_->cycles_per_byte = cyclesPerBit() * bits;
     if (!(d[kUcsr0b] & kRxen0)) rx_.flush();
     // Enabling the receive interrupt with a byte waiting interrupts at once, as on the
     // chip; simavr looks only when a byte arrives.
@@ -257,7 +263,8 @@ void Board::refreshChip() {
     p.org = bit(port_[2], kOrg);
     p.sdaFree = !bit(ddr_[1], kSda);
     p.sclFree = !bit(ddr_[1], kScl);
-    const bool drivenHigh = (bit(ddr_[1], kSda) && bit(port_[1], kSda)) || (bit(ddr_[1], kScl) && bit(port_[1], kScl));
+    const bool drivenHigh =
+        (bit(ddr_[1], kSda) && bit(port_[1], kSda)) || (bit(ddr_[1], kScl) && bit(port_[1], kScl));
     if (drivenHigh && !sdaWarned_) {
         ++pinFaults_;
         note("PIN: an I2C line is driven high; it is open drain (release it instead)");
@@ -287,7 +294,7 @@ void Board::refreshChip() {
     c.value = (sda << kSda) | (p.sclFree << kScl);
     avr_ioctl(avr_, AVR_IOCTL_IOPORT_SET_EXTERNAL('C'), &c);
     avr_raise_irq(pinIrq(avr_, 'B', kDo), dataOut);
-    avr_raise_irq(pinIrq(avr_, 'C', kSda), sda && p.sdaFree);
+    avr_raise_irq(pinIrq(avr_, 'C', kSda), sda);
     avr_raise_irq(pinIrq(avr_, 'C', kScl), p.sclFree);
 }
 
@@ -339,7 +346,8 @@ void Board::sendDue(PtyPort& pty) {
         const uint8_t b = tx_.front().byte;
         tx_.pop_front();
         noteByte("tx %02X", b);
-        if (::write(pty.masterFd(), &b, 1) < 0) note("reply lost: " + std::string(std::strerror(errno)));
+        if (::write(pty.masterFd(), &b, 1) < 0)
+            note("reply lost: " + std::string(std::strerror(errno)));
     }
 }
 
@@ -365,14 +373,17 @@ void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
             pty.clearStaleExclusive(); // what a program killed while it held the port left
             lastInput = Clock::now();
         }
-        const auto wall = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - wallStart);
+        const auto wall =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - wallStart);
         const Cycles target = simStart + cyclesOf(static_cast<Nanos>(wall.count()));
         runUntil(target);
         // On a busy machine the simulation may fall behind; the program's 2.5 s reply
         // limit runs on the wall clock, so say so well before that.
         const Cycles lag = target > now() ? target - now() : 0;
         if (lag > kClockHz / 10) {
-            if (!behind) note("simulation behind the wall clock by " + std::to_string(lag * 1000 / kClockHz) + " ms");
+            if (!behind)
+                note("simulation behind the wall clock by " +
+                     std::to_string(lag * 1000 / kClockHz) + " ms");
             behind = true;
         } else if (lag < kClockHz / 100) {
             behind = false;
@@ -382,7 +393,9 @@ void Board::serve(PtyPort& pty, const std::atomic<bool>& stop) {
             // Wait for the program, or until the next byte out is due: sent late, a
             // reply would stretch every block's turn-around.
             Nanos wait = kMillisecond;
-            if (!tx_.empty()) wait = std::min(wait, nanosOf(tx_.front().done > now() ? tx_.front().done - now() : 0));
+            if (!tx_.empty())
+                wait = std::min(wait,
+                                nanosOf(tx_.front().done > now() ? tx_.front().done - now() : 0));
             const timespec ts{0, static_cast<long>(wait)};
             pollfd p{pty.masterFd(), POLLIN, 0};
             ::ppoll(&p, 1, &ts, nullptr);

@@ -26,7 +26,7 @@ inline constexpr uint32_t kClockHz = 16'000'000;
 inline constexpr uint32_t kLineBaud = 19200;
 
 class Board {
-public:
+  public:
     // `chip` may be empty: an empty socket. Not owned.
     explicit Board(ChipModel* chip);
     ~Board();
@@ -64,7 +64,7 @@ public:
     void lineSettingsChanged();
     Cycles rxEvent();
 
-private:
+  private:
     void reset();
     void armTimers();
     bool takeInput(PtyPort& pty);
@@ -72,6 +72,7 @@ private:
     void sendDue(PtyPort& pty);
     void note(const std::string& text) const;
     void noteByte(const char* format, uint8_t byte) const;
+    uint32_t cyclesPerBit() const; // of the firmware's UART
     bool lineMatches() const;
     Cycles now() const;
 

@@ -16,11 +16,15 @@ namespace {
 int microwireAddressBits(SerialSet set) {
     switch (set) {
     case SerialSet::As93C06:
-    case SerialSet::As93C46x8: return 6;
+    case SerialSet::As93C46x8:
+        return 6;
     case SerialSet::As93C56x8:
-    case SerialSet::As93C56x16: return 8;
-    case SerialSet::As93C76: return 10;
-    default: return 0;
+    case SerialSet::As93C56x16:
+        return 8;
+    case SerialSet::As93C76:
+        return 10;
+    default:
+        return 0;
     }
 }
 
@@ -35,7 +39,8 @@ I2cChipShape eeprom24(uint32_t size) {
 
 } // namespace
 
-std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memory, std::string& why) {
+std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memory,
+                                         std::string& why) {
     const auto family = familyOf(device);
     const CatalogueRow& row = chipRow(device);
     const uint32_t size = row.programSize > 0 ? row.programSize : row.dataSize;
@@ -76,10 +81,12 @@ std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memor
             s.page = size <= 512 ? 16 : 32;
             return std::make_unique<SpiChip>(s, memory);
         }
-        default: break;
+        default:
+            break;
         }
     }
-    why = "no pin model of " + std::string(row.name) + " (the board serves 24Cxx, PCF8582, 93Cxx, "
+    why = "no pin model of " + std::string(row.name) +
+          " (the board serves 24Cxx, PCF8582, 93Cxx, "
           "25Cxx and 59Cxx)";
     return nullptr;
 }

@@ -30,7 +30,7 @@ struct SocketPins {
 };
 
 class ChipModel {
-public:
+  public:
     virtual ~ChipModel() = default;
     // The board's pins changed (or time passed: the same levels again).
     virtual void pins(const SocketPins& p, Nanos now) = 0;
@@ -47,7 +47,7 @@ public:
     unsigned violations() const { return violations_; }
     std::function<void(const std::string&)> trace;
 
-protected:
+  protected:
     void note(const std::string& text) const {
         if (trace) trace(text);
     }
@@ -56,14 +56,14 @@ protected:
         note("VIOLATION: " + text);
     }
 
-private:
+  private:
     unsigned violations_ = 0;
 };
 
 // The page buffer of an EEPROM: bytes loaded one after the other, the address wrapping
 // within its page as the address counter's low bits do, burnt together.
 class PageBuffer {
-public:
+  public:
     explicit PageBuffer(uint32_t page) : page_(page) {}
     // Loads a byte; the address of the next one.
     uint32_t load(uint32_t address, uint8_t byte) {
@@ -75,11 +75,12 @@ public:
     uint32_t first() const { return bytes_.begin()->first; }
     void clear() { bytes_.clear(); }
     void burn(std::vector<uint8_t>& memory) {
-        for (const auto& [a, b] : bytes_) memory[a] = b;
+        for (const auto& [a, b] : bytes_)
+            memory[a] = b;
         bytes_.clear();
     }
 
-private:
+  private:
     uint32_t page_;
     std::map<uint32_t, uint8_t> bytes_;
 };
@@ -87,6 +88,7 @@ private:
 // The model of a catalogue chip over `memory` (the chip's bytes as the program's image
 // holds them: a 16-bit word w at bytes 2w (high) and 2w+1 (low)). Nothing for a chip
 // the board has no model of; `why` then says so.
-std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memory, std::string& why);
+std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memory,
+                                         std::string& why);
 
 } // namespace kestro::board

@@ -19,11 +19,15 @@ void I2cChip::pins(const SocketPins& p, Nanos now) {
         // Data must be stable before the clock rises; both at once is a setup violation.
         if (scl && sda != sda_ && phase_ != Phase::Idle) violation("SDA changed as SCL rose");
         scl_ = scl;
-        if (scl) rise(sda, now);
-        else fall(now);
+        if (scl)
+            rise(sda, now);
+        else
+            fall(now);
     } else if (scl && sda != sda_) {
-        if (sda) stop(now);
-        else start(now);
+        if (sda)
+            stop(now);
+        else
+            start(now);
     }
     sda_ = p.sdaFree && !pull_;
 }
@@ -42,8 +46,8 @@ void I2cChip::stop(Nanos now) {
     if (!loaded_.empty()) {
         // The clock that carries a STOP has already sampled one bit.
         if (phase_ == Phase::Receive && bits_ <= 1) {
-            note("write of " + std::to_string(loaded_.size()) + " bytes at " + hex(loaded_.first()) +
-                 ", busy for the write cycle");
+            note("write of " + std::to_string(loaded_.size()) + " bytes at " +
+                 hex(loaded_.first()) + ", busy for the write cycle");
             loaded_.burn(mem_);
             busyUntil_ = now + shape_.writeTime;
         } else {
@@ -78,7 +82,8 @@ void I2cChip::fall(Nanos now) {
     }
     lastFall_ = now;
     switch (phase_) {
-    case Phase::Idle: break;
+    case Phase::Idle:
+        break;
     case Phase::Receive:
         if (bits_ == 8) byteReceived(now);
         break;
@@ -144,7 +149,9 @@ void I2cChip::byteReceived(Nanos now) {
         address_ = ((shape_.blockBits ? block_ : high_) << 8 | shift_) % shape_.size;
         expect_ = Expect::Data;
         break;
-    case Expect::Data: address_ = loaded_.load(address_, shift_); break;
+    case Expect::Data:
+        address_ = loaded_.load(address_, shift_);
+        break;
     }
     bits_ = 0;
     if (ack) {

@@ -18,7 +18,7 @@ struct I2cChipShape {
 };
 
 class I2cChip : public ChipModel {
-public:
+  public:
     I2cChip(const I2cChipShape& shape, std::vector<uint8_t>& memory)
         : shape_(shape), mem_(memory), loaded_(shape.page) {}
     void pins(const SocketPins& p, Nanos now) override;
@@ -26,7 +26,7 @@ public:
     Nanos nextChange() const override { return kNever; }
     bool busy(Nanos now) const { return now < busyUntil_; }
 
-private:
+  private:
     enum class Phase { Idle, Receive, AckOut, Send, AckIn };
     enum class Expect { Device, AddressHigh, AddressLow, Data };
     void start(Nanos now);

@@ -40,8 +40,8 @@ void MicrowireChip::pins(const SocketPins& p, Nanos now) {
         if (cs_ && phase_ != Phase::Deselected) {
             const Nanos since = now - (sk_ ? lastFall_ : lastRise_);
             if (since < (sk_ ? shape_.minLow : shape_.minHigh) && phase_ != Phase::WaitStart)
-                violation("SK " + std::string(sk_ ? "low" : "high") + " for " + std::to_string(since) +
-                          " ns");
+                violation("SK " + std::string(sk_ ? "low" : "high") + " for " +
+                          std::to_string(since) + " ns");
         }
         (sk_ ? lastRise_ : lastFall_) = now;
         if (sk_ && cs_) rise(p.di, now);
@@ -72,10 +72,12 @@ void MicrowireChip::deselect(Nanos now) {
         busyUntil_ = now + shape_.eraseAllTime;
         break;
     case Pending::WriteAll:
-        for (uint32_t w = 0; w < words(); ++w) setWord(w, static_cast<uint16_t>(data_));
+        for (uint32_t w = 0; w < words(); ++w)
+            setWord(w, static_cast<uint16_t>(data_));
         busyUntil_ = now + shape_.writeAllTime;
         break;
-    case Pending::None: break;
+    case Pending::None:
+        break;
     }
     note("self-timed write started");
 }
@@ -114,7 +116,8 @@ void MicrowireChip::rise(bool di, Nanos now) {
         ++bits_;
         break;
     case Phase::Deselected:
-    case Phase::Done: break;
+    case Phase::Done:
+        break;
     }
 }
 
@@ -137,14 +140,22 @@ void MicrowireChip::decode(Nanos) {
         phase_ = Phase::DataIn;
         break;
     case 0b11:
-        if (shape_.hasErase) pending_ = Pending::Erase;
-        else note("ERASE is no instruction of this chip");
+        if (shape_.hasErase)
+            pending_ = Pending::Erase;
+        else
+            note("ERASE is no instruction of this chip");
         break;
     default:
         switch (field >> (n - 2)) {
-        case 0b11: enabled_ = true; break;
-        case 0b00: enabled_ = false; break;
-        case 0b10: pending_ = Pending::EraseAll; break;
+        case 0b11:
+            enabled_ = true;
+            break;
+        case 0b00:
+            enabled_ = false;
+            break;
+        case 0b10:
+            pending_ = Pending::EraseAll;
+            break;
         case 0b01:
             dataFor_ = Pending::WriteAll;
             phase_ = Phase::DataIn;

@@ -22,14 +22,14 @@ struct MicrowireChipShape {
 };
 
 class MicrowireChip : public ChipModel {
-public:
+  public:
     MicrowireChip(const MicrowireChipShape& shape, std::vector<uint8_t>& memory)
         : shape_(shape), mem_(memory) {}
     void pins(const SocketPins& p, Nanos now) override;
     bool dataOut() const override { return do_; }
     Nanos nextChange() const override { return phase_ == Phase::Status ? busyUntil_ : kNever; }
 
-private:
+  private:
     enum class Phase { Deselected, WaitStart, Instruction, DataIn, ReadOut, Done, Status };
     enum class Pending { None, Write, Erase, EraseAll, WriteAll };
     void rise(bool di, Nanos now);

@@ -3,7 +3,8 @@
 namespace kestro::board {
 
 namespace {
-constexpr uint8_t kWrsr = 0x01, kWrite = 0x02, kRead = 0x03, kWrdi = 0x04, kRdsr = 0x05, kWren = 0x06;
+constexpr uint8_t kWrsr = 0x01, kWrite = 0x02, kRead = 0x03, kWrdi = 0x04, kRdsr = 0x05,
+                  kWren = 0x06;
 constexpr uint8_t kWip = 0x01, kWel = 0x02;
 } // namespace
 
@@ -31,8 +32,8 @@ void SpiChip::pins(const SocketPins& p, Nanos now) {
     if (!cs_) {
         const Nanos since = now - (sck_ ? lastFall_ : lastRise_);
         if (since < (sck_ ? shape_.minLow : shape_.minHigh))
-            violation("SCK " + std::string(sck_ ? "low" : "high") + " for " + std::to_string(since) +
-                      " ns");
+            violation("SCK " + std::string(sck_ ? "low" : "high") + " for " +
+                      std::to_string(since) + " ns");
     }
     (sck_ ? lastRise_ : lastFall_) = now;
     if (cs_) return;
@@ -67,8 +68,12 @@ void SpiChip::byteIn(Nanos now) {
             break;
         }
         switch (op) {
-        case kWren: wel_ = true; break;
-        case kWrdi: wel_ = false; break;
+        case kWren:
+            wel_ = true;
+            break;
+        case kWrdi:
+            wel_ = false;
+            break;
         case kRdsr:
             phase_ = Phase::StatusOut;
             out_ = status(now);
@@ -85,8 +90,12 @@ void SpiChip::byteIn(Nanos now) {
             addressLeft_ = shape_.addressBytes;
             out_ = op;
             break;
-        case kWrsr: note("WRSR ignored: the socket ties /WP high, block protection stays off"); break;
-        default: note("unknown instruction"); break;
+        case kWrsr:
+            note("WRSR ignored: the socket ties /WP high, block protection stays off");
+            break;
+        default:
+            note("unknown instruction");
+            break;
         }
         break;
     }
@@ -103,8 +112,11 @@ void SpiChip::byteIn(Nanos now) {
             loaded_.clear();
         }
         break;
-    case Phase::DataIn: address_ = loaded_.load(address_, shift_); break;
-    default: break;
+    case Phase::DataIn:
+        address_ = loaded_.load(address_, shift_);
+        break;
+    default:
+        break;
     }
 }
 

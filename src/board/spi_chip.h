@@ -19,13 +19,13 @@ struct SpiChipShape {
 };
 
 class SpiChip : public ChipModel {
-public:
+  public:
     SpiChip(const SpiChipShape& shape, std::vector<uint8_t>& memory)
         : shape_(shape), mem_(memory), loaded_(shape.page) {}
     void pins(const SocketPins& p, Nanos now) override;
     bool dataOut() const override { return so_; }
 
-private:
+  private:
     enum class Phase { Deselected, Opcode, Address, ReadOut, StatusOut, DataIn, Ignore };
     void byteIn(Nanos now);
     void deselect(Nanos now);

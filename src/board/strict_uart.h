@@ -15,7 +15,7 @@ using Cycles = uint64_t;
 inline constexpr Cycles kNoEvent = std::numeric_limits<Cycles>::max();
 
 class StrictReceiver {
-public:
+  public:
     explicit StrictReceiver(Cycles byteTime) : byteTime_(byteTime) {}
 
     // A byte the other end sends: its start bit goes out when the line is free, not
@@ -38,7 +38,7 @@ public:
     // Called with each byte that enters the FIFO, and with each one lost.
     std::function<void(uint8_t)> onReceived, onOverrun;
 
-private:
+  private:
     struct Wire {
         uint8_t byte;
         Cycles start, done;

@@ -9,7 +9,7 @@
 namespace kestro {
 
 class PtyPort {
-public:
+  public:
     PtyPort() = default;
     PtyPort(const PtyPort&) = delete;
     PtyPort& operator=(const PtyPort&) = delete;
@@ -42,7 +42,7 @@ public:
     // is free, the holder is gone and the flag is cleared.
     void clearStaleExclusive();
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;

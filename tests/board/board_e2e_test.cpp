@@ -36,7 +36,8 @@ Bytes readFile(const fs::path& path) {
 fs::path writeFile(const std::string& name, const Bytes& bytes) {
     const fs::path path = test::testConfigDir().parent_path() / name;
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -44,14 +45,16 @@ Bytes randomImage(size_t n, const std::string& seed) {
     std::seed_seq seq(seed.begin(), seed.end());
     std::mt19937 random(seq);
     Bytes v(n);
-    for (auto& b : v) b = static_cast<uint8_t>(random());
+    for (auto& b : v)
+        b = static_cast<uint8_t>(random());
     return v;
 }
 
 // kestro-board's pattern memory: byte i holds i ^ (i >> 8).
 Bytes pattern(size_t n) {
     Bytes v(n);
-    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i ^ (i >> 8));
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>(i ^ (i >> 8));
     return v;
 }
 
@@ -59,9 +62,10 @@ size_t sizeOf(const std::string& part) { return chipRow(*findDeviceByName(part))
 
 // kestro-board on COM1 of the test's config folder, saving its chip beside it.
 class BoardProcess {
-public:
+  public:
     explicit BoardProcess(const std::string& chip, std::vector<std::string> extra = {}) {
-        std::vector<std::string> args{"--port", "COM1", "--chip", chip, "--save-chip", prefix_.string()};
+        std::vector<std::string> args{"--port", "COM1",        "--chip",
+                                      chip,     "--save-chip", prefix_.string()};
         args.insert(args.end(), extra.begin(), extra.end());
         child_ = std::make_unique<test::Child>(KESTRO_BOARD_PROGRAM, args);
         for (int i = 0; i < 500 && !fs::exists(portLinkPath("COM1")); ++i)
@@ -79,7 +83,7 @@ public:
     }
     Bytes chip() const { return readFile(prefix_.string() + ".mem"); }
 
-private:
+  private:
     fs::path prefix_ = test::testConfigDir().parent_path() / "chip";
     std::unique_ptr<test::Child> child_;
 };
@@ -105,7 +109,7 @@ Bytes stopCleanly(BoardProcess& board) {
 
 // Without the built firmware (KESTRO_FIRMWARE off) there is no board to run.
 class Board : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
 #ifndef KESTRO_FIRMWARE_BUILT
         GTEST_SKIP() << "the firmware is not built";
@@ -130,16 +134,17 @@ TEST_P(RoundTrip, WriteVerifyAndReadBringTheImageBackAndLeaveItInTheChip) {
 // Both organisations of the 93C46, the widest 93Cxx, each 24Cxx addressing (one byte,
 // block bits, two bytes), both 25Cxx addressings, a 59Cxx and the PCF8582.
 INSTANTIATE_TEST_SUITE_P(Served, RoundTrip,
-                         ::testing::Values("93C46_16", "93C46_8", "93C86", "24C02", "24C16", "24C256",
-                                           "25C040", "25C640", "59C11", "PCF8582"));
+                         ::testing::Values("93C46_16", "93C46_8", "93C86", "24C02", "24C16",
+                                           "24C256", "25C040", "25C640", "59C11", "PCF8582"));
 
 TEST_F(Board, AMarkerRangeWithOddEndsWritesOnlyItsBytesWidenedToWordsOnA93C46x16) {
     struct Case {
         const char* part;
-        size_t first, last;     // the range given
-        size_t wFirst, wLast;   // what the chip takes
+        size_t first, last;   // the range given
+        size_t wFirst, wLast; // what the chip takes
     };
-    for (const Case c : {Case{"24C16", 0x103, 0x2F6, 0x103, 0x2F6}, Case{"93C46_16", 0x03, 0x46, 0x02, 0x47}}) {
+    for (const Case c :
+         {Case{"24C16", 0x103, 0x2F6, 0x103, 0x2F6}, Case{"93C46_16", 0x03, 0x46, 0x02, 0x47}}) {
         SCOPED_TRACE(c.part);
         const size_t size = sizeOf(c.part);
         const Bytes image = randomImage(size, "range");
@@ -147,10 +152,12 @@ TEST_F(Board, AMarkerRangeWithOddEndsWritesOnlyItsBytesWidenedToWordsOnA93C46x16
         BoardProcess board(c.part, {"--memory", "pattern"});
         char range[32];
         std::snprintf(range, sizeof range, "%06zX:%06zX", c.first, c.last);
-        const auto r = cli({"-p", c.part, "-q", "--range", range, "write", file.string(), "verify"});
+        const auto r =
+            cli({"-p", c.part, "-q", "--range", range, "write", file.string(), "verify"});
         EXPECT_EQ(r.result.status, 0) << r.result.err;
         Bytes expected = pattern(size);
-        std::copy(image.begin() + c.wFirst, image.begin() + c.wLast + 1, expected.begin() + c.wFirst);
+        std::copy(image.begin() + c.wFirst, image.begin() + c.wLast + 1,
+                  expected.begin() + c.wFirst);
         EXPECT_EQ(stopCleanly(board), expected);
     }
 }
@@ -192,10 +199,12 @@ TEST_F(Board, AnEmptySocketFailsCleanlyOnEveryBus) {
     BoardProcess board("none");
     for (const char* part : {"24C02", "93C46_16", "25C640"}) {
         SCOPED_TRACE(part);
-        const auto r = cli({"-p", part, "read", (test::testConfigDir().parent_path() / "x.bin").string()});
+        const auto r =
+            cli({"-p", part, "read", (test::testConfigDir().parent_path() / "x.bin").string()});
         EXPECT_NE(r.result.status, 0);
         EXPECT_LT(r.seconds, 20.0);
-        EXPECT_NE(r.result.err.find(" !"), std::string::npos) << r.result.err; // the program's own text
+        EXPECT_NE(r.result.err.find(" !"), std::string::npos)
+            << r.result.err; // the program's own text
     }
     stopCleanly(board);
 }
@@ -208,7 +217,8 @@ TEST_F(Board, ResetOnOpenFailsTheFirstExchangeAndWritesNothing) {
     BoardProcess board("24C02", {"--reset-on-open"});
     const auto r = cli({"-p", "24C02", "write", file.string()});
     EXPECT_EQ(r.result.status, 5) << r.result.err;
-    EXPECT_NE(r.result.err.find("Serial Communication Timeout Error !"), std::string::npos) << r.result.err;
+    EXPECT_NE(r.result.err.find("Serial Communication Timeout Error !"), std::string::npos)
+        << r.result.err;
     EXPECT_LT(r.seconds, 20.0);
     EXPECT_EQ(stopCleanly(board), Bytes(image.size(), 0xFF));
 }

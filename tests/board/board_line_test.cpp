@@ -36,8 +36,9 @@ std::string readFor(int fd, size_t n, int ms) {
 
 // kestro-board with the test's firmware on COM1, and the port opened raw.
 struct LineBoard {
-    test::Child board{KESTRO_BOARD_PROGRAM,
-                      {"--port", "COM1", "--chip", "24C02", "--trace", "--firmware", KESTRO_SLOW_READER_ELF}};
+    test::Child board{
+        KESTRO_BOARD_PROGRAM,
+        {"--port", "COM1", "--chip", "24C02", "--trace", "--firmware", KESTRO_SLOW_READER_ELF}};
     int fd = -1;
     LineBoard() {
         const auto link = portLinkPath("COM1");
@@ -68,9 +69,11 @@ TEST(BoardLine, EchoesAtTheWiresPaceAndAnOverrunEndsTheBoardWithAFailure) {
     // 0xEE and ten more at once: the firmware looks again only after 10 ms, some 19
     // byte times. Two bytes wait in the FIFO; each start bit after that overwrites the
     // byte waiting in the shift register, so of the rest only the last is kept.
-    const std::string burst = "\xEE" "abcdefghij";
+    const std::string burst = "\xEE"
+                              "abcdefghij";
     ASSERT_EQ(::write(fd, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
-    EXPECT_EQ(readFor(fd, burst.size(), 1500), "\xEE" "abj");
+    EXPECT_EQ(readFor(fd, burst.size(), 1500), "\xEE"
+                                               "abj");
 
     const auto r = line.stop();
     EXPECT_EQ(r.status, 3);

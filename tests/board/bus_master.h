@@ -56,12 +56,14 @@ struct Master {
         return seen;
     }
     bool sendI2c(uint8_t byte) { // true when acknowledged
-        for (int i = 7; i >= 0; --i) clockI2c((byte >> i) & 1);
+        for (int i = 7; i >= 0; --i)
+            clockI2c((byte >> i) & 1);
         return !clockI2c(true);
     }
     uint8_t receiveI2c(bool ack) {
         uint8_t b = 0;
-        for (int i = 0; i < 8; ++i) b = static_cast<uint8_t>(b << 1 | clockI2c(true));
+        for (int i = 0; i < 8; ++i)
+            b = static_cast<uint8_t>(b << 1 | clockI2c(true));
         clockI2c(!ack);
         return b;
     }
@@ -69,7 +71,8 @@ struct Master {
     bool writeI2c(uint8_t device, const std::vector<uint8_t>& bytes, bool stopAfter = true) {
         start();
         bool ok = sendI2c(device);
-        for (size_t i = 0; ok && i < bytes.size(); ++i) ok = sendI2c(bytes[i]);
+        for (size_t i = 0; ok && i < bytes.size(); ++i)
+            ok = sendI2c(bytes[i]);
         if (stopAfter || !ok) stop();
         return ok;
     }
@@ -77,7 +80,8 @@ struct Master {
         std::vector<uint8_t> v;
         start();
         if (sendI2c(static_cast<uint8_t>(device | 1)))
-            for (size_t i = 0; i < n; ++i) v.push_back(receiveI2c(i + 1 < n));
+            for (size_t i = 0; i < n; ++i)
+                v.push_back(receiveI2c(i + 1 < n));
         stop();
         return v;
     }
@@ -95,7 +99,8 @@ struct Master {
     }
     uint32_t shift(uint32_t value, int bits) {
         uint32_t in = 0;
-        for (int i = bits - 1; i >= 0; --i) in = in << 1 | clock((value >> i) & 1);
+        for (int i = bits - 1; i >= 0; --i)
+            in = in << 1 | clock((value >> i) & 1);
         return in;
     }
     void select(bool level) {

@@ -1,9 +1,9 @@
 // The chip models at their pins: each does what its datasheet's bus protocol says and
 // refuses what the real chip refuses, so that a firmware fault shows.
 
+#include "board/bus_master.h"
 #include "board/chip_model.h"
 #include "devices/catalogue.h"
-#include "board/bus_master.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +99,8 @@ TEST(I2cChip, AStopInsideADataByteWritesNothing) {
     m.start();
     m.sendI2c(0xA0);
     m.sendI2c(0x00);
-    for (int i = 0; i < 4; ++i) m.clockI2c(false);
+    for (int i = 0; i < 4; ++i)
+        m.clockI2c(false);
     m.stop();
     EXPECT_EQ(s.memory[0], 0xFF);
     EXPECT_TRUE(m.writeI2c(0xA0, {})); // and no write cycle started
@@ -175,7 +176,7 @@ TEST(MicrowireChip, EightBitOrganisationTakesOneMoreAddressBit) {
 TEST(MicrowireChip, EraseAllWriteAllAndEraseWithinTheirCycles) {
     Socket s("93C86");
     Master m(*s.chip, true);
-    instruction(m, 0b00'11u << 8, 12); // EWEN, 10-bit address field
+    instruction(m, 0b00'11u << 8, 12);                // EWEN, 10-bit address field
     instruction(m, 0b00'01u << 24 | 0x1234, 12 + 16); // WRAL
     EXPECT_EQ(s.memory[2046], 0x12);
     EXPECT_EQ(s.memory[2047], 0x34);
@@ -214,9 +215,11 @@ TEST(MicrowireChip, The59C11TellsBusyOnlyOnItsOwnPinAndHasNoErase) {
 
 uint32_t spi(Master& m, const Bytes& out, int readBytes = 0) {
     m.select(false);
-    for (uint8_t b : out) m.shift(b, 8);
+    for (uint8_t b : out)
+        m.shift(b, 8);
     uint32_t in = 0;
-    for (int i = 0; i < readBytes; ++i) in = in << 8 | m.shift(0, 8);
+    for (int i = 0; i < readBytes; ++i)
+        in = in << 8 | m.shift(0, 8);
     m.select(true);
     return in;
 }

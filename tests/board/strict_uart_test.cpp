@@ -17,7 +17,8 @@ TEST(StrictReceiver, BytesArriveAtTheWiresPace) {
     std::vector<Cycles> arrived;
     Cycles now = 100;
     rx.onReceived = [&](uint8_t) { arrived.push_back(now); };
-    for (uint8_t b : {1, 2, 3}) rx.send(b, now);
+    for (uint8_t b : {1, 2, 3})
+        rx.send(b, now);
     while (rx.nextEvent() != kNoEvent) {
         now = rx.nextEvent();
         rx.advance(now);
@@ -33,7 +34,8 @@ TEST(StrictReceiver, TwoInTheFifoOneInTheShiftRegisterThenAnOverrun) {
     StrictReceiver rx(kByte);
     std::vector<uint8_t> lost;
     rx.onOverrun = [&](uint8_t b) { lost.push_back(b); };
-    for (uint8_t b : {1, 2, 3, 4}) rx.send(b, 0);
+    for (uint8_t b : {1, 2, 3, 4})
+        rx.send(b, 0);
     rx.advance(3 * kByte); // three bytes in, the fourth's start bit just now
     EXPECT_EQ(rx.overruns(), 1u);
     EXPECT_EQ(lost, std::vector<uint8_t>{3});
@@ -47,11 +49,13 @@ TEST(StrictReceiver, TwoInTheFifoOneInTheShiftRegisterThenAnOverrun) {
 TEST(StrictReceiver, ReadingBeforeTheFourthStartBitLosesNothing) {
     StrictReceiver rx(kByte);
     std::vector<uint8_t> got;
-    for (uint8_t b : {1, 2, 3, 4}) rx.send(b, 0);
+    for (uint8_t b : {1, 2, 3, 4})
+        rx.send(b, 0);
     rx.advance(3 * kByte - 1); // three bytes in: FIFO full, one in the shift register
-    got.push_back(rx.read()); // the shift register's byte moves up
+    got.push_back(rx.read());  // the shift register's byte moves up
     rx.advance(4 * kByte);
-    while (rx.readable()) got.push_back(rx.read());
+    while (rx.readable())
+        got.push_back(rx.read());
     EXPECT_EQ(rx.overruns(), 0u);
     EXPECT_EQ(got, (std::vector<uint8_t>{1, 2, 3, 4}));
 }
