@@ -32,7 +32,15 @@ void I2cChip::pins(const SocketPins& p, Nanos now) {
     sda_ = p.sdaFree && !pull_;
 }
 
-void I2cChip::start(Nanos) {
+void I2cChip::start(Nanos now) {
+    // The datasheets' set-up times, by the clock's class: SCL high as long as a clock's
+    // high phase before SDA falls, the bus free as long as a low phase since a STOP.
+    if (now - lastRise_ < shape_.minHigh)
+        violation("START " + std::to_string(now - lastRise_) + " ns after SCL rose");
+    if (stopped_ && now - lastStop_ < shape_.minLow)
+        violation("START " + std::to_string(now - lastStop_) + " ns after a STOP");
+    startAt_ = now;
+    holdingStart_ = true;
     if (!loaded_.empty()) note("page load abandoned by a repeated START");
     loaded_.clear();
     phase_ = Phase::Receive;
@@ -43,6 +51,10 @@ void I2cChip::start(Nanos) {
 }
 
 void I2cChip::stop(Nanos now) {
+    if (now - lastRise_ < shape_.minHigh)
+        violation("STOP " + std::to_string(now - lastRise_) + " ns after SCL rose");
+    lastStop_ = now;
+    stopped_ = true;
     if (!loaded_.empty()) {
         // The clock that carries a STOP has already sampled one bit.
         if (phase_ == Phase::Receive && bits_ <= 1) {
@@ -81,6 +93,9 @@ void I2cChip::fall(Nanos now) {
         return;
     }
     lastFall_ = now;
+    if (holdingStart_ && now - startAt_ < shape_.minHigh)
+        violation("SCL fell " + std::to_string(now - startAt_) + " ns after a START");
+    holdingStart_ = false;
     switch (phase_) {
     case Phase::Idle:
         break;

@@ -50,7 +50,8 @@ class I2cChip : public ChipModel {
     uint8_t shift_ = 0, out_ = 0;
     uint32_t block_ = 0, high_ = 0, address_ = 0;
     PageBuffer loaded_;
-    Nanos busyUntil_ = 0, lastRise_ = 0, lastFall_ = 0;
+    Nanos busyUntil_ = 0, lastRise_ = 0, lastFall_ = 0, lastStop_ = 0, startAt_ = 0;
+    bool stopped_ = false, holdingStart_ = false;
 };
 
 } // namespace kestro::board

@@ -106,6 +106,20 @@ TEST(I2cChip, AStopInsideADataByteWritesNothing) {
     EXPECT_TRUE(m.writeI2c(0xA0, {})); // and no write cycle started
 }
 
+TEST(I2cChip, StartsAndStopsNeedTheirSetUpAndHoldTimes) {
+    Socket s("24C02");
+    Master m(*s.chip);
+    ASSERT_TRUE(m.writeI2c(0xA0, {0x00}));
+    EXPECT_EQ(s.chip->violations(), 0u);
+    m.p.sdaFree = false; // a START at once after the STOP: the bus was free 0 ns
+    m.wait(0);
+    EXPECT_EQ(s.chip->violations(), 1u);
+    m.step = 400; // SCL falls 400 ns after it: a 400 kHz part wants 600 ns
+    m.p.sclFree = false;
+    m.settle();
+    EXPECT_EQ(s.chip->violations(), 2u);
+}
+
 TEST(I2cChip, AClockFasterThanTheDatasheetIsAViolation) {
     Socket fast("24C02");
     Master m(*fast.chip);
