@@ -120,6 +120,11 @@ function(kestro_install_docs)
 endfunction()
 cmake_language(DEFER CALL kestro_install_docs)
 
+# The open adapter's firmware as Intel HEX, for flashing a board with the usual tools.
+if(TARGET kestro-firmware)
+  install(FILES ${KESTRO_FIRMWARE_HEX} DESTINATION ${CMAKE_INSTALL_DATADIR}/kestro/firmware)
+endif()
+
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${KESTRO_PACKAGING_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/docs/screenshot.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)

@@ -20,7 +20,7 @@ kestro_need_packages() {
 
 KESTRO_BUILD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
     libbenchmark-dev qt6-base-dev srecord binutils librsvg2-bin libelf-dev pkg-config
-    gputils sdcc gcc-avr avr-libc binutils-avr nlohmann-json3-dev)
+    gputils sdcc gcc-avr avr-libc binutils-avr libsimavr-dev simavr nlohmann-json3-dev)
 
 # Building the Debian package and checking the installed files: the validators, lintian,
 # man, and what CPack's dependency computation calls.

@@ -14,9 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <getopt.h>
-#include <iterator>
 #include <string>
 
 using namespace kestro;
@@ -81,19 +79,12 @@ void fault(const option& o, const char* value, AdapterFaults& faults) {
     if (!applyFaultOption(o.name, value ? value : "", faults, error)) fail("--" + error);
 }
 
-void loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
-    if (source == "blank") return; // the chip starts erased
-    if (source == "pattern") {
-        fillPattern(memory);
-        return;
-    }
-    std::ifstream in(source, std::ios::binary);
-    if (!in) fail("cannot read " + source);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    if (bytes.size() > memory.size())
+void load(std::vector<uint8_t>& memory, const std::string& source) {
+    const auto size = loadMemory(memory, source);
+    if (!size) fail("cannot read " + source);
+    if (*size > memory.size())
         std::fprintf(stderr, "kestro-sim: %s holds %zu bytes, the chip %zu: the rest is left out\n",
-                     source.c_str(), bytes.size(), memory.size());
-    std::copy_n(bytes.begin(), std::min(bytes.size(), memory.size()), memory.begin());
+                     source.c_str(), *size, memory.size());
 }
 
 std::string chipText(int device) {
@@ -182,8 +173,8 @@ int main(int argc, char** argv) {
     AdapterSim sim(config, SimChip::blank(device));
     sim.faults = faults;
     sim.keepReceived = false;
-    loadMemory(sim.chip.memory, memorySource);
-    loadMemory(sim.chip.data, dataSource);
+    load(sim.chip.memory, memorySource);
+    load(sim.chip.data, dataSource);
     const auto started = std::chrono::steady_clock::now();
     if (tracing) {
         sim.trace = [started](const std::string& line) {

@@ -2,6 +2,8 @@
 // The adapter's wire protocol: command bytes, the other bytes with a fixed meaning,
 // the command packet's layout and the link result codes.
 
+#include "protocol/protocol.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -9,50 +11,51 @@ namespace kestro {
 
 // Byte 16 of the command packet: the operation the adapter is to run.
 enum class Command : uint8_t {
-    ReadSignature = 53,  // '5': checksum and three signature bytes follow
-    Handshake = 92,      // checksum, 8 capability bytes, 4 x 32 text bytes follow
-    ReadProgram = 168,   // block transfer adapter -> program
-    ReadData = 75,       // 'K': the same from the data memory
-    Erase = 35,          // '#': nothing follows; the program only waits
-    ProgramProgram = 157, // block transfer program -> adapter
-    ProgramData = 200,   // the same into the data memory; programming with verify (encoders)
-    ProgramSecurity = 134, // one lock-mode (or reset-polarity) byte follows
-    ProgramFuse = 18,    // 4 or 32 fuse bytes follow, each echoed
-    ReadFuse = 232,      // checksum, then 4 (or 32) fuse bytes
-    HardwareTest = 100,  // pin pattern in packet bytes 4..9
+    ReadSignature = KP_CMD_READ_SIGNATURE,
+    Handshake = KP_CMD_HANDSHAKE,
+    ReadProgram = KP_CMD_READ_PROGRAM,
+    ReadData = KP_CMD_READ_DATA,
+    Erase = KP_CMD_ERASE,
+    ProgramProgram = KP_CMD_PROGRAM_PROGRAM,
+    ProgramData = KP_CMD_PROGRAM_DATA,
+    ProgramSecurity = KP_CMD_PROGRAM_SECURITY,
+    ProgramFuse = KP_CMD_PROGRAM_FUSE,
+    ReadFuse = KP_CMD_READ_FUSE,
+    HardwareTest = KP_CMD_HARDWARE_TEST,
 };
 
-inline constexpr uint8_t kPacketTerminator = 117; // last byte of every packet
-inline constexpr uint8_t kBlockRequest = 108;     // 'l': next block / burn this block
-inline constexpr uint8_t kBlockRepeat = 85;       // 'U': the last block again
-inline constexpr uint8_t kStopByte = 250;         // not echoed: stop the transfer or test
-inline constexpr uint8_t kBlockDone = 210;        // block burnt
-inline constexpr uint8_t kBlockFailed = 167;      // the chip failed (encoders)
-inline constexpr uint8_t kAdapterVersion = 29;    // capability byte 6 of a matching adapter
+inline constexpr uint8_t kPacketTerminator = KP_PACKET_TERMINATOR;
+inline constexpr uint8_t kBlockRequest = KP_BLOCK_REQUEST;
+inline constexpr uint8_t kBlockRepeat = KP_BLOCK_REPEAT;
+inline constexpr uint8_t kStopByte = KP_STOP_BYTE;
+inline constexpr uint8_t kBlockDone = KP_BLOCK_DONE;
+inline constexpr uint8_t kBlockFailed = KP_BLOCK_FAILED;
+inline constexpr uint8_t kAdapterVersion = KP_ADAPTER_VERSION;
 
-inline constexpr size_t kPacketSize = 17;
-inline constexpr size_t kInfoLineLength = 32; // each of the handshake's four adapter texts
+inline constexpr size_t kPacketSize = KP_PACKET_SIZE;
+inline constexpr size_t kBlockSize = KP_BLOCK_SIZE;
+inline constexpr size_t kInfoLineLength = KP_INFO_LINE_LENGTH;
 
 // Positions in the 17-byte command packet (0-based; the adapter's byte numbers are
 // one higher).
 enum PacketPos : size_t {
-    kPosFamily = 0,
-    kPosDevice = 1,
-    kPosVoltage = 2,
-    kPosStart0 = 3, // start address bits 0-7 (also hardware-test port P0)
-    kPosStart1 = 4,
-    kPosStart2 = 5,
-    kPosLastLength = 6,
-    kPosTest1 = 7,
-    kPosTest2 = 8,
-    kPosCountLow = 9, // block count - 1
-    kPosCountHigh = 10,
-    kPosSerialA = 11, // or the EPROM class
-    kPosSerialB = 12,
-    kPosSerialC = 13,
-    kPosSerialD = 14,
-    kPosCommand = 15,
-    kPosTerminator = 16,
+    kPosFamily = KP_POS_FAMILY,
+    kPosDevice = KP_POS_DEVICE,
+    kPosVoltage = KP_POS_VOLTAGE,
+    kPosStart0 = KP_POS_START0,
+    kPosStart1 = KP_POS_START1,
+    kPosStart2 = KP_POS_START2,
+    kPosLastLength = KP_POS_LAST_LENGTH,
+    kPosTest1 = KP_POS_TEST1,
+    kPosTest2 = KP_POS_TEST2,
+    kPosCountLow = KP_POS_COUNT_LOW,
+    kPosCountHigh = KP_POS_COUNT_HIGH,
+    kPosSerialA = KP_POS_SERIAL_A,
+    kPosSerialB = KP_POS_SERIAL_B,
+    kPosSerialC = KP_POS_SERIAL_C,
+    kPosSerialD = KP_POS_SERIAL_D,
+    kPosCommand = KP_POS_COMMAND,
+    kPosTerminator = KP_POS_TERMINATOR,
 };
 
 

@@ -275,7 +275,7 @@ void AdapterSim::startTransfer(bool programCommand) {
     start_ = packet_[kPosStart0] | packet_[kPosStart1] << 8 | packet_[kPosStart2] << 16;
     if (wordAddressed(device, static_cast<Family>(packet_[kPosFamily]))) start_ *= 2;
     blocks_ = (packet_[kPosCountLow] | packet_[kPosCountHigh] << 8) + 1u;
-    lastLength_ = packet_[kPosLastLength] ? packet_[kPosLastLength] : 128;
+    lastLength_ = packet_[kPosLastLength] ? packet_[kPosLastLength] : kBlockSize;
     next_ = 0;
     current_ = -1;
 }
@@ -289,9 +289,9 @@ void AdapterSim::sendBlock(bool repeat) {
         current_ = static_cast<int>(next_++);
     }
     const auto k = static_cast<uint32_t>(current_);
-    const uint32_t n = k + 1 == blocks_ ? lastLength_ : 128;
-    const uint32_t at = start_ + k * 128;
-    std::array<uint8_t, 128> block{};
+    const uint32_t n = k + 1 == blocks_ ? lastLength_ : uint32_t{kBlockSize};
+    const uint32_t at = start_ + k * uint32_t{kBlockSize};
+    std::array<uint8_t, kBlockSize> block{};
     for (uint32_t i = 0; i < n; ++i)
         block[i] = at + i < memory_->size() ? (*memory_)[at + i] : 0xFF;
     uint8_t sum = sum8(block.data(), n);
@@ -315,8 +315,8 @@ void AdapterSim::sendBlock(bool repeat) {
 
 void AdapterSim::burnBlock() {
     const uint32_t k = next_++;
-    const uint32_t n = k + 1 == blocks_ ? lastLength_ : 128;
-    const uint32_t at = start_ + k * 128;
+    const uint32_t n = k + 1 == blocks_ ? lastLength_ : uint32_t{kBlockSize};
+    const uint32_t at = start_ + k * uint32_t{kBlockSize};
     for (uint32_t i = 0; i < n && at + i < memory_->size(); ++i) (*memory_)[at + i] = raw_[i];
     const uint8_t status = faults.blockStatus;
     send(status);

@@ -103,10 +103,10 @@ private:
     std::vector<uint8_t>* memory_ = nullptr;
     uint32_t start_ = 0;   // byte address of block 0
     uint32_t blocks_ = 0;
-    uint32_t lastLength_ = 128;
+    uint32_t lastLength_ = kBlockSize;
     uint32_t next_ = 0;    // next block to send or burn
     int current_ = -1;     // block last sent (-1: none yet)
-    std::array<uint8_t, 128> raw_{};
+    std::array<uint8_t, kBlockSize> raw_{};
     size_t rawCount_ = 0;
     size_t fuseCount_ = 0, fuseTotal_ = 0;
     bool badChecksumUsed_ = false, shortBlockUsed_ = false;

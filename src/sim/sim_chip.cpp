@@ -9,6 +9,8 @@
 #include "devices/traits.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <span>
 
 namespace kestro {
@@ -54,6 +56,19 @@ std::vector<uint8_t>& SimChip::memoryFor(bool programCommand, int addressedDevic
 
 void fillPattern(std::vector<uint8_t>& memory) {
     for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i ^ (i >> 8));
+}
+
+std::optional<size_t> loadMemory(std::vector<uint8_t>& memory, const std::string& source) {
+    if (source == "blank") return 0;
+    if (source == "pattern") {
+        fillPattern(memory);
+        return 0;
+    }
+    std::ifstream in(source, std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), memory.size()), memory.begin());
+    return bytes.size();
 }
 
 size_t fuseCount(const SimChip& chip) {

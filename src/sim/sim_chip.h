@@ -54,4 +54,9 @@ std::optional<int> chipByName(std::string_view name);
 // Fills memory with a recognisable pattern: byte i holds i ^ (i >> 8).
 void fillPattern(std::vector<uint8_t>& memory);
 
+// Fills a memory from "blank" (left erased), "pattern" or a raw file, whose bytes
+// beyond the memory are left out. The number of bytes the file holds (0 for the
+// other two), nothing when it cannot be read.
+std::optional<size_t> loadMemory(std::vector<uint8_t>& memory, const std::string& source);
+
 } // namespace kestro

@@ -67,6 +67,14 @@ for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "$metainfo"); do
     [[ -x $usr/bin/$binary ]] || fail "the metadata provides $binary, which is not installed"
 done
 
+# The open adapter's firmware, ready for a flashing tool: Intel HEX with its end record.
+hex=$usr/share/kestro/firmware/kestro-adapter.hex
+if [[ ! -f $hex ]]; then
+    fail "not installed: ${hex#"$root/image"}"
+elif grep -qv $'^:[0-9A-F]*\r\\?$' "$hex" || [[ $(tail -n 1 "$hex" | tr -d '\r') != :00000001FF ]]; then
+    fail "${hex#"$root/image"} is no Intel HEX file"
+fi
+
 # --- manual pages: clean for man, and every simulator option documented -----------------
 for page in "$usr"/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)

@@ -44,6 +44,11 @@ if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '^\./usr/'; then
     fail "files outside /usr"
 fi
 
+# Listed whole first: grep -q ends early, and a writer cut off mid-list fails the pipe.
+contents=$(dpkg-deb -c "$deb")
+grep -q '\./usr/share/kestro/firmware/kestro-adapter\.hex$' <<<"$contents" ||
+    fail "the package lacks the open adapter's firmware"
+
 lintian --fail-on error --display-info "$deb" 2>&1 | grep -v 'running with root privileges'
 ((${PIPESTATUS[0]} == 0)) || fail "lintian reports errors"
 
