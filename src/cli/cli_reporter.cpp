@@ -67,7 +67,7 @@ void CliReporter::messageMode(std::string_view text, uint32_t color) {
     console_.beginOperation(text, false, 0, color);
 }
 
-// The total the panel gets is blocks x 128; the line tells the bytes as they are.
+// The total the panel gets is counted in whole blocks; the line tells the bytes as they are.
 void CliReporter::progressMode(std::string_view text, uint32_t, uint32_t color) {
     done_ = 0;
     console_.beginOperation(text, true, transferBytes(), color);

@@ -21,6 +21,7 @@ namespace {
 // whole configuration block for PIC18.
 class Work {
   public:
+    static constexpr int kBits = 128; // the configuration block's sixteen bytes
     bool operator[](int k) const { return (bits_[k / 64] >> (k % 64)) & 1; }
     void set(int k, bool on) {
         const uint64_t b = uint64_t{1} << (k % 64);
@@ -41,7 +42,7 @@ Work loadWork(const LayoutDesc& layout, const FuseBytes& bytes) {
         for (int k = 0; k < 16; ++k)
             w.set(k, bytes.bitView[static_cast<size_t>(k)] != 0);
     } else {
-        for (int k = 0; k < 128; ++k)
+        for (int k = 0; k < Work::kBits; ++k)
             w.set(k, (bytes.config[static_cast<size_t>(k / 8)] >> (k % 8)) & 1);
     }
     return w;

@@ -44,12 +44,12 @@ bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte) {
 bool readBlocks(OpContext& c, bool byteByByte,
                 const std::function<bool(const uint8_t*, size_t, uint32_t)>& accept) {
     const uint32_t blocks = static_cast<uint32_t>(c.link.state().blockCountMinus1) + 1u;
-    uint8_t block[128];
+    uint8_t block[kBlockSize];
     for (uint32_t b = 0; b < blocks; ++b) {
-        const size_t n = b + 1 == blocks ? c.link.state().lastBlockLength : 128;
+        const size_t n = b + 1 == blocks ? c.link.state().lastBlockLength : kBlockSize;
         if (!fetchBlock(c, block, n, byteByByte)) return false;
         if (!accept(block, n, b)) return false;
-        if (stopBetweenBlocks(c, (b + 1) * 128)) return false;
+        if (stopBetweenBlocks(c, (b + 1) * kBlockSize)) return false;
     }
     return true;
 }

@@ -75,7 +75,7 @@ struct TransferImage {
 };
 TransferImage transferImage(const OpContext& c);
 
-// The progress total of a block transfer: (blocks - 1) x 128.
+// The progress total of a block transfer: (blocks - 1) x the block size.
 inline uint32_t progressTotal(const LinkState& link) {
     return static_cast<uint32_t>(link.blockCountMinus1) * 128u;
 }

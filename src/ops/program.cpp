@@ -1,4 +1,4 @@
-// Program: the image in view into the chip, 128 raw bytes a block, each acknowledged by
+// Program: the image in view into the chip, a block of raw bytes at a time, each acknowledged by
 // the adapter's checksum, the echoed 'l' and the block status. No retry: any fault ends
 // it. Programming + Verify does the same for the encoders, which check each block.
 
@@ -16,7 +16,7 @@ enum class BlockStatus { Done, Failed };
 // Sends one block and takes the adapter's answers up to the status byte, which is
 // left in `status`; false after a failure that has been reported.
 bool sendBlock(OpContext& c, const TransferImage& src, size_t& pos, uint8_t& status) {
-    uint8_t block[128];
+    uint8_t block[kBlockSize];
     for (size_t i = 0; i < sizeof block; ++i, ++pos) {
         const uint8_t b = src.at(pos);
         block[i] = i % 2 == 0 ? static_cast<uint8_t>(b & src.mask) : b;
@@ -51,7 +51,7 @@ bool programChip(OpContext& c) {
             fail(c.report, status == kBlockFailed ? Fault::ChipFailed : Fault::Communication);
             return false;
         }
-        if (stopBetweenBlocks(c, (b + 1) * 128)) return false;
+        if (stopBetweenBlocks(c, (b + 1) * kBlockSize)) return false;
     }
     return finished(c, 500);
 }

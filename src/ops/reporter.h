@@ -17,7 +17,7 @@ public:
     // An operation that cannot be cancelled announces itself.
     virtual void messageMode(std::string_view text, uint32_t color) = 0;
     // A block transfer announces itself; clears the cancel request. `total` is
-    // (blocks - 1) x 128.
+    // (blocks - 1) x the block size.
     virtual void progressMode(std::string_view text, uint32_t total, uint32_t color) = 0;
     // After each completed block: lets the user act, then answers whether to stop; when
     // going on, shows `done` bytes (from the marker start) as done.

@@ -24,16 +24,16 @@ void computeTransferRange(OpContext& c) {
         if (start & 1) m.start = --start;
         if (!(end & 1)) m.end = ++end;
         c.report.markerShown(start, end);
-        countMinus1 = static_cast<int32_t>((end - start) >> 7);
-        link.lastBlockLength = static_cast<uint8_t>((end - start) % 128 + 1);
+        countMinus1 = static_cast<int32_t>((end - start) / kBlockSize);
+        link.lastBlockLength = static_cast<uint8_t>((end - start) % kBlockSize + 1);
         start >>= 1;
     } else if (!m.set) {
         const uint32_t size = c.images.view == ProgramView ? dev.programSize : dev.dataSize;
-        countMinus1 = static_cast<int32_t>(size / 128) - 1;
-        link.lastBlockLength = 128;
+        countMinus1 = static_cast<int32_t>(size / kBlockSize) - 1;
+        link.lastBlockLength = kBlockSize;
     } else {
-        countMinus1 = static_cast<int32_t>((end - start) >> 7);
-        link.lastBlockLength = static_cast<uint8_t>((end - start) % 128 + 1);
+        countMinus1 = static_cast<int32_t>((end - start) / kBlockSize);
+        link.lastBlockLength = static_cast<uint8_t>((end - start) % kBlockSize + 1);
     }
     if (countMinus1 == -1) countMinus1 = 0; // below one block: one short block
     link.blockCountMinus1 = countMinus1;

@@ -56,7 +56,7 @@ bool verifyChip(OpContext& c) {
         for (size_t i = 0; i < n; ++i, ++pos) {
             const uint8_t mask = i % 2 == 0 ? src.mask : 0xFF;
             if (!equal || (block[i] & mask) == (src.at(pos) & mask)) continue;
-            at = c.marker.start + b * 128 + static_cast<uint32_t>(i);
+            at = c.marker.start + b * kBlockSize + static_cast<uint32_t>(i);
             c.ops.difference = {at, static_cast<uint8_t>(src.at(pos) & mask),
                                  static_cast<uint8_t>(block[i] & mask)};
             equal = lastWordExempt && at + 2 >= c.device.programSize && at < c.device.programSize;
@@ -80,7 +80,7 @@ bool checkErase(OpContext& c) {
     const bool completed = readBlocks(c, true, [&](const uint8_t* block, size_t n, uint32_t b) {
         for (size_t i = 0; i < n; ++i) {
             if (block[i] == 0xFF) continue;
-            const auto at = static_cast<uint32_t>(c.marker.start + b * 128 + i);
+            const auto at = static_cast<uint32_t>(c.marker.start + b * kBlockSize + i);
             c.ops.difference = {at, 0xFF, block[i]};
             char found[8];
             std::snprintf(found, sizeof found, " = %02Xh", static_cast<unsigned>(block[i]));

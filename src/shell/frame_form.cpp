@@ -36,7 +36,7 @@ void TMyForm::progressMode(std::string_view text, uint32_t total, uint32_t color
     model.control("PosLabel").caption = "000000h";
     Control& bar = model.control("ProcBar");
     bar.position = 0;
-    bar.maxValue = static_cast<int>(total + 128);
+    bar.maxValue = static_cast<int>(total + kBlockSize);
     bar.barColor = color;
     Control& panel = model.control("ProcPanel");
     panel.rect.height = 80;

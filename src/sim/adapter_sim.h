@@ -43,7 +43,7 @@ struct AdapterFaults {
     uint32_t wrongEchoFromByte = 0; // from this byte on, every echo comes back inverted
     uint32_t hangUpAtByte = 0;      // the adapter drops the line when this byte arrives
     // The block checksum off by one: in block reads, and in the sum that answers the
-    // 128 bytes of a block to program.
+    // The raw bytes of a block to program.
     Repeat badBlockChecksum = Repeat::Never;
     Repeat shortBlock = Repeat::Never; // block reads: the last byte is not sent
     // What every programmed block reports: 210 done; 167 the chip failed (encoders).

@@ -1,6 +1,7 @@
 #include "sim/pty_port.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -28,7 +29,7 @@ bool PtyPort::open(std::string& error) {
     };
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0) return fail("posix_openpt");
-    char name[128];
+    char name[PATH_MAX];
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
         ::ptsname_r(master_, name, sizeof name) != 0)
         return fail("pty");
