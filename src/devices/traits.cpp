@@ -45,7 +45,7 @@ DeviceTraits traitsOf(int deviceIndex) {
     // the EPROM memories carry their class, the serial EEPROM families their instructions.
     const Family f = row.family;
     t.singleMemory = !t.microcontroller;
-    t.epromClass = f == Family::Eprom16Bit || (f == Family::Eprom8Bit && t.singleMemory);
+    t.sendsEpromClass = f == Family::Eprom16Bit || (f == Family::Eprom8Bit && t.singleMemory);
     t.serialEeprom = f >= Family::ThreeWireEeprom && f <= Family::Sda25xx;
     t.avr = f == Family::At90s || f == Family::Avr;
     t.menu = row.menu;

@@ -26,7 +26,7 @@ struct DeviceTraits : ChipQuirks {
     bool microcontroller = false;   // the socket picture goes away with the timer
     bool singleMemory = false;      // the whole memory is the data size, kept in the program buffer
     bool fuseFile = false;          // a binary save writes the `.fus` side file
-    bool epromClass = false;        // packet byte 12 carries the EPROM class
+    bool sendsEpromClass = false;   // packet byte 12 carries the EPROM class
     bool serialEeprom = false;      // packet bytes 12..15 carry the serial parameters
     bool serialAdapterWithdraws = false; // the reduced serial adapter cannot serve it
     // The menus always keep its item disabled, whatever the adapter serves.

@@ -23,7 +23,7 @@ SerialAccess accessOf(Command command) {
 void applySerialParameters(LinkState& link, const SelectedDevice& dev, Command command) {
     auto& p = link.packet;
     const DeviceTraits& t = traitsOf(dev.index);
-    if (t.epromClass) p[kPosSerialA] = dev.epromClass;
+    if (t.sendsEpromClass) p[kPosSerialA] = dev.epromClass;
     if (!t.serialEeprom) return;
     const SerialParameters s = serialParameters(dev.index, accessOf(command));
     p[kPosSerialA] = s.a;

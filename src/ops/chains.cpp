@@ -49,7 +49,9 @@ struct ChainLink {
     When then = When::Always; // the FuseThen steps: what the second half tests
 };
 
-enum class ChainWhen : uint8_t { Always, Family17, NotFamily17 };
+// Which parts a chain is for: the self-verifying ones (the code-hopping encoders and
+// the temperature sensor, programmed and verified by one command) or the others.
+enum class ChainWhen : uint8_t { Always, SelfVerifying, NotSelfVerifying };
 
 struct Chain {
     ProcessCommand command;
@@ -77,9 +79,9 @@ constexpr Chain kChains[] = {
     {ProcessCommand::Erase, ChainWhen::Always,
      {{{Step::ResetPolarityLow, When::ConfigurationProm},
        {Step::Erase, When::NotConfigurationProm}}}},
-    {ProcessCommand::Program, ChainWhen::Family17,
+    {ProcessCommand::Program, ChainWhen::SelfVerifying,
      {{{Step::ProgramAndVerify, When::Always, true}}}},
-    {ProcessCommand::Program, ChainWhen::NotFamily17,
+    {ProcessCommand::Program, ChainWhen::NotSelfVerifying,
      {{{Step::Program, When::Always, true},
        {Step::Verify, When::ResultAndVerifyFlag, true},
        {Step::DataPass, When::DataPassDue},
@@ -203,8 +205,8 @@ static_assert(std::size(kCaptions) == kProcessCommandCount);
 bool chainApplies(ChainWhen when, const OpContext& c) {
     switch (when) {
     case ChainWhen::Always: return true;
-    case ChainWhen::Family17: return selfVerifyingFamily(c.device.family);
-    case ChainWhen::NotFamily17: return !selfVerifyingFamily(c.device.family);
+    case ChainWhen::SelfVerifying: return selfVerifyingFamily(c.device.family);
+    case ChainWhen::NotSelfVerifying: return !selfVerifyingFamily(c.device.family);
     }
     return false;
 }

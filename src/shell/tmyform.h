@@ -1,6 +1,7 @@
 #pragma once
 // shell/ owns the window's logic: this form with every handler, the control and menu
-// model, start-up and shut-down, the settings file and the one state record.
+// model, start-up and shut-down (which read and write the settings file through
+// session/), and the one state record the window holds.
 //
 // The main window: the model of every control and menu item and every handler of the
 // program, each a thin step over the subsystems. Talks to the outside only through

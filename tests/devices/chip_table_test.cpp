@@ -68,7 +68,7 @@ TEST(ChipTable, EveryRowKeepsTheInvariants) {
         if (r.epromClass != 0) {
             EXPECT_TRUE(r.family == Family::Eprom8Bit || r.family == Family::Eprom16Bit);
         }
-        if (t.epromClass) {
+        if (t.sendsEpromClass) {
             EXPECT_TRUE(t.markerArea);
         }
         if (t.servedThrough >= 0) {
@@ -258,7 +258,7 @@ std::vector<Rule> oldRules() {
         {"microcontroller", "0", yes({{0, 101}}), trait([](const DeviceTraits& t) { return t.microcontroller; })},
         {"single memory", "0", yes({{102, 195}}), trait([](const DeviceTraits& t) { return t.singleMemory; })},
         {"fuse file", "0", yes({{12, 21}, {27, 28}}), trait([](const DeviceTraits& t) { return t.fuseFile; })},
-        {"EPROM class byte", "0", yes({{149, 163}, {177, 184}}), trait([](const DeviceTraits& t) { return t.epromClass; })},
+        {"EPROM class byte", "0", yes({{149, 163}, {177, 184}}), trait([](const DeviceTraits& t) { return t.sendsEpromClass; })},
         {"serial EEPROM", "0", yes({{102, 143}}), trait([](const DeviceTraits& t) { return t.serialEeprom; })},
         {"withdrawn by the serial adapter", "0",
          yes({{0, 9}, {16, 16}, {21, 21}, {32, 45}, {50, 57}, {102, 195}}),
