@@ -10,6 +10,9 @@ set(KESTRO_MAINTAINER "Kestro developers <support@kestro.example>")
 # The day PROJECT_VERSION was released; the metadata and the changelog show it.
 set(KESTRO_RELEASE_DATE "2026-12-07")
 
+# The About box names where the README is installed.
+target_compile_definitions(kestro_shell PRIVATE KESTRO_DOC_DIR="${CMAKE_INSTALL_FULL_DOCDIR}")
+
 set(KESTRO_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(KESTRO_GENERATED_DIR ${CMAKE_BINARY_DIR}/packaging)
 
@@ -44,6 +47,8 @@ if(TARGET kestro)
                  ${KESTRO_GENERATED_DIR}/${KESTRO_APP_ID}.desktop @ONLY)
   install(FILES ${KESTRO_GENERATED_DIR}/${KESTRO_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${KESTRO_PACKAGING_DIR}/kestro-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME ${KESTRO_APP_ID}.xml)
 
   # Every size of the icon comes from the one drawing in packaging/icon.svg. The
   # program carries the same pictures as its window icon.

@@ -52,10 +52,10 @@ constexpr NamedHandler kHandlers[] = {
     {"Config2ButtonClick", &TMyForm::Config2ButtonClick},
 };
 
-constexpr const char* kContactBlock =
-    "Kestro device programmer\n"
-    "Questions and reports: support@kestro.example\n"
-    "Updates: https://kestro.example/download";
+// The program and where its documentation is, nothing that would reach nobody.
+constexpr const char* kContactBlock = "Kestro " KESTRO_VERSION "\n"
+                                      "Documentation: man kestro, man kestro-cli\n"
+                                      "and README.md in " KESTRO_DOC_DIR;
 
 } // namespace
 

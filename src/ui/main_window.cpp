@@ -9,6 +9,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -80,6 +84,7 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
     // Keys reach the Cancel button's handler, and Escape during an operation wherever
     // the focus is.
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
     syncFromModel();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -367,8 +372,40 @@ void MainWindow::syncMenus() {
     }
 }
 
+void MainWindow::openFile(const std::string& path) {
+    form_.openFile(path);
+    afterHandler();
+}
+
+namespace {
+// The first local file a drag carries; empty when it carries none.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (!droppedFile(e->mimeData()).isEmpty() && form_.acceptsDrop()) e->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* e) {
+    if (!droppedFile(e->mimeData()).isEmpty() && form_.acceptsDrop()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+    const QString file = droppedFile(e->mimeData());
+    if (file.isEmpty() || !form_.FileDropped(file.toStdString())) return;
+    e->acceptProposedAction();
+    afterHandler();
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
-    if (!form_.FormCloseQuery()) {
+    // Only the user's close (the title bar's button) is asked about; a close the
+    // program makes itself, after a signal or once a stopped operation has ended, is not.
+    if (!form_.FormCloseQuery(e->spontaneous())) {
         e->ignore();
         return;
     }

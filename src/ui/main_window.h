@@ -33,10 +33,15 @@ public:
     // Until `started` the start-up sequence runs and its caller closes.
     void closeOnRequest();
     void setStarted() { started_ = true; }
+    // A file named on the command line: opened as File > Open opens it.
+    void openFile(const std::string& path);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildWidgets();
