@@ -46,6 +46,7 @@ struct Control {
     int position = 0, maxValue = 100;   // gauge
     uint32_t barColor = kNoColor;       // gauge
     int rowCount = 0;                   // grid
+    std::string hint;                   // the tooltip
 };
 
 struct MenuItem {

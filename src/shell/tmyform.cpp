@@ -39,6 +39,7 @@ constexpr NamedHandler kHandlers[] = {
     {"COM21Click", &TMyForm::COM21Click},
     {"COM31Click", &TMyForm::COM31Click},
     {"COM41Click", &TMyForm::COM41Click},
+    {"SerialDevice1Click", &TMyForm::SerialDevice1Click},
     {"Initialisation1Click", &TMyForm::Initialisation1Click},
     {"HardwareTest1Click", &TMyForm::HardwareTest1Click},
     {"DeviceinSocket1Click", &TMyForm::DeviceinSocket1Click},

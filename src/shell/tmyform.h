@@ -7,6 +7,7 @@
 // Host and, via the link, SerialPort. Only the window's own files include this.
 
 #include "link/link.h"
+#include "link/serial_devices.h"
 #include "ops/operation.h"
 #include "shell/form_model.h"
 #include "shell/form_reporter.h"
@@ -98,6 +99,10 @@ public:
     void COM21Click();
     void COM31Click();
     void COM41Click();
+    // Binds the current COMn to one of the machine's serial devices, then opens it and
+    // makes the handshake as Initialisation does.
+    void SerialDevice1Click();
+    SerialRoots serialRoots; // where the devices are looked for
     void Initialisation1Click();
     void HardwareTest1Click();
 
@@ -153,6 +158,7 @@ public:
     void openPort();               // no-op when open; failures are shown
     void reopenPort();             // close, then open the device last opened (retries)
     void changePort(const std::string& portName);
+    void showPortDevice(); // the Port label's tooltip: the device behind COMn
 
     // ---- operation panel (ops/frame_form) ----
     void messageMode(std::string_view text, uint32_t color);

@@ -350,6 +350,7 @@ void MainWindow::syncControl(size_t i) {
     case ControlKind::Image:
     case ControlKind::Grid: break;
     }
+    if (c.hint != s.hint) w->setToolTip(qs(c.hint));
     if (c.visible != s.visible) w->setVisible(c.visible);
     s = c;
 }
