@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
@@ -60,7 +61,10 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
     setObjectName("MyForm");
     client_ = new QWidget(this);
     const Rect& r = form_.model.window.rect;
-    client_->setFixedSize(r.width, r.height);
+    // The design size is the smallest; a larger window gives the grid the room.
+    client_->setMinimumSize(r.width, r.height);
+    client_->resize(r.width, r.height);
+    client_->installEventFilter(this);
     client_->setFont(toQFont({"Courier", 13, kBlack}));
     setCentralWidget(client_);
     buildWidgets();
@@ -86,7 +90,7 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
     qApp->installEventFilter(this);
     setAcceptDrops(true);
     syncFromModel();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    resize(minimumSizeHint()); // starts at the design size
 }
 
 MainWindow::~MainWindow() = default;
@@ -246,6 +250,7 @@ void MainWindow::syncFromModel() {
         setWindowTitle(qs(shownCaption_));
     }
     for (size_t i = 0; i < widgets_.size(); ++i) syncControl(i);
+    syncTabOrder();
     syncMenus();
     const Control& g = form_.model.control("ProgGrid");
     if (form_.model.gridRevision != shownGridRevision_ || g.rowCount != shownGridRows_) {
@@ -266,11 +271,21 @@ void MainWindow::syncFromModel() {
     syncing_ = false;
 }
 
+void MainWindow::syncTabOrder() {
+    std::vector<int> order = form_.model.tabOrder();
+    if (order == shownTabOrder_) return;
+    shownTabOrder_ = std::move(order);
+    for (size_t k = 1; k < shownTabOrder_.size(); ++k)
+        QWidget::setTabOrder(widgets_[static_cast<size_t>(shownTabOrder_[k - 1])],
+                             widgets_[static_cast<size_t>(shownTabOrder_[k])]);
+}
+
 void MainWindow::syncControl(size_t i) {
     const Control& c = form_.model.controls[i];
     Control& s = shown_[i];
     QWidget* w = widgets_[i];
-    if (c.rect != s.rect) w->setGeometry(c.rect.left, c.rect.top, c.rect.width, c.rect.height);
+    if (const Rect r = form_.model.placed(i); QRect(r.left, r.top, r.width, r.height) != w->geometry())
+        w->setGeometry(r.left, r.top, r.width, r.height);
     if (c.enabled != s.enabled) w->setEnabled(c.enabled);
     if (c.color != s.color || c.font.color != s.font.color || c.barColor != s.barColor) {
         QPalette p = w->palette();
@@ -423,6 +438,12 @@ void MainWindow::closeOnRequest() {
 }
 
 bool MainWindow::eventFilter(QObject* obj, QEvent* e) {
+    if (obj == client_ && e->type() == QEvent::Resize) {
+        const QSize size = static_cast<QResizeEvent*>(e)->size();
+        form_.model.resizeClient(size.width(), size.height());
+        if (!syncing_) syncFromModel();
+        return false;
+    }
     if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(obj, e);
     auto* k = static_cast<QKeyEvent*>(e);
     if (obj == widgetFor("ProcCancel")) {

@@ -48,6 +48,7 @@ private:
     void buildMenus();
     void syncControl(size_t i);
     void syncMenus();
+    void syncTabOrder();
     void afterHandler();
 
     TMyForm& form_;
@@ -58,6 +59,7 @@ private:
     std::vector<QAction*> actions_;
     std::vector<QMenu*> menus_;
     std::vector<MenuItem> shownMenus_;
+    std::vector<int> shownTabOrder_;
     GridModel* gridModel_ = nullptr;
     QTableView* grid_ = nullptr;
     uint64_t shownGridRevision_ = ~0ull;
