@@ -6,8 +6,8 @@ include(GNUInstallDirs)
 
 set(KESTRO_APP_ID "example.kestro.Kestro")
 # Kestro has no web site and no mail address of its own: the package names whoever
-# builds it (DEBFULLNAME and DEBEMAIL, as Debian's tools take them), else the local
-# administrator, and no homepage.
+# builds it (DEBFULLNAME and DEBEMAIL, as Debian's tools take them), else a mailbox on
+# the building machine itself, and no homepage.
 if(DEFINED ENV{DEBEMAIL} AND NOT "$ENV{DEBEMAIL}" STREQUAL "")
   set(kestro_builder "$ENV{DEBFULLNAME}")
   if(kestro_builder STREQUAL "")
@@ -15,7 +15,8 @@ if(DEFINED ENV{DEBEMAIL} AND NOT "$ENV{DEBEMAIL}" STREQUAL "")
   endif()
   set(KESTRO_MAINTAINER "${kestro_builder} <$ENV{DEBEMAIL}>" CACHE STRING "The package's maintainer")
 else()
-  set(KESTRO_MAINTAINER "Kestro developers <root@localhost>" CACHE STRING "The package's maintainer")
+  set(KESTRO_MAINTAINER "Kestro developers <kestro@localhost.localdomain>" CACHE STRING
+      "The package's maintainer")
 endif()
 # The day PROJECT_VERSION was released; the metadata and the changelog show it.
 set(KESTRO_RELEASE_DATE "2026-12-07")

@@ -44,7 +44,11 @@ if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '^\./usr/'; then
     fail "files outside /usr"
 fi
 
-lintian --fail-on error --display-info "$deb" 2>&1 | grep -v 'running with root privileges'
+# As scripts/package: a package built without DEBEMAIL names a mailbox on this machine.
+suppress=()
+[[ $(field Maintainer) == *@localhost.localdomain\> ]] &&
+    suppress=(--suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog)
+lintian --fail-on error --display-info "${suppress[@]}" "$deb" 2>&1 | grep -v 'running with root privileges'
 ((${PIPESTATUS[0]} == 0)) || fail "lintian reports errors"
 
 ((failures == 0)) || exit 1
