@@ -92,8 +92,13 @@ std::vector<std::string> argList(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
-        if (const auto code = answerArgs(kestro::parseWindowArgs(argList(argc, argv)))) return *code;
+    // --help and --version need no display, nor one that answers. An option unknown
+    // here may still be Qt's, where there is a display.
+    const kestro::WindowArgs early = kestro::parseWindowArgs(argList(argc, argv));
+    const bool display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    if (early.action != kestro::WindowArgs::UsageError || !display)
+        if (const auto code = answerArgs(early)) return *code;
+    if (!display) {
         std::fprintf(stderr, "kestro: no display (DISPLAY is not set); start it inside a desktop session\n");
         return 1;
     }
