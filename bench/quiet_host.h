@@ -28,6 +28,10 @@ public:
                                               const std::string&) override {
         return std::nullopt;
     }
+    std::optional<int> chooseItem(const std::string&, const std::string&, const std::vector<std::string>&,
+                                  int) override {
+        return std::nullopt;
+    }
     void startTimer(int) override {}
     void stopTimer() override {}
     void terminate() override {}

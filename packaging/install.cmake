@@ -5,10 +5,24 @@
 include(GNUInstallDirs)
 
 set(KESTRO_APP_ID "example.kestro.Kestro")
-set(KESTRO_HOMEPAGE "https://kestro.example/")
-set(KESTRO_MAINTAINER "Kestro developers <support@kestro.example>")
+# Kestro has no web site and no mail address of its own: the package names whoever
+# builds it (DEBFULLNAME and DEBEMAIL, as Debian's tools take them), else a mailbox on
+# the building machine itself, and no homepage.
+if(DEFINED ENV{DEBEMAIL} AND NOT "$ENV{DEBEMAIL}" STREQUAL "")
+  set(kestro_builder "$ENV{DEBFULLNAME}")
+  if(kestro_builder STREQUAL "")
+    set(kestro_builder "Kestro developers")
+  endif()
+  set(KESTRO_MAINTAINER "${kestro_builder} <$ENV{DEBEMAIL}>" CACHE STRING "The package's maintainer")
+else()
+  set(KESTRO_MAINTAINER "Kestro developers <kestro@localhost.localdomain>" CACHE STRING
+      "The package's maintainer")
+endif()
 # The day PROJECT_VERSION was released; the metadata and the changelog show it.
 set(KESTRO_RELEASE_DATE "2026-12-07")
+
+# The About box names where the README is installed.
+target_compile_definitions(kestro_shell PRIVATE KESTRO_DOC_DIR="${CMAKE_INSTALL_FULL_DOCDIR}")
 
 set(KESTRO_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(KESTRO_GENERATED_DIR ${CMAKE_BINARY_DIR}/packaging)
@@ -44,6 +58,8 @@ if(TARGET kestro)
                  ${KESTRO_GENERATED_DIR}/${KESTRO_APP_ID}.desktop @ONLY)
   install(FILES ${KESTRO_GENERATED_DIR}/${KESTRO_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${KESTRO_PACKAGING_DIR}/kestro-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME ${KESTRO_APP_ID}.xml)
 
   # Every size of the icon comes from the one drawing in packaging/icon.svg. The
   # program carries the same pictures as its window icon.
@@ -148,7 +164,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KESTRO_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The faces the window is laid out for (it falls back to DejaVu without them).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-comic-neue")

@@ -32,7 +32,7 @@ Ctrl+C, SIGTERM or SIGHUP and removes its link.
   --port COMn                 the link to create: COM1 (default) .. COM4
   --adapter KIND              full (default), serial, socket5, wrong-version,
                               wrong-checksum
-  --version N                 the version byte the handshake reports (29 matches)
+  --firmware-version N        the version byte the handshake reports (29 matches)
   --chip NAME                 the chip in the socket: a device name as the menus
                               and kestro-cli -p name it, any case (AT89C52, the
                               default, 27C256, 29C010A ...); any (a blank chip
@@ -59,6 +59,7 @@ Ctrl+C, SIGTERM or SIGHUP and removes its link.
   --paced                     pace the line at 19200 baud, like a real adapter
   --trace                     print what arrives and what is answered (stderr)
   -h, --help                  this text
+  --version                   the program's version
 )";
 
 [[noreturn]] void fail(const std::string& text) {
@@ -96,12 +97,13 @@ std::string chipText(int device) {
 } // namespace
 
 int main(int argc, char** argv) {
-    enum Opt { Port = 1, Adapter, Version, Chip, Memory, Data, Silent, WrongEcho, HangUp,
+    enum Opt { Port = 1, Adapter, Version, ProgramVersion, Chip, Memory, Data, Silent, WrongEcho, HangUp,
                BadChecksum, ShortBlock, Status167, BlockStatus, SaveChip, Paced, Trace, Demo };
     const option options[] = {
         {"port", required_argument, nullptr, Port},
         {"adapter", required_argument, nullptr, Adapter},
-        {"version", required_argument, nullptr, Version},
+        {"firmware-version", required_argument, nullptr, Version},
+        {"version", no_argument, nullptr, ProgramVersion},
         {"chip", required_argument, nullptr, Chip},
         {"memory", required_argument, nullptr, Memory},
         {"data", required_argument, nullptr, Data},
@@ -130,7 +132,14 @@ int main(int argc, char** argv) {
         switch (c) {
         case Port: portName = optarg; break;
         case Adapter: kindName = optarg; break;
-        case Version: version = static_cast<int>(number("--version", optarg, 0, 255)); break;
+        case Version: version = static_cast<int>(number("--firmware-version", optarg, 0, 255)); break;
+        case ProgramVersion:
+            // The handshake's byte was once set with --version N.
+            if (optind < argc && argv[optind][0] >= '0' && argv[optind][0] <= '9')
+                fail(std::string("--version prints the program's version; the handshake's "
+                                 "version byte is --firmware-version ") + argv[optind]);
+            std::printf("kestro-sim %s\n", KESTRO_VERSION);
+            return 0;
         case Chip:
             if (auto d = chipByName(optarg)) device = *d;
             else fail(std::string("no chip named '") + optarg + "' in the catalogue");

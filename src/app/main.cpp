@@ -3,16 +3,22 @@
 
 #include "link/posix_serial_port.h"
 #include "shell/tmyform.h"
+#include "shell/window_args.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -59,15 +65,46 @@ QIcon programIcon() {
     return icon;
 }
 
+// --help and --version print and end; an argument the program does not know ends it
+// with a usage error. Nothing else happens here.
+std::optional<int> answerArgs(const kestro::WindowArgs& args) {
+    switch (args.action) {
+    case kestro::WindowArgs::Help: std::fputs(kestro::windowHelpText().c_str(), stdout); return 0;
+    case kestro::WindowArgs::Version: std::fputs(kestro::windowVersionText().c_str(), stdout); return 0;
+    case kestro::WindowArgs::UsageError:
+        std::fprintf(stderr, "kestro: %s\nTry 'kestro --help'.\n", args.error.c_str());
+        return 2;
+    case kestro::WindowArgs::Run: break;
+    }
+    return std::nullopt;
+}
+
+// An empty variable names no display either.
+bool set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+std::vector<std::string> argList(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
-        !std::getenv("QT_QPA_PLATFORM")) {
+    // --help and --version need no display, nor one that answers. An option unknown
+    // here may still be Qt's, where there is a display.
+    const kestro::WindowArgs early = kestro::parseWindowArgs(argList(argc, argv));
+    const bool display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    if (early.action != kestro::WindowArgs::UsageError || !display)
+        if (const auto code = answerArgs(early)) return *code;
+    if (!display) {
         std::fprintf(stderr, "kestro: no display (DISPLAY is not set); start it inside a desktop session\n");
         return 1;
     }
-    QApplication app(argc, argv);
+    QApplication app(argc, argv); // takes Qt's own options out of argv
+    const kestro::WindowArgs args = kestro::parseWindowArgs(argList(argc, argv));
+    if (const auto code = answerArgs(args)) return *code;
     QApplication::setApplicationName("Kestro");
     QApplication::setDesktopFileName(QStringLiteral(KESTRO_APP_ID));
     QApplication::setWindowIcon(programIcon());
@@ -88,5 +125,8 @@ int main(int argc, char** argv) {
     window.setStarted();
     window.syncFromModel();
     window.show();
+    if (!args.file.empty()) { // as File > Open would, once the window is up
+        QTimer::singleShot(0, &window, [&window, file = args.file] { window.openFile(file); });
+    }
     return app.exec();
 }

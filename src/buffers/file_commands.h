@@ -13,8 +13,12 @@
 
 namespace kestro {
 
-// The filter of both file dialogs.
-inline constexpr const char* kFileDialogFilter =
+// The dialogs' filters. Open shows every name the loader reads as Intel HEX or ELF;
+// Save writes only Intel HEX and binary files.
+inline constexpr const char* kOpenDialogFilter =
+    "Hex & Bin files (*.hex *.ihx *.ihex *.bin *.elf *.HEX *.IHX *.IHEX *.BIN *.ELF);;"
+    "ELF files (*.elf *.ELF);;All files (*)";
+inline constexpr const char* kSaveDialogFilter =
     "Hex & Bin files (*.hex *.bin *.HEX *.BIN);;All files (*)";
 
 inline constexpr const char* kCantOpenBinary = "Can't Open File!";

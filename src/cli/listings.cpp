@@ -7,6 +7,7 @@
 #include "devices/traits.h"
 #include "link/handshake.h"
 #include "link/port_path.h"
+#include "link/serial_devices.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -69,7 +70,9 @@ std::string refusal(const std::filesystem::path& path) {
 }
 
 PortEntry entryFor(std::string name, const std::filesystem::path& path) {
-    PortEntry p{std::move(name), path.string(), {}, false, {}};
+    PortEntry p;
+    p.name = std::move(name);
+    p.path = path.string();
     std::error_code ec;
     if (std::filesystem::is_symlink(path, ec)) {
         const auto target = std::filesystem::canonical(path, ec);
@@ -78,13 +81,6 @@ PortEntry entryFor(std::string name, const std::filesystem::path& path) {
     p.note = refusal(path);
     p.usable = p.note.empty();
     return p;
-}
-
-// A 16550-style port the kernel found no hardware behind reports type 0.
-bool realUart(const std::filesystem::path& sysEntry) {
-    std::ifstream type(sysEntry / "type");
-    int t = -1;
-    return !(type >> t) || t != 0;
 }
 
 } // namespace
@@ -124,45 +120,45 @@ bool listParts(Console& console, const std::string& pattern, const AdapterState*
     return true;
 }
 
-std::vector<PortEntry> scanPorts(const PortRoots& roots) {
+std::vector<PortEntry> scanPorts(const SerialRoots& roots) {
     std::vector<PortEntry> ports;
     for (int i = 0; i < 4; ++i) {
         const std::string name = portNameOfIndex(i);
         ports.push_back(entryFor(name, portDevicePath(name)));
     }
-    std::error_code ec;
-    std::vector<std::filesystem::path> found;
-    for (const auto& e : std::filesystem::directory_iterator(roots.sysTty, ec)) {
-        const std::string n = e.path().filename().string();
-        if (!std::filesystem::exists(e.path() / "device", ec)) continue; // virtual consoles, ptys
-        if (n.rfind("ttyS", 0) == 0 && !realUart(e.path())) continue;
-        found.push_back(roots.dev / n);
-    }
-    for (const auto& e : std::filesystem::directory_iterator(roots.dev / "serial" / "by-id", ec))
-        found.push_back(e.path());
-    std::sort(found.begin(), found.end());
-    for (const auto& path : found) {
+    for (const SerialDevice& d : listSerialDevices(roots)) {
         const bool listed = std::any_of(ports.begin(), ports.end(), [&](const PortEntry& p) {
-            return p.path == path.string() && !p.name.empty();
+            return p.path == d.path && !p.name.empty();
         });
-        if (!listed) ports.push_back(entryFor({}, path));
+        if (listed) continue;
+        PortEntry e = entryFor({}, d.path);
+        e.description = d.description;
+        ports.push_back(std::move(e));
     }
     return ports;
 }
 
 void listPorts(Console& console, const std::vector<PortEntry>& ports) {
-    if (!console.json()) console.data(pad("PORT", 6) + pad("DEVICE", 50) + "ACCESS");
+    std::vector<std::string> where;
+    size_t wide = std::string_view("DEVICE").size();
     for (const PortEntry& p : ports) {
+        where.push_back(p.device.empty() ? p.path : p.path + " -> " + p.device);
+        wide = std::max(wide, where.back().size());
+    }
+    // Each column a blank wider than its widest value, however long a path is.
+    if (!console.json()) console.data(trimmed(pad("PORT", 6) + pad("DEVICE", wide + 2) + pad("ACCESS", 36) + "DESCRIPTION"));
+    for (size_t i = 0; i < ports.size(); ++i) {
+        const PortEntry& p = ports[i];
         if (console.json()) {
             JsonObject o;
             o.str("name", p.name).str("path", p.path).str("device", p.device).boolean("usable", p.usable)
-                .str("note", p.note);
+                .str("note", p.note).str("description", p.description);
             console.event("port", o);
             continue;
         }
-        const std::string where = p.device.empty() ? p.path : p.path + " -> " + p.device;
-        console.data(pad(p.name.empty() ? "-" : p.name, 6) + pad(where, 50) +
-                     (p.usable ? "yes" : "no: " + p.note));
+        const std::string access = p.usable ? "yes" : "no: " + p.note;
+        console.data(trimmed(pad(p.name.empty() ? "-" : p.name, 6) + pad(where[i], wide + 2) +
+                             pad(access, std::max<size_t>(36, access.size() + 1)) + p.description));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/console.h"
 #include "link/link_state.h"
+#include "link/serial_devices.h"
 
 #include <filesystem>
 #include <string>
@@ -24,14 +25,12 @@ struct PortEntry {
     std::string device; // where a link leads; empty when `path` is the device
     bool usable = false; // this user may open it for reading and writing
     std::string note;   // why not, or what it is
+    std::string description; // USB maker and product
 };
 
-struct PortRoots {
-    std::filesystem::path dev = "/dev";
-    std::filesystem::path sysTty = "/sys/class/tty";
-};
-
-std::vector<PortEntry> scanPorts(const PortRoots& roots = {});
+// COM1..COM4 as the window opens them, then every other serial device of the machine
+// as the window's device chooser lists it.
+std::vector<PortEntry> scanPorts(const SerialRoots& roots = {});
 void listPorts(Console& console, const std::vector<PortEntry>& ports);
 
 } // namespace kestro::cli

@@ -6,6 +6,7 @@
 #include "buffers/path_parts.h"
 #include "shell/tmyform.h"
 
+#include <filesystem>
 #include <string>
 
 namespace kestro {
@@ -50,12 +51,32 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 void TMyForm::Open1Click() {
-    const auto chosen = host.openFileDialog(kFileDialogFilter, openDialogDir);
-    if (!chosen) return;
-    const bool loaded = loadFile(*this, *chosen);
-    openDialogDir = folderOf(*chosen);
+    const auto chosen = host.openFileDialog(kOpenDialogFilter, openDialogDir);
+    if (chosen) openFile(*chosen);
+}
+
+void TMyForm::openFile(const std::string& chosen) {
+    // A name from the command line is relative to where the program was started; the
+    // last file must still name it when the program starts elsewhere.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(chosen, ec);
+    const std::string path = ec || chosen.empty() ? chosen : absolute.lexically_normal().string();
+    const bool loaded = loadFile(*this, path);
+    openDialogDir = folderOf(path);
     saveDialogDir = openDialogDir;
-    if (loaded) st.settings.lastFileName = *chosen;
+    if (loaded) st.settings.lastFileName = path;
+}
+
+bool TMyForm::acceptsDrop() const {
+    // Where File > Open cannot be reached (an operation runs, the PIC18 large view)
+    // a dropped file is not taken either.
+    return model.menu("File1").visible && model.menu("Open1").enabled && !operationRunning_;
+}
+
+bool TMyForm::FileDropped(const std::string& path) {
+    if (!acceptsDrop()) return false;
+    openFile(path);
+    return true;
 }
 
 void TMyForm::OpenLastFile1Click() {
@@ -65,7 +86,7 @@ void TMyForm::OpenLastFile1Click() {
 
 void TMyForm::Save1Click() {
     const auto chosen =
-        host.saveFileDialog(kFileDialogFilter, saveDialogDir, fileNamePart(viewFileName(st.images)));
+        host.saveFileDialog(kSaveDialogFilter, saveDialogDir, fileNamePart(viewFileName(st.images)));
     if (!chosen) return;
     const FileResult r = saveImageFile(*chosen, st.images, st.device, [this] {
         GetFuse();

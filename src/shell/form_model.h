@@ -21,6 +21,18 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+// How a control of the client area follows a window larger than its design size: it
+// keeps its distance to the edges named, or grows with the window.
+enum class Stick : uint8_t {
+    TopLeft,
+    TopRight,
+    BottomLeft,
+    Grows,
+    // The fuse panel: at the right edge, or, where it covers the whole width (the PIC18
+    // large view), growing with the window.
+    SidePanel,
+};
+
 struct FontStyle {
     std::string family = "Comic Sans MS";
     int pixelSize = 13;
@@ -46,6 +58,8 @@ struct Control {
     int position = 0, maxValue = 100;   // gauge
     uint32_t barColor = kNoColor;       // gauge
     int rowCount = 0;                   // grid
+    Stick stick = Stick::TopLeft;      // for controls of the client area
+    std::string hint;                   // the tooltip
 };
 
 struct MenuItem {
@@ -63,7 +77,8 @@ struct MenuItem {
 
 struct WindowModel {
     std::string caption = "Kestro";
-    Rect rect{20, 20, 755, 458}; // client area
+    Rect rect{20, 20, 755, 458}; // client area at its design size, the smallest it gets
+    int width = 755, height = 458; // the client area as the window has it now
 };
 
 class FormModel {
@@ -74,6 +89,15 @@ public:
     Control& control(std::string_view name);
     const Control& control(std::string_view name) const;
     int controlIndex(std::string_view name) const; // -1 when unknown
+    // The client area became this size (never below the design size).
+    void resizeClient(int width, int height);
+    // Where the control is in its parent now: `rect` is its place at the design size,
+    // a control of the client area follows the window's growth as its `stick` says.
+    Rect placed(size_t i) const;
+    // The controls Tab visits, in reading order: each region of the window (the grid,
+    // the fuse panel ...) left to right, inside it top to bottom, then left to right.
+    // Only those shown and enabled, their parents shown too.
+    std::vector<int> tabOrder() const;
     MenuItem& menu(std::string_view name);
     const MenuItem& menu(std::string_view name) const;
     int menuIndex(std::string_view name) const;

@@ -34,9 +34,11 @@ void FormReporter::holdUntilCancel(Fault, std::string_view text) {
     // Short naps between pumps: waiting for the user must not spin the processor.
     for (;;) {
         form_.host.processMessages();
-        if (form_.stopRequested()) return;
+        if (form_.stopRequested()) break;
         form_.host.sleepMs(kHoldPumpMs);
     }
+    // Cancel answered the display; it stops nothing that follows.
+    if (!form_.closeRequested()) form_.st.ops.cancel = false;
 }
 
 void FormReporter::operatorInterrupt() { form_.operatorInterrupt(); }

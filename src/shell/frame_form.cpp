@@ -68,6 +68,7 @@ void TMyForm::operatorInterrupt() {
         hidePanel();
         return;
     }
+    interruptShown_ = true;
     model.control("ProcLabel").caption = "Operator Interrupt";
     host.repaint();
     host.beep();
@@ -75,9 +76,23 @@ void TMyForm::operatorInterrupt() {
     hidePanel();
 }
 
-bool TMyForm::FormCloseQuery() {
+void TMyForm::sayChainStopped() {
+    const bool stoppedBetween = st.ops.stopTaken && !interruptShown_ && !closeRequested_;
+    interruptShown_ = false;
+    if (!stoppedBetween) return;
+    // The panel of the last operation is gone: show it again, in that operation's
+    // colour, for the ending.
+    messageMode("Operator Interrupt", model.control("ProcLabel").font.color);
+    operatorInterrupt();
+}
+
+bool TMyForm::FormCloseQuery(bool asked) {
     // The PIC18 large view locks the menus too, but no operation runs in it.
     if (!operationRunning_ || st.fuse.largeView) return true;
+    if (asked && !closeRequested_ &&
+        host.messageBox(kStopAndCloseQuestion, kAppTitle, MsgIcon::Question, MsgButtons::YesNo) !=
+            MsgAnswer::Yes)
+        return false;
     closeRequested_ = true;
     return false;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestro {
 
@@ -40,6 +41,10 @@ public:
     virtual std::optional<std::string> saveFileDialog(const std::string& filter,
                                                       const std::string& initialDir,
                                                       const std::string& fileName) = 0;
+    // A list to pick one entry from, `current` chosen at first (-1 for none); nothing
+    // when the user backs out.
+    virtual std::optional<int> chooseItem(const std::string& caption, const std::string& label,
+                                          const std::vector<std::string>& items, int current) = 0;
     // The one-shot timer `ImgTimer`; when it fires the host calls ImgTimerTimer.
     virtual void startTimer(int ms) = 0;
     virtual void stopTimer() = 0;

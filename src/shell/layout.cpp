@@ -38,15 +38,18 @@ void TMyForm::buildControls() {
     b.add("ProgDatButt", K::Button, panel2, {360, 0, 125, 25}, "Program/Data");
 
     b.add("ProgGrid", K::Grid, -1, {0, 25, 505, 360});
+    b.last().stick = Stick::Grows; // a larger window shows more rows
     b.last().color = kNavy;
     b.last().font = {"Courier", 12, kWhite};
     b.last().rowCount = 20;
 
     const int sPanel = b.add("SPanel", K::Panel, -1, {0, 384, 505, 25});
+    b.last().stick = Stick::BottomLeft;
     b.add("SLabel", K::Label, sPanel, {10, 5, 485, 15});
     b.last().font.color = kPurple;
 
     const int panel1 = b.add("Panel1", K::Panel, -1, {0, 409, 505, 49});
+    b.last().stick = Stick::BottomLeft;
     const int gb1 = b.add("GroupBox1", K::GroupBox, panel1, {16, 5, 105, 39}, "Device:");
     b.add("TypeLabel", K::Label, gb1, {8, 17, 92, 16});
     b.last().font.color = kBlue;
@@ -59,6 +62,7 @@ void TMyForm::buildControls() {
 
     // Fuse and configuration panel; SetFuse places the controls it uses.
     const int setPanel = b.add("SetPanel", K::Panel, -1, {505, 0, 250, 300});
+    b.last().stick = Stick::SidePanel;
     b.add("FuseLabel", K::Label, setPanel, {8, 5, 230, 20});
     b.last().font = comic(16, kBlue);
     for (int i = 4; i <= 11; ++i)
@@ -78,6 +82,7 @@ void TMyForm::buildControls() {
 
     // Socket picture panel.
     const int imgPanel = b.add("ImgPanel", K::Panel, -1, {505, 300, 250, 100}, {}, false);
+    b.last().stick = Stick::TopRight;
     b.add("ImgLabel", K::Label, imgPanel, {8, 5, 160, 16}, "Device in Socket:");
     b.add("ImgButton", K::Button, imgPanel, {176, 0, 75, 25}, "OK");
     for (const char* pic : {"Img_IC20", "Img_IC40", "Img_IC8_5", "Img_IC8_10", "Img_IC14_8",

@@ -3,6 +3,7 @@
 
 #include "devices/traits.h"
 #include "link/port_path.h"
+#include "link/serial_devices.h"
 #include "shell/tmyform.h"
 
 namespace kestro {
@@ -27,8 +28,54 @@ void enableDeviceMenus(FormModel& model, const Session& session) {
 
 } // namespace
 
+void TMyForm::showPortDevice() {
+    const std::string name = portNameOfIndex(st.settings.portIndex);
+    std::string hint;
+    if (!name.empty()) {
+        const std::string target = portLinkTarget(name);
+        hint = name + ": " + (target.empty() ? portDevicePath(name).string() : target);
+    }
+    model.control("ComLabel").hint = hint;
+}
+
+void TMyForm::SerialDevice1Click() {
+    const std::string name = portNameOfIndex(st.settings.portIndex);
+    const std::vector<SerialDevice> devices = listSerialDevices(serialRoots);
+    if (name.empty() || devices.empty()) {
+        showMessage(name.empty() ? "No port COM1..COM4 is chosen." : "No serial device found on this machine.");
+        return;
+    }
+    std::string label = "The ports lead to:\n";
+    for (int i = 0; i < 4; ++i) {
+        const std::string com = portNameOfIndex(i), target = portLinkTarget(com);
+        label += com + ": " + (target.empty() ? portDevicePath(com).string() + " (no link)" : target) + "\n";
+    }
+    label += "\nThe device for " + name + ":";
+    const std::string now = portLinkTarget(name);
+    std::vector<std::string> items;
+    int current = -1;
+    for (const SerialDevice& d : devices) {
+        std::string item = d.path;
+        if (!d.device.empty()) item += " -> " + d.device;
+        if (!d.description.empty()) item += "  (" + d.description + ")";
+        if (current < 0 && !now.empty() && (now == d.path || now == d.device))
+            current = static_cast<int>(items.size());
+        items.push_back(std::move(item));
+    }
+    const auto chosen = host.chooseItem("Serial Port", label, items, current);
+    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(devices.size())) return;
+    if (const std::string why = bindPort(name, devices[static_cast<size_t>(*chosen)].path); !why.empty()) {
+        showMessage("Could not bind " + name + ":\n" + why);
+        return;
+    }
+    showPortDevice();
+    st.link.portName = name;
+    Initialisation1Click();
+}
+
 void TMyForm::startLink() {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
+    showPortDevice();
     st.link.portOpen = false;
     // An index outside 0..3 leaves the name as it was: empty at start-up.
     if (std::string name = portNameOfIndex(st.settings.portIndex); !name.empty())
@@ -44,6 +91,7 @@ void TMyForm::reopenPort() { session.reopenPort(); }
 
 void TMyForm::changePort(const std::string& portName) {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
+    showPortDevice();
     const bool wasOpen = link.isOpen();
     closePort();
     st.link.portName = portName;

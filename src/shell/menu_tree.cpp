@@ -49,7 +49,7 @@ constexpr std::array<DeviceSubMenu, 27> kSubMenus{{
 
 // The menu bar in order; the device sub-menus are hung under their top-level menus
 // afterwards.
-constexpr std::array<FixedMenuEntry, 40> kFixed{{
+constexpr std::array<FixedMenuEntry, 42> kFixed{{
     {"", "File1", "&File", ""},
     {"File1", "OpenLastFile1", "Open Last File", "Ctrl+L"},
     {"File1", "Open1", "Open", "F3"},
@@ -83,6 +83,8 @@ constexpr std::array<FixedMenuEntry, 40> kFixed{{
     {"SerialPort1", "COM21", "COM2", ""},
     {"SerialPort1", "COM31", "COM3", ""},
     {"SerialPort1", "COM41", "COM4", ""},
+    {"SerialPort1", "", "-", ""},
+    {"SerialPort1", "SerialDevice1", "Device...", ""},
     {"Setup1", "Initialisation1", "Initialisation", "F5"},
     {"Setup1", "HardwareTest1", "Hardware Test", ""},
     {"", "Help1", "&Help", ""},

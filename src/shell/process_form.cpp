@@ -9,6 +9,7 @@ namespace {
 void runLocked(TMyForm& form, ProcessCommand command) {
     form.lockUserInterface(false);
     form.session.run(command);
+    form.sayChainStopped();
     form.lockUserInterface(true);
 }
 } // namespace

@@ -39,6 +39,7 @@ constexpr NamedHandler kHandlers[] = {
     {"COM21Click", &TMyForm::COM21Click},
     {"COM31Click", &TMyForm::COM31Click},
     {"COM41Click", &TMyForm::COM41Click},
+    {"SerialDevice1Click", &TMyForm::SerialDevice1Click},
     {"Initialisation1Click", &TMyForm::Initialisation1Click},
     {"HardwareTest1Click", &TMyForm::HardwareTest1Click},
     {"DeviceinSocket1Click", &TMyForm::DeviceinSocket1Click},
@@ -52,10 +53,10 @@ constexpr NamedHandler kHandlers[] = {
     {"Config2ButtonClick", &TMyForm::Config2ButtonClick},
 };
 
-constexpr const char* kContactBlock =
-    "Kestro device programmer\n"
-    "Questions and reports: support@kestro.example\n"
-    "Updates: https://kestro.example/download";
+// The program and where its documentation is, nothing that would reach nobody.
+constexpr const char* kContactBlock = "Kestro " KESTRO_VERSION "\n"
+                                      "Documentation: man kestro, man kestro-cli\n"
+                                      "and README.md in " KESTRO_DOC_DIR;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 // Host and, via the link, SerialPort. Only the window's own files include this.
 
 #include "link/link.h"
+#include "link/serial_devices.h"
 #include "ops/operation.h"
 #include "shell/form_model.h"
 #include "shell/form_reporter.h"
@@ -26,6 +27,8 @@ class SerialPort;
 
 inline constexpr const char* kAppTitle = "Kestro";
 inline constexpr size_t kAboutBufferSize = 400;
+inline constexpr const char* kStopAndCloseQuestion =
+    "An operation is running.\nStop it and close Kestro?";
 
 class TMyForm {
 public:
@@ -65,6 +68,13 @@ public:
     void Open1Click();
     void Save1Click();
     void BufferReset1Click();
+    // Open's steps after the dialog, for a file named on the command line or dropped
+    // on the window as well: load, the dialogs' folder, the last file.
+    void openFile(const std::string& path);
+    // A file dropped on the window opens as File > Open opens it, only where Open
+    // could be chosen; false when it was not taken.
+    bool acceptsDrop() const;
+    bool FileDropped(const std::string& path);
     // Initial folders of the two file dialogs; both follow the last opened file.
     std::string openDialogDir;
     std::string saveDialogDir;
@@ -90,6 +100,10 @@ public:
     void COM21Click();
     void COM31Click();
     void COM41Click();
+    // Binds the current COMn to one of the machine's serial devices, then opens it and
+    // makes the handshake as Initialisation does.
+    void SerialDevice1Click();
+    SerialRoots serialRoots; // where the devices are looked for
     void Initialisation1Click();
     void HardwareTest1Click();
 
@@ -145,6 +159,7 @@ public:
     void openPort();               // no-op when open; failures are shown
     void reopenPort();             // close, then open the device last opened (retries)
     void changePort(const std::string& portName);
+    void showPortDevice(); // the Port label's tooltip: the device behind COMn
 
     // ---- operation panel (ops/frame_form) ----
     void messageMode(std::string_view text, uint32_t color);
@@ -153,9 +168,13 @@ public:
     void hidePanel();
     void lockUserInterface(bool enable);
     void operatorInterrupt();
+    // After a Process command: a chain the user stopped between its operations ends
+    // as a block loop's stop does.
+    void sayChainStopped();
     // Closing the window while an operation pumps messages: the operation ends at
-    // its next pump and the shut-down runs once it has returned.
-    bool FormCloseQuery();
+    // its next pump and the shut-down runs once it has returned. The user closing it
+    // (`asked`) is asked first whether to stop the operation; No lets it run on.
+    bool FormCloseQuery(bool asked = false);
     bool closeRequested() const { return closeRequested_; }
     // The program is asked to end (a signal): as a close of the window, whether or not
     // an operation runs; the front end closes the window once it can.
@@ -169,6 +188,7 @@ private:
     bool shutDownDone_ = false;
     bool closeRequested_ = false;
     bool operationRunning_ = false;
+    bool interruptShown_ = false; // this run has ended with "Operator Interrupt"
 };
 
 } // namespace kestro

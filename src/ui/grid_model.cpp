@@ -103,6 +103,8 @@ HexGridView::HexGridView(TMyForm& form, GridModel* model, QWidget* parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setMinimumSectionSize(0); // a larger font must not widen the columns
     horizontalHeader()->setFixedHeight(kRowHeight);
+    // One stop for Tab; the arrows move inside.
+    setTabKeyNavigation(false);
     horizontalHeader()->setStyleSheet("QHeaderView { background-color: #000080; }");
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);

@@ -9,6 +9,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -19,6 +23,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
@@ -56,7 +61,10 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
     setObjectName("MyForm");
     client_ = new QWidget(this);
     const Rect& r = form_.model.window.rect;
-    client_->setFixedSize(r.width, r.height);
+    // The design size is the smallest; a larger window gives the grid the room.
+    client_->setMinimumSize(r.width, r.height);
+    client_->resize(r.width, r.height);
+    client_->installEventFilter(this);
     client_->setFont(toQFont({"Courier", 13, kBlack}));
     setCentralWidget(client_);
     buildWidgets();
@@ -80,8 +88,9 @@ MainWindow::MainWindow(TMyForm& form, QtHost& host) : form_(form), host_(host) {
     // Keys reach the Cancel button's handler, and Escape during an operation wherever
     // the focus is.
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
     syncFromModel();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    resize(minimumSizeHint()); // starts at the design size
 }
 
 MainWindow::~MainWindow() = default;
@@ -241,6 +250,7 @@ void MainWindow::syncFromModel() {
         setWindowTitle(qs(shownCaption_));
     }
     for (size_t i = 0; i < widgets_.size(); ++i) syncControl(i);
+    syncTabOrder();
     syncMenus();
     const Control& g = form_.model.control("ProgGrid");
     if (form_.model.gridRevision != shownGridRevision_ || g.rowCount != shownGridRows_) {
@@ -261,11 +271,21 @@ void MainWindow::syncFromModel() {
     syncing_ = false;
 }
 
+void MainWindow::syncTabOrder() {
+    std::vector<int> order = form_.model.tabOrder();
+    if (order == shownTabOrder_) return;
+    shownTabOrder_ = std::move(order);
+    for (size_t k = 1; k < shownTabOrder_.size(); ++k)
+        QWidget::setTabOrder(widgets_[static_cast<size_t>(shownTabOrder_[k - 1])],
+                             widgets_[static_cast<size_t>(shownTabOrder_[k])]);
+}
+
 void MainWindow::syncControl(size_t i) {
     const Control& c = form_.model.controls[i];
     Control& s = shown_[i];
     QWidget* w = widgets_[i];
-    if (c.rect != s.rect) w->setGeometry(c.rect.left, c.rect.top, c.rect.width, c.rect.height);
+    if (const Rect r = form_.model.placed(i); QRect(r.left, r.top, r.width, r.height) != w->geometry())
+        w->setGeometry(r.left, r.top, r.width, r.height);
     if (c.enabled != s.enabled) w->setEnabled(c.enabled);
     if (c.color != s.color || c.font.color != s.font.color || c.barColor != s.barColor) {
         QPalette p = w->palette();
@@ -345,6 +365,7 @@ void MainWindow::syncControl(size_t i) {
     case ControlKind::Image:
     case ControlKind::Grid: break;
     }
+    if (c.hint != s.hint) w->setToolTip(qs(c.hint));
     if (c.visible != s.visible) w->setVisible(c.visible);
     s = c;
 }
@@ -367,8 +388,40 @@ void MainWindow::syncMenus() {
     }
 }
 
+void MainWindow::openFile(const std::string& path) {
+    form_.openFile(path);
+    afterHandler();
+}
+
+namespace {
+// The first local file a drag carries; empty when it carries none.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (!droppedFile(e->mimeData()).isEmpty() && form_.acceptsDrop()) e->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* e) {
+    if (!droppedFile(e->mimeData()).isEmpty() && form_.acceptsDrop()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+    const QString file = droppedFile(e->mimeData());
+    if (file.isEmpty() || !form_.FileDropped(file.toStdString())) return;
+    e->acceptProposedAction();
+    afterHandler();
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
-    if (!form_.FormCloseQuery()) {
+    // Only the user's close (the title bar's button) is asked about; a close the
+    // program makes itself, after a signal or once a stopped operation has ended, is not.
+    if (!form_.FormCloseQuery(e->spontaneous())) {
         e->ignore();
         return;
     }
@@ -385,6 +438,12 @@ void MainWindow::closeOnRequest() {
 }
 
 bool MainWindow::eventFilter(QObject* obj, QEvent* e) {
+    if (obj == client_ && e->type() == QEvent::Resize) {
+        const QSize size = static_cast<QResizeEvent*>(e)->size();
+        form_.model.resizeClient(size.width(), size.height());
+        if (!syncing_) syncFromModel();
+        return false;
+    }
     if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(obj, e);
     auto* k = static_cast<QKeyEvent*>(e);
     if (obj == widgetFor("ProcCancel")) {

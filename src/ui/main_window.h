@@ -33,16 +33,22 @@ public:
     // Until `started` the start-up sequence runs and its caller closes.
     void closeOnRequest();
     void setStarted() { started_ = true; }
+    // A file named on the command line: opened as File > Open opens it.
+    void openFile(const std::string& path);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildWidgets();
     void buildMenus();
     void syncControl(size_t i);
     void syncMenus();
+    void syncTabOrder();
     void afterHandler();
 
     TMyForm& form_;
@@ -53,6 +59,7 @@ private:
     std::vector<QAction*> actions_;
     std::vector<QMenu*> menus_;
     std::vector<MenuItem> shownMenus_;
+    std::vector<int> shownTabOrder_;
     GridModel* gridModel_ = nullptr;
     QTableView* grid_ = nullptr;
     uint64_t shownGridRevision_ = ~0ull;

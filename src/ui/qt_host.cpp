@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QThread>
 
@@ -98,6 +99,25 @@ std::optional<std::string> QtHost::saveFileDialog(const std::string& filter,
                                                    QString::fromStdString(filter));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
+}
+
+std::optional<int> QtHost::chooseItem(const std::string& caption, const std::string& label,
+                                      const std::vector<std::string>& items, int current) {
+    if (dismissing_ || items.empty()) return std::nullopt;
+    if (window_) window_->syncFromModel();
+    QStringList list;
+    for (const auto& i : items) list << QString::fromStdString(i);
+    QInputDialog dialog(window_);
+    dialog.setWindowTitle(QString::fromStdString(caption));
+    dialog.setLabelText(QString::fromStdString(label));
+    dialog.setComboBoxItems(list);
+    dialog.setComboBoxEditable(false);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    if (current >= 0 && current < list.size()) dialog.setTextValue(list[current]);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int chosen = static_cast<int>(list.indexOf(dialog.textValue()));
+    if (chosen < 0) return std::nullopt;
+    return chosen;
 }
 
 void QtHost::startTimer(int ms) { timer_.start(ms); }

@@ -29,6 +29,8 @@ public:
     std::optional<std::string> saveFileDialog(const std::string& filter,
                                               const std::string& initialDir,
                                               const std::string& fileName) override;
+    std::optional<int> chooseItem(const std::string& caption, const std::string& label,
+                                  const std::vector<std::string>& items, int current) override;
     void startTimer(int ms) override;
     void stopTimer() override;
     void terminate() override;

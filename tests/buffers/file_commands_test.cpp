@@ -47,7 +47,10 @@ TEST_F(FileCommands, OpenChoosesTheLoaderByExtensionAndKeepsLongPaths) {
     test::writeFile(deep + "/prog.Hex", test::hexFile({record(0, 0, {0xDE, 0xAD})}));
     std::filesystem::copy_file(deep + "/prog.Hex", deep + "/prog.txt");
     open(deep + "/prog.Hex");
-    EXPECT_EQ(host.lastDialogFilter, "Hex & Bin files (*.hex *.bin *.HEX *.BIN);;All files (*)");
+    // Every name the loader reads is shown, in the first entry and in one of its own.
+    EXPECT_EQ(host.lastDialogFilter,
+              "Hex & Bin files (*.hex *.ihx *.ihex *.bin *.elf *.HEX *.IHX *.IHEX *.BIN *.ELF);;"
+              "ELF files (*.elf *.ELF);;All files (*)");
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(test::slice(st.images.program, 0, 3), (test::Bytes{0xDE, 0xAD, 0xFF}));
     EXPECT_EQ(st.images.programFileName, deep + "/prog.Hex");

@@ -63,6 +63,11 @@ TEST_F(Listings, PortsNameTheirDevicesAndWhetherTheyMayBeOpened) {
     EXPECT_EQ(ports[4].device, dev + "/ttyUSB0");
     EXPECT_EQ(ports[5].path, dev + "/ttyUSB0");
     EXPECT_EQ(ports[5].name, "");
+
+    // The listing keeps its columns apart whatever the paths' lengths.
+    const auto r = run({"ports"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("/dev/kestro-gone (missing)  no: "), std::string::npos) << r.out;
 }
 
 } // namespace

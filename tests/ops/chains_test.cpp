@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestro {
 namespace {
 
@@ -87,9 +89,30 @@ TEST_F(ChainFixture, EscapeDuringProgramStopsTheChain) {
     form.Program1Click();
     EXPECT_EQ(commands(), std::vector<C>{C::ProgramProgram});
     EXPECT_EQ(countReceived(kBlockRequest), 2); // the current block completed first
-    EXPECT_NE(std::find(panelTexts.begin(), panelTexts.end(), "Operator Interrupt"), panelTexts.end());
+    EXPECT_EQ(std::count(panelTexts.begin(), panelTexts.end(), "Operator Interrupt"), 1); // said once
     EXPECT_TRUE(texts().empty());
     EXPECT_EQ(st.ops.lastResult, 0);
+}
+
+TEST_F(ChainFixture, EscapeBetweenOperationsEndsTheChainWithOperatorInterrupt) {
+    selectWithChip(k27C256, k27C256);
+    host.onWait = [&](int ms) {
+        if (ms == 1000) form.ProcCancelKeyPress(27); // during the erase's wait: no Cancel button
+    };
+    const int beepsBefore = host.beeps;
+    form.EraseProgram1Click();
+    EXPECT_EQ(commands(), std::vector<C>{C::Erase}); // Program never started
+    EXPECT_EQ(std::count(panelTexts.begin(), panelTexts.end(), "Operator Interrupt"), 1);
+    EXPECT_EQ(host.beeps - beepsBefore, 1);
+    EXPECT_FALSE(form.model.control("ProcPanel").visible);
+    EXPECT_TRUE(texts().empty());
+    EXPECT_TRUE(unlocked());
+
+    // The next run, not stopped, says nothing of the kind.
+    host.onWait = nullptr;
+    panelTexts.clear();
+    form.Erase1Click();
+    EXPECT_EQ(std::count(panelTexts.begin(), panelTexts.end(), "Operator Interrupt"), 0);
 }
 
 TEST_F(ChainFixture, ErasePacketsAndTheirWaits) {

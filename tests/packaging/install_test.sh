@@ -55,6 +55,18 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$metainfo" >"$root/appstream.log" 2>&1 ||
     { cat "$root/appstream.log" >&2; fail "appstreamcli validate"; }
 
+# A file opened from a file manager reaches the program, and every type the entry
+# claims is one the shared MIME database or Kestro's own package defines.
+grep -q '^Exec=kestro %f$' "$desktop" || fail "the entry does not pass the file (%f)"
+mime_types=$(sed -n 's/^MimeType=//p' "$desktop")
+[[ -n $mime_types ]] || fail "the entry declares no MIME types"
+for type in ${mime_types//;/ }; do
+    grep -q "type=\"$type\"" "$usr/share/mime/packages/$app.xml" /usr/share/mime/packages/*.xml ||
+        fail "MimeType=$type is defined nowhere"
+done
+xmllint --noout "$usr/share/mime/packages/$app.xml" 2>/dev/null ||
+    { command -v xmllint >/dev/null && fail "the MIME package is no well-formed XML"; }
+
 # The entry must start an installed program and name an installed icon; the metadata
 # must launch that entry and provide only installed programs.
 exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
@@ -122,6 +134,14 @@ await() {
     done
     test "$@"
 }
+
+# Without a display: --help and --version answer, an unknown option is a usage error.
+(unset QT_QPA_PLATFORM; "$usr/bin/kestro" --help) | grep -q '^Usage: kestro ' || fail "kestro --help"
+version=$(unset QT_QPA_PLATFORM; "$usr/bin/kestro" --version) || fail "kestro --version failed"
+[[ $version =~ ^kestro\ [0-9] ]] || fail "kestro --version printed '$version'"
+[[ $("$usr/bin/kestro-sim" --version) == "${version/kestro/kestro-sim}" ]] || fail "kestro-sim --version"
+(unset QT_QPA_PLATFORM; "$usr/bin/kestro" --bogus 2>/dev/null); status=$?
+[[ $status -eq 2 ]] || fail "kestro --bogus ended with $status, not 2"
 
 "$usr/bin/kestro-sim" --port COM1 --trace >"$root/sim.log" 2>&1 &
 sim=$!

@@ -49,7 +49,11 @@ contents=$(dpkg-deb -c "$deb")
 grep -q '\./usr/share/kestro/firmware/kestro-adapter\.hex$' <<<"$contents" ||
     fail "the package lacks the open adapter's firmware"
 
-lintian --fail-on error --display-info "$deb" 2>&1 | grep -v 'running with root privileges'
+# As scripts/package: a package built without DEBEMAIL names a mailbox on this machine.
+suppress=()
+[[ $(field Maintainer) == *@localhost.localdomain\> ]] &&
+    suppress=(--suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog)
+lintian --fail-on error --display-info "${suppress[@]}" "$deb" 2>&1 | grep -v 'running with root privileges'
 ((${PIPESTATUS[0]} == 0)) || fail "lintian reports errors"
 
 ((failures == 0)) || exit 1

@@ -1,4 +1,5 @@
 #include "shell/tmyform.h"
+#include "shell/window_args.h"
 #include "support/fake_host.h"
 #include "support/null_port.h"
 #include "support/test_config.h"
@@ -40,7 +41,13 @@ TEST_F(Form, AboutBeforeHandshakeShowsFourEmptyLines) {
     const std::string& t = host.messages[0].text;
     EXPECT_EQ(t.substr(0, 5), "\n\n\n\n\n");
     EXPECT_NE(t[5], '\n');
-    EXPECT_NE(t.find("Kestro"), std::string::npos);
+    // The program, its version and its documentation; no address that reaches nobody.
+    const std::string version = windowVersionText().substr(std::string("kestro ").size());
+    EXPECT_NE(t.find("\n\nKestro " + version), std::string::npos);
+    EXPECT_NE(t.find("man kestro"), std::string::npos);
+    EXPECT_NE(t.find("README.md in /"), std::string::npos);
+    EXPECT_EQ(t.find('@'), std::string::npos);
+    EXPECT_EQ(t.find("http"), std::string::npos);
     EXPECT_LT(t.size(), kAboutBufferSize);
 }
 

@@ -41,6 +41,14 @@ public:
     std::optional<std::string> saveFileDialog(const std::string& filter,
                                               const std::string& initialDir,
                                               const std::string& fileName) override;
+    std::optional<int> chooseItem(const std::string& caption, const std::string& label,
+                                  const std::vector<std::string>& items, int current) override {
+        choices.push_back({caption, label, items, current});
+        if (chooseAnswers.empty()) return std::nullopt;
+        const auto a = chooseAnswers.front();
+        chooseAnswers.pop_front();
+        return a;
+    }
     void startTimer(int ms) override { timerMs = ms; }
     void stopTimer() override { timerMs = 0; }
     void terminate() override { ++terminations; }
@@ -62,6 +70,13 @@ public:
     std::vector<ShownMessage> messages;
     std::deque<MsgAnswer> yesNoAnswers; // Yes/No boxes take these in turn; default No
     std::deque<std::optional<std::string>> openAnswers;
+    struct Choice {
+        std::string caption, label;
+        std::vector<std::string> items;
+        int current;
+    };
+    std::vector<Choice> choices;
+    std::deque<std::optional<int>> chooseAnswers; // default: backed out
     std::deque<std::optional<std::string>> saveAnswers;
     std::string lastDialogFilter, lastDialogDir, lastSaveName;
     // Runs at every message pump, as a user would act between blocks.
