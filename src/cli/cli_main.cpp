@@ -68,6 +68,9 @@ int finish(Console& console, Job& job, ExitCode code, const std::vector<StepResu
                                      f, text)
                              .text());
     }
+    if (!job.fileRanges().empty())
+        o.raw("range_file", JsonObject().raw("extents", rangesJson(job.fileExtents()))
+                                .raw("ranges", rangesJson(job.fileRanges())).text());
     if (produce) o.raw("produce", produce->text());
     console.event("result", o);
     if (code == ExitCode::Done) {

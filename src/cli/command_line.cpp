@@ -110,6 +110,7 @@ private:
         case OptId::No: answer(Answer::No); break;
         case OptId::Diff: o_.diffFile = v; break;
         case OptId::NoWaits: o_.noWaits = true; break;
+        case OptId::WindowTiming: o_.windowTiming = true; break;
         case OptId::Count: count(v); break;
         case OptId::Serial: o_.serial = v; break;
         case OptId::Journal: o_.journal = v; break;
@@ -201,6 +202,10 @@ private:
             else if (o_.simulatePaced) fail("--simulate-paced needs --simulate");
         }
         if (o_.simulate && o_.port && error_.empty()) fail("--simulate and --port exclude each other");
+        const bool reads = std::any_of(o_.steps.begin(), o_.steps.end(),
+                                       [](const StepRequest& s) { return s.kind == StepKind::Read; });
+        if (o_.range == "file" && reads)
+            fail("--range file: read has no file to take the ranges from; give START:END");
     }
 
     void fail(std::string text) {

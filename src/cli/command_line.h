@@ -40,6 +40,7 @@ struct CliOptions {
     Answer answer = Answer::Ask;
     std::optional<std::string> diffFile;
     bool noWaits = false;
+    bool windowTiming = false;
     std::optional<uint32_t> count;
     std::optional<std::string> serial;
     std::optional<std::string> journal;

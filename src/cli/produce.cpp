@@ -326,6 +326,9 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
             console.error("--serial: the address lies outside the " + job.partName() + "'s memory");
             return ExitCode::Usage;
         }
+        // The serial number is programmed wherever it lies, --range file or not.
+        job.coverAlso(serial->address,
+                      serial->address + static_cast<uint32_t>(serialBytes(serial->format, next).size()) - 1);
         if (o.journal) {
             if (const auto last = lastJournalSerial(*o.journal); last && *last + serial->step > next) {
                 next = *last + serial->step;
@@ -373,7 +376,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         }
         st.images = *pristine;
         std::optional<uint64_t> number;
-        uint32_t crc = crc32(coveredBytes(st));
+        uint32_t crc = job.coveredCrc();
         const uint64_t started = env.nowMs();
 
         ExitCode code = ExitCode::Done;
@@ -392,7 +395,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
                     abandoned = true;
                     break;
                 }
-                crc = crc32(coveredBytes(st));
+                crc = job.coveredCrc();
             }
             StepResult r;
             code = job.runStep(s, r);
