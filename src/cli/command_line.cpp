@@ -88,7 +88,10 @@ private:
         const std::string v = value.value_or("");
         switch (desc.id) {
         case OptId::Part: o_.part = v; break;
-        case OptId::Port: o_.port = v; break;
+        case OptId::Port:
+            o_.ports.push_back(v);
+            o_.port = o_.ports.front();
+            break;
         case OptId::Simulate:
             o_.simulate = true;
             o_.simulateChip = v;
@@ -202,6 +205,10 @@ private:
             else if (o_.simulatePaced) fail("--simulate-paced needs --simulate");
         }
         if (o_.simulate && o_.port && error_.empty()) fail("--simulate and --port exclude each other");
+        if (o_.ports.size() > 1 && !producing)
+            fail("several ports are for produce, one session on each adapter");
+        if (o_.ports.size() > 1 && o_.serial && !o_.journal)
+            fail("--serial on several ports needs --journal, which keeps their serial numbers apart");
         const bool reads = std::any_of(o_.steps.begin(), o_.steps.end(),
                                        [](const StepRequest& s) { return s.kind == StepKind::Read; });
         if (o_.range == "file" && reads)

@@ -122,6 +122,17 @@ constexpr const char* kWaitsKept =
     "Every wait that comes before an exchange or gives the chip time to act with no reply "
     "to wait for stays:";
 
+constexpr const char* kGangText =
+    "produce FILE -P PORT -P PORT... runs one session per adapter at the same time, each on a "
+    "thread of its own with its own port, and one journal for all (the adapter in each record, "
+    "no serial number twice; --serial then needs --journal). --count N counts chips across the "
+    "adapters; without it, Enter starts a chip on every idle socket and q stops after the chips "
+    "in hand. A chip that fails is journaled and its socket goes on with the next; an adapter "
+    "that stops answering, or whose port goes, stops its socket alone. On a terminal each "
+    "socket has a status line (chips, last result, progress, step); in a pipe or a log each "
+    "line says its adapter first, and --json gives each event an \"adapter\" member. The "
+    "exit code is the worst of the sockets', after a line for each.";
+
 // The gap rule of --range file, with the figures it works by.
 std::string rangesText() {
     const auto ms = [](double v) { return std::to_string(static_cast<long>(v + 0.5)) + " ms"; };
@@ -155,6 +166,7 @@ std::string helpText() {
         for (const OptionEntry& o : optionTable())
             if (static_cast<int>(o.group) == g) entry(out, optionLabel(o), o.help);
     }
+    out += "\nGang production:\n" + wrap(kGangText, 0, 0) + "\n";
     out += "\nRanges:\n" + wrap(rangesText(), 0, 0) + "\n";
     out += "\nWaits:\n" + wrap(kWaitsIntro, 0, 0) + "\n";
     for (const std::string& l : waitLines(true)) out += "  " + l + "\n";
@@ -252,7 +264,8 @@ number adds to them).
   extents     [[first, last], ...] the chip addresses that hold the file's data
   ranges      [[first, last], ...] the ranges the steps move, each one packet
 
-event "chip": produce, one per chip.
+event "chip": produce, one per chip. With several ports every event of a
+socket begins with "adapter", its port as given.
   number, serial (null without --serial, and for a chip identification
   refused), ok, exit_code, crc32, seconds
 
@@ -277,7 +290,10 @@ program at once: then a "message" of level "error" saying so is the last.
               "file_value", "chip_value" (verify), "value" (blank check),
               "found_part" (identification found another chip)}
   range_file  --range file only: {"extents", "ranges"} as in "ranges"
-  produce     produce only: {"good", "failed", "first_serial", "last_serial"}
+  produce     produce only: {"good", "failed", "first_serial", "last_serial"};
+              with several ports {"good", "failed", "adapters": [{"adapter",
+              "chips", "good", "failed", "first_serial", "last_serial",
+              "exit_code", "lost"}, ...]}
 )";
 }
 
@@ -322,6 +338,7 @@ std::string manPage() {
            "completed; the run stops after it. The exit status is 130. A second Ctrl+C ends "
            "the program at once, even while a block is still arriving, with the port restored "
            "and one line that says where the operation got to.\n"
+           ".SS Gang production\n" + roff(kGangText) + "\n"
            ".SS Ranges\n" + roff(rangesText()) + "\n"
            ".SS Waits\n" + roff(kWaitsIntro) + "\n";
     for (const std::string& l : waitLines(true)) out += ".br\n" + roff(l) + "\n";

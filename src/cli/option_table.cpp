@@ -18,7 +18,8 @@ constexpr std::array kOptions{
     OptionEntry{Port, 'P', "port", Arg::Required, "PORT", Adapter,
                "COM1 to COM4 (the link COMn in the config folder, else /dev/ttyS0 to "
                "/dev/ttyS3) or the path of a serial device. Default: the port of the "
-               "settings file, else COM1.",
+               "settings file, else COM1. produce takes it several times: one adapter on "
+               "each, programming at the same time (see Gang production).",
                Complete::Port, "COM1 COM2 COM3 COM4"},
     OptionEntry{Simulate, 0, "simulate", Arg::Optional, "CHIP", Adapter,
                "Work with the built-in adapter simulator instead of a port. CHIP is the chip "
