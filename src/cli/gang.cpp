@@ -46,8 +46,8 @@ struct SocketStatus {
 // status line per socket below the lines said.
 class GangOutput {
 public:
-    GangOutput(CliEnv& env, bool statusLines, const std::vector<std::string>& ports)
-        : env_(env), statusLines_(statusLines) {
+    GangOutput(CliEnv& env, Console& log, bool statusLines, const std::vector<std::string>& ports)
+        : env_(env), log_(log), statusLines_(statusLines) {
         for (const std::string& p : ports) rows_.push_back({p});
     }
 
@@ -56,7 +56,9 @@ public:
     void line(size_t socket, std::string_view text) {
         std::lock_guard lock(mutex_);
         clearRows();
-        env_.writeErr(rows_[socket].port + ": " + std::string(text) + "\n");
+        const std::string said = rows_[socket].port + ": " + std::string(text);
+        env_.writeErr(said + "\n");
+        log_.logOnly(said);
         drawRows();
     }
 
@@ -124,6 +126,7 @@ private:
     }
 
     CliEnv& env_;
+    Console& log_;
     bool statusLines_;
     std::mutex mutex_;
     std::vector<SocketStatus> rows_;
@@ -233,10 +236,12 @@ std::string serialsText(const ProduceTotals& t) {
 
 ExitCode runGang(CliEnv& env, const CliOptions& o, Console& console, JsonObject& summary) {
     const bool statusLines = env.stderrTerminal && !env.dumbTerminal && !o.quiet && o.progress == ProgressMode::Auto;
-    GangOutput out(env, statusLines, o.ports);
+    GangOutput out(env, console, statusLines, o.ports);
     const bool prompt = env.stdinTerminal || !o.count;
     GangGate gate(env, o.count, prompt);
     std::vector<SocketRun> runs(o.ports.size());
+    // Said before the sockets start: from then on only they and the gang's output write.
+    if (prompt) console.say("Enter starts a chip on every idle socket; q stops after the chips in hand");
 
     std::vector<std::thread> sockets;
     for (size_t i = 0; i < o.ports.size(); ++i) {
@@ -245,7 +250,7 @@ ExitCode runGang(CliEnv& env, const CliOptions& o, Console& console, JsonObject&
             CliOptions mine = o;
             mine.port = o.ports[i];
             mine.ports = {o.ports[i]};
-            mine.logFile.reset(); // one log: the gang's own
+            mine.logFile.reset(); // one log, the gang's: each line with its adapter
             // On a terminal the status line is drawn from the socket's events.
             if (statusLines) mine.progress = ProgressMode::Json;
             else if (o.progress == ProgressMode::Auto) mine.progress = ProgressMode::Plain;
@@ -260,7 +265,6 @@ ExitCode runGang(CliEnv& env, const CliOptions& o, Console& console, JsonObject&
         });
     }
     if (prompt) {
-        console.say("Enter starts a chip on every idle socket; q stops after the chips in hand");
         // A stdin that ends, q or Ctrl+C: no more chips.
         for (std::string line; !gate.countReached();) {
             if (!env.readLine(line) || line == "q" || line == "Q") break;

@@ -170,7 +170,8 @@ TEST_F(Gang, EnterStartsAChipOnEveryIdleSocketAndQStops) {
     env.typingMs = 300; // an operator takes a while to put the chips in
     env.stderrTerminal = true;
     env.terminalColumns = 120;
-    const std::vector<std::string> args{"-p", "AT89C2051", "produce", dir / "fw.bin", "-P", "COM1", "-P", "COM2"};
+    const std::vector<std::string> args{"-p", "AT89C2051", "produce", dir / "fw.bin", "-P", "COM1", "-P", "COM2",
+                                        "--log", dir / "run.log"};
     EXPECT_EQ(cli::runCli(args, env), 0) << env.err;
     // Two Enters, both sockets idle each time: two chips on each.
     EXPECT_EQ(programmed["COM1"].size(), 2u);
@@ -181,6 +182,9 @@ TEST_F(Gang, EnterStartsAChipOnEveryIdleSocketAndQStops) {
     EXPECT_NE(env.err.find("100% Verify Chip Content With Buffer..."), std::string::npos) << env.err;
     EXPECT_NE(env.err.find("COM1     2 chips, 0 failed  last: chip "), std::string::npos) << env.err;
     EXPECT_NE(env.err.find("COM1: 2 chips, 2 good, 0 failed, exit 0"), std::string::npos) << env.err;
+    // The log has every socket's lines, each with its adapter.
+    const std::string log = test::readFile(dir / "run.log");
+    EXPECT_NE(log.find("] COM2: chip "), std::string::npos) << log;
 }
 
 TEST_F(Gang, OnlyProduceTakesSeveralPortsAndSerialNumbersThenNeedAJournal) {
