@@ -133,5 +133,17 @@ TEST_F(FileRange, AWholeChipWriteOfLittleDataSaysWhatTheOptionWouldTake) {
     EXPECT_EQ(sent(Command::ProgramData), (std::vector<SentRange>{{0, 511, 128}})); // nothing changes unless asked
 }
 
+TEST_F(FileRange, ProductionMovesTheSerialNumberWhereverItLies) {
+    socket("27C256");
+    test::writeFile(path("fw.bin"), test::pattern(300, 4));
+    const auto r = run({"-p", "27C256", "--no-waits", "--range", "file", "produce", path("fw.bin"), "--count", "1",
+                        "--serial", "0x7000:5"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<SentRange> both{{0, 2, 128}, {0x7000, 0, 128}};
+    EXPECT_EQ(sent(Command::ProgramData), both);
+    EXPECT_EQ(sent(Command::ReadData), both);
+    EXPECT_EQ(test::slice(env.adapter.chip.memory, 0x7000, 0x7004), (Bytes{5, 0, 0, 0}));
+}
+
 } // namespace
 } // namespace kestro
