@@ -38,6 +38,12 @@ public:
 
     // A port for the names "COM1".."COM4" and device paths.
     virtual std::unique_ptr<SerialPort> makeSerialPort() = 0;
+    // The same for a session that runs on another thread with `owner` as its machine:
+    // the port's waits hand a Ctrl+C to the owner's interruptWhileWaiting.
+    virtual std::unique_ptr<SerialPort> makeSerialPortFor(CliEnv& owner) {
+        (void)owner;
+        return makeSerialPort();
+    }
     // True when the port of that name is a simulator's (a pseudo-terminal, as kestro-sim
     // serves): a real adapter never is one.
     virtual bool simulatorBehind(const std::string& portName) = 0;

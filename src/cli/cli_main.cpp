@@ -4,6 +4,7 @@
 #include "cli/crc32.h"
 #include "cli/docs_gen.h"
 #include "cli/fuse_settings.h"
+#include "cli/gang.h"
 #include "devices/device_names.h"
 #include "cli/listings.h"
 #include "cli/produce.h"
@@ -68,6 +69,9 @@ int finish(Console& console, Job& job, ExitCode code, const std::vector<StepResu
                                      f, text)
                              .text());
     }
+    if (!job.fileRanges().empty())
+        o.raw("range_file", JsonObject().raw("extents", rangesJson(job.fileExtents()))
+                                .raw("ranges", rangesJson(job.fileRanges())).text());
     if (produce) o.raw("produce", produce->text());
     console.event("result", o);
     if (code == ExitCode::Done) {
@@ -165,6 +169,11 @@ int runCli(std::span<const std::string> args, CliEnv& env) {
             code = ExitCode::Usage;
         }
         return finish(console, job, code, {}, nullptr);
+    }
+    if (first == StepKind::Produce && o.ports.size() > 1) {
+        JsonObject summary;
+        const ExitCode code = runGang(env, o, console, summary);
+        return finish(console, job, code, {}, &summary);
     }
     if (first == StepKind::Produce) {
         ProduceTotals totals;

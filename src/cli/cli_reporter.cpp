@@ -137,6 +137,7 @@ void CliReporter::beep() { console_.bell(); }
 
 void CliReporter::waitMs(int ms) {
     if (noWaits_) return;
+    console_.wire("wait " + std::to_string(ms) + " ms"); // beside the bytes, where the time goes
     CliEnv& env = console_.env();
     const uint64_t end = env.nowMs() + static_cast<uint64_t>(std::max(ms, 0));
     for (uint64_t now = env.nowMs(); now < end; now = env.nowMs()) {
@@ -145,6 +146,11 @@ void CliReporter::waitMs(int ms) {
         env.sleepMs(static_cast<int>(std::min<uint64_t>(kWaitSliceMs, end - now)));
     }
     abortOnSecondInterrupt();
+}
+
+void CliReporter::shownWaitMs(int ms) {
+    if (windowTiming) waitMs(ms);
+    else abortOnSecondInterrupt();
 }
 
 bool CliReporter::ask(const std::string& text, const std::string& caption) {

@@ -57,6 +57,10 @@ public:
     void hidePanel() override;
     void beep() override;
     void waitMs(int ms) override;
+    // Left out unless --window-timing: nobody watches the text it holds.
+    void shownWaitMs(int ms) override;
+    // Every wait as the window has it (--window-timing).
+    bool windowTiming = false;
     bool ask(const std::string& text, const std::string& caption) override;
     void failure(Fault kind, const std::string& text) override;
     void markerShown(uint32_t start, uint32_t end) override;

@@ -88,7 +88,10 @@ private:
         const std::string v = value.value_or("");
         switch (desc.id) {
         case OptId::Part: o_.part = v; break;
-        case OptId::Port: o_.port = v; break;
+        case OptId::Port:
+            o_.ports.push_back(v);
+            o_.port = o_.ports.front();
+            break;
         case OptId::Simulate:
             o_.simulate = true;
             o_.simulateChip = v;
@@ -110,6 +113,7 @@ private:
         case OptId::No: answer(Answer::No); break;
         case OptId::Diff: o_.diffFile = v; break;
         case OptId::NoWaits: o_.noWaits = true; break;
+        case OptId::WindowTiming: o_.windowTiming = true; break;
         case OptId::Count: count(v); break;
         case OptId::Serial: o_.serial = v; break;
         case OptId::Journal: o_.journal = v; break;
@@ -201,6 +205,14 @@ private:
             else if (o_.simulatePaced) fail("--simulate-paced needs --simulate");
         }
         if (o_.simulate && o_.port && error_.empty()) fail("--simulate and --port exclude each other");
+        if (o_.ports.size() > 1 && !producing)
+            fail("several ports are for produce, one session on each adapter");
+        if (o_.ports.size() > 1 && o_.serial && !o_.journal)
+            fail("--serial on several ports needs --journal, which keeps their serial numbers apart");
+        const bool reads = std::any_of(o_.steps.begin(), o_.steps.end(),
+                                       [](const StepRequest& s) { return s.kind == StepKind::Read; });
+        if (o_.range == "file" && reads)
+            fail("--range file: read has no file to take the ranges from; give START:END");
     }
 
     void fail(std::string text) {

@@ -24,7 +24,8 @@ struct StepRequest {
 struct CliOptions {
     std::vector<StepRequest> steps;
     std::optional<std::string> part;
-    std::optional<std::string> port;
+    std::optional<std::string> port;  // the first of `ports`
+    std::vector<std::string> ports;   // every --port, in order: several run a gang
     bool simulate = false;
     std::string simulateChip; // empty: the default chip
     std::vector<std::string> simulateFaults;
@@ -40,6 +41,7 @@ struct CliOptions {
     Answer answer = Answer::Ask;
     std::optional<std::string> diffFile;
     bool noWaits = false;
+    bool windowTiming = false;
     std::optional<uint32_t> count;
     std::optional<std::string> serial;
     std::optional<std::string> journal;

@@ -109,6 +109,8 @@ void Console::toLog(std::string_view text) {
     std::fflush(log_);
 }
 
+void Console::logOnly(std::string_view text) { toLog(text); }
+
 void Console::clearBar() {
     if (!barShown_) return;
     env_.writeErr("\r\x1b[K");

@@ -55,6 +55,7 @@ public:
     // A line that belongs to the failure before it: shown even with -q.
     void errorDetail(std::string_view text);
     void wire(std::string_view text);   // with -vv
+    void logOnly(std::string_view text); // said by someone else (a socket of a gang): the log only
     void bell();
 
     // ---- on stdout ----

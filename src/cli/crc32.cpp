@@ -18,8 +18,8 @@ constexpr std::array<uint32_t, 256> makeTable() {
 constexpr std::array<uint32_t, 256> kTable = makeTable();
 } // namespace
 
-uint32_t crc32(std::span<const uint8_t> bytes) {
-    uint32_t c = 0xFFFFFFFFu;
+uint32_t crc32(std::span<const uint8_t> bytes, uint32_t crc) {
+    uint32_t c = crc ^ 0xFFFFFFFFu;
     for (uint8_t b : bytes) c = kTable[(c ^ b) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }

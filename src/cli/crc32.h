@@ -7,7 +7,8 @@
 
 namespace kestro::cli {
 
-uint32_t crc32(std::span<const uint8_t> bytes);
+// `crc`: that of the bytes before, to go on over pieces.
+uint32_t crc32(std::span<const uint8_t> bytes, uint32_t crc = 0);
 std::string crcText(uint32_t crc); // eight upper-case hex digits
 
 } // namespace kestro::cli

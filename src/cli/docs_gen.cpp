@@ -3,6 +3,8 @@
 #include "cli/exit_codes.h"
 #include "cli/option_table.h"
 #include "devices/catalogue.h"
+#include "ops/file_ranges.h"
+#include "ops/waits.h"
 
 #include <algorithm>
 #include <array>
@@ -112,6 +114,48 @@ std::string roff(std::string_view text) {
 
 std::string words(std::string_view list) { return std::string(list); }
 
+constexpr const char* kWaitsIntro =
+    "The window keeps some texts on its panel for a while after the adapter's exchange "
+    "has ended. Nothing is sent during those waits and the adapter waits for the next "
+    "packet anyway, so kestro-cli leaves them out (--window-timing keeps them):";
+constexpr const char* kWaitsKept =
+    "Every wait that comes before an exchange or gives the chip time to act with no reply "
+    "to wait for stays:";
+
+constexpr const char* kGangText =
+    "produce FILE -P PORT -P PORT... runs one session per adapter at the same time, each on a "
+    "thread of its own with its own port, and one journal for all (the adapter in each record, "
+    "no serial number twice; --serial then needs --journal). --count N counts chips across the "
+    "adapters; without it, Enter starts a chip on every idle socket and q stops after the chips "
+    "in hand. A chip that fails is journaled and its socket goes on with the next; an adapter "
+    "that stops answering, or whose port goes, stops its socket alone. On a terminal each "
+    "socket has a status line (chips, last result, progress, step); in a pipe or a log each "
+    "line says its adapter first, and --json gives each event an \"adapter\" member. The "
+    "exit code is the worst of the sockets', after a line for each.";
+
+// The gap rule of --range file, with the figures it works by.
+std::string rangesText() {
+    const auto ms = [](double v) { return std::to_string(static_cast<long>(v + 0.5)) + " ms"; };
+    const std::array writeVerify{RangeOp::Program, RangeOp::Verify};
+    return "With --range file two stretches of data are moved as one range when the gap between them "
+           "takes no longer on the line than another range would add, else as two ranges, each its "
+           "own packet. Another range adds " + ms(rangeOverheadMs(RangeOp::Program)) +
+           " to write (identification and packet), " + ms(rangeOverheadMs(RangeOp::Verify)) +
+           " to verify and blank-check (the wait before the read-back and the packet); a block of "
+           "128 bytes takes " + ms(blockWireMs(RangeOp::Program)) + " to write and " +
+           ms(blockWireMs(RangeOp::Verify)) + " to read back at 19200 baud. So write and verify "
+           "move a gap of up to " + std::to_string(gapBlocksMoved(writeVerify)) +
+           " blocks and skip a longer one.";
+}
+
+// The waits left out and those kept, from the table the operations wait by.
+std::vector<std::string> waitLines(bool shownOnly) {
+    std::vector<std::string> lines;
+    for (const FixedWaitEntry& w : kFixedWaits)
+        if (w.shownOnly == shownOnly) lines.push_back(std::to_string(w.ms) + " ms " + std::string(w.where));
+    return lines;
+}
+
 } // namespace
 
 std::string helpText() {
@@ -122,6 +166,12 @@ std::string helpText() {
         for (const OptionEntry& o : optionTable())
             if (static_cast<int>(o.group) == g) entry(out, optionLabel(o), o.help);
     }
+    out += "\nGang production:\n" + wrap(kGangText, 0, 0) + "\n";
+    out += "\nRanges:\n" + wrap(rangesText(), 0, 0) + "\n";
+    out += "\nWaits:\n" + wrap(kWaitsIntro, 0, 0) + "\n";
+    for (const std::string& l : waitLines(true)) out += "  " + l + "\n";
+    out += wrap(kWaitsKept, 0, 0) + "\n";
+    for (const std::string& l : waitLines(false)) out += "  " + l + "\n";
     out += "\nExamples:\n";
     for (const Example& e : kExamples) out += "  " + std::string(e.command) + "\n      " + e.what + "\n";
     std::string codes = "Exit codes:";
@@ -209,7 +259,13 @@ event "step_end": a step ends.
   partly_erased  an erase of several packets cut short by Ctrl+C: {"sent",
               "packets"}; the chip is only partly erased
 
-event "chip": produce, one per chip.
+event "ranges": --range file, before the first step (and again when a serial
+number adds to them).
+  extents     [[first, last], ...] the chip addresses that hold the file's data
+  ranges      [[first, last], ...] the ranges the steps move, each one packet
+
+event "chip": produce, one per chip. With several ports every event of a
+socket begins with "adapter", its port as given.
   number, serial (null without --serial, and for a chip identification
   refused), ok, exit_code, crc32, seconds
 
@@ -233,7 +289,11 @@ program at once: then a "message" of level "error" saying so is the last.
               "kind" (the exit name), "text", and where known "address",
               "file_value", "chip_value" (verify), "value" (blank check),
               "found_part" (identification found another chip)}
-  produce     produce only: {"good", "failed", "first_serial", "last_serial"}
+  range_file  --range file only: {"extents", "ranges"} as in "ranges"
+  produce     produce only: {"good", "failed", "first_serial", "last_serial"};
+              with several ports {"good", "failed", "adapters": [{"adapter",
+              "chips", "good", "failed", "first_serial", "last_serial",
+              "exit_code", "lost"}, ...]}
 )";
 }
 
@@ -278,7 +338,13 @@ std::string manPage() {
            "completed; the run stops after it. The exit status is 130. A second Ctrl+C ends "
            "the program at once, even while a block is still arriving, with the port restored "
            "and one line that says where the operation got to.\n"
-           ".SH EXAMPLES\n";
+           ".SS Gang production\n" + roff(kGangText) + "\n"
+           ".SS Ranges\n" + roff(rangesText()) + "\n"
+           ".SS Waits\n" + roff(kWaitsIntro) + "\n";
+    for (const std::string& l : waitLines(true)) out += ".br\n" + roff(l) + "\n";
+    out += ".PP\n" + roff(kWaitsKept) + "\n";
+    for (const std::string& l : waitLines(false)) out += ".br\n" + roff(l) + "\n";
+    out += ".SH EXAMPLES\n";
     for (const Example& e : kExamples)
         out += ".TP\n.B " + roff(e.command) + "\n" + roff(e.what) + ".\n";
     out += ".SH SEE ALSO\n.BR kestro (1),\n.BR kestro\\-sim (1)\n";

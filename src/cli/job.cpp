@@ -130,6 +130,7 @@ std::span<const uint8_t> coveredBytes(State& st) {
 Job::Job(CliEnv& env, const CliOptions& options, Console& console)
     : env_(env), o_(options), console_(console), st_(std::make_unique<State>()),
       reporter_(console, *st_, options.answer, options.noWaits), fuseSettings_(layoutFuseSettings()) {
+    reporter_.windowTiming = options.windowTiming;
     reporter_.adjustFuses = [this](FuseValues& v) { fuseSettings_->apply(st_->device.index, v); };
     reporter_.onAbort = [this] {
         if (session_) session_->close(); // the settings found at open go back on the port
@@ -420,6 +421,10 @@ ExitCode Job::selectPart() {
                                           : "the " + partName_ + " is always moved whole";
             return usage("--range: ranges apply to memory chips, " + which);
         }
+        if (*o_.range == "file") {
+            console_.detail("part " + partName_);
+            return planFileRanges();
+        }
         const size_t colon = o_.range->find(':');
         const std::string start = o_.range->substr(0, colon);
         const std::string end = colon == std::string::npos ? "" : o_.range->substr(colon + 1);
@@ -464,7 +469,10 @@ bool Job::loadFile(const std::string& path) {
         img.idBlock = id;
         img.configBlock = config;
     }
-    return fits(path, report);
+    if (!fits(path, report)) return false;
+    if (!suggested_) suggestFileRange(path, report);
+    suggested_ = true;
+    return true;
 }
 
 // A file that does not fit the part is refused here, before anything is programmed;
@@ -498,7 +506,7 @@ bool Job::fits(const std::string& path, const LoadReport& report) {
                                            " bytes of the " + partName_);
         return false;
     }
-    if (report.fileBytes < memory)
+    if (report.fileBytes < memory && fileRanges_.empty())
         console_.say(path + " covers " + std::to_string(report.fileBytes) + " of the " +
                      std::to_string(memory) + " bytes; the rest is programmed as FF");
     return true;

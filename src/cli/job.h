@@ -9,11 +9,13 @@
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "buffers/load_report.h"
+#include "ops/file_ranges.h"
 #include "session/session.h"
 #include "session/state.h"
 #include "sim/adapter_sim.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -45,6 +47,9 @@ struct StepResult {
 std::span<const uint8_t> coveredBytes(State& st);
 
 class FuseSettings;
+
+// [[first, last], ...]
+std::string rangesJson(const std::vector<ChipRange>& ranges);
 
 class Job {
 public:
@@ -83,6 +88,16 @@ public:
     // one cannot be used (told, exit 2).
     bool applyFuseOptions();
 
+    // --range file: the file's data as it lies in the chip, and the ranges the steps move
+    // it in; both empty without it.
+    const std::vector<ChipRange>& fileExtents() const { return fileExtents_; }
+    const std::vector<ChipRange>& fileRanges() const { return fileRanges_; }
+    // Bytes written into the image besides the file's (a serial number) are moved too.
+    void coverAlso(uint32_t first, uint32_t last);
+    // CRC-32 of the bytes the steps cover (the ranges, the marker area, else all), and
+    // how many they are.
+    uint32_t coveredCrc(uint32_t* bytes = nullptr);
+
 private:
     ExitCode resolvePart();
     ExitCode checkFiles();
@@ -99,6 +114,14 @@ private:
     // The fuse bytes came from somewhere: the file, the fuse options, a read-fuses.
     bool fusesGiven() const;
     bool fits(const std::string& path, const LoadReport& report);
+    ExitCode planFileRanges();
+    // The ranges for the extents, and the line that names them.
+    void planRanges();
+    std::vector<RangeOp> rangeOps() const;
+    // Runs `op` once per range of the file (the marker area set to it), or once as it is;
+    // stops at the first that does not complete.
+    void overRanges(const std::function<void()>& op);
+    void suggestFileRange(const std::string& path, const LoadReport& report);
 
     CliEnv& env_;
     const CliOptions& o_;
@@ -114,6 +137,9 @@ private:
     int partIndex_ = -1;
     bool fusesRead_ = false; // a read-fuses of this run succeeded
     bool configNoticeSaid_ = false;
+    std::vector<ChipRange> fileExtents_;
+    std::vector<ChipRange> fileRanges_;
+    bool suggested_ = false; // the line on what --range file would take is said once
 };
 
 } // namespace kestro::cli

@@ -18,7 +18,8 @@ constexpr std::array kOptions{
     OptionEntry{Port, 'P', "port", Arg::Required, "PORT", Adapter,
                "COM1 to COM4 (the link COMn in the config folder, else /dev/ttyS0 to "
                "/dev/ttyS3) or the path of a serial device. Default: the port of the "
-               "settings file, else COM1.",
+               "settings file, else COM1. produce takes it several times: one adapter on "
+               "each, programming at the same time (see Gang production).",
                Complete::Port, "COM1 COM2 COM3 COM4"},
     OptionEntry{Simulate, 0, "simulate", Arg::Optional, "CHIP", Adapter,
                "Work with the built-in adapter simulator instead of a port. CHIP is the chip "
@@ -38,11 +39,15 @@ constexpr std::array kOptions{
     OptionEntry{Data, 0, "data", Arg::None, {}, Steps,
                "The steps work on the data memory of a part that has program and data "
                "memory."},
-    OptionEntry{Range, 0, "range", Arg::Required, "START:END", Steps,
+    OptionEntry{Range, 0, "range", Arg::Required, "START:END|file", Steps,
                "The marker area: read, write, verify and blank-check cover only these "
                "addresses, six hexadecimal digits each (000010:00008F); an Intel HEX file "
-               "that read writes holds only them. Memory chips only, not "
-               "microcontrollers."},
+               "that read writes holds only them. 'file': only the blocks that hold the "
+               "data of the file the steps name (Intel HEX by its records' addresses, a "
+               "binary by its length less the erased bytes it ends with), each stretch its "
+               "own range unless the gap to the next costs less on the wire than another "
+               "packet with its identification and waits (see Ranges); read has no file "
+               "for it. Memory chips only, not microcontrollers."},
     OptionEntry{Verify, 0, "verify", Arg::None, {}, Steps,
                "program: verify after programming (the default)."},
     OptionEntry{NoVerify, 0, "no-verify", Arg::None, {}, Steps,
@@ -79,6 +84,10 @@ constexpr std::array kOptions{
     OptionEntry{NoWaits, 0, "no-waits", Arg::None, {}, Steps,
                "Leave out the program's fixed waits (settle times and display pauses). "
                "Only for a simulated adapter: a real chip needs them."},
+    OptionEntry{WindowTiming, 0, "window-timing", Arg::None, {}, Steps,
+               "Keep every fixed wait the window makes. Without it kestro-cli leaves out the "
+               "waits that only hold a text on the window's panel once the adapter's exchange "
+               "has ended (listed under Waits); the bytes on the line stay the same."},
     OptionEntry{Count, 0, "count", Arg::Required, "N", Production,
                "produce: stop after N chips."},
     OptionEntry{Serial, 0, "serial", Arg::Required, "ADDR[:START[:STEP[:FORMAT]]]", Production,

@@ -11,7 +11,7 @@ namespace kestro::cli {
 enum class OptId : uint8_t {
     Part, Port, Simulate, SimulateFault, SimulatePaced,
     Data, Range, Verify, NoVerify, DataMemory, Fuse, Config, Lock, Ports, Vpp, Vce, Yes, No, Diff,
-    NoWaits,
+    NoWaits, WindowTiming,
     Count, Serial, Journal, Erase, Secure,
     Progress, Json, Quiet, Verbose, Log, Help, Version,
 };

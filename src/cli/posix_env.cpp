@@ -135,9 +135,11 @@ int PosixEnv::interrupts() { return gInterrupts; }
 
 void PosixEnv::exitAtOnce(int code) { std::_Exit(code); }
 
-std::unique_ptr<SerialPort> PosixEnv::makeSerialPort() {
+std::unique_ptr<SerialPort> PosixEnv::makeSerialPort() { return makeSerialPortFor(*this); }
+
+std::unique_ptr<SerialPort> PosixEnv::makeSerialPortFor(CliEnv& owner) {
     auto port = std::make_unique<PosixSerialPort>();
-    watch(*port, *this);
+    watch(*port, owner);
     return port;
 }
 

@@ -22,6 +22,7 @@ public:
     int interrupts() override;
     void exitAtOnce(int code) override;
     std::unique_ptr<SerialPort> makeSerialPort() override;
+    std::unique_ptr<SerialPort> makeSerialPortFor(CliEnv& owner) override;
     bool simulatorBehind(const std::string& portName) override;
     std::unique_ptr<SerialPort> simulatorPort(AdapterSim& sim, bool paced, std::string& portName,
                                               std::string& error) override;

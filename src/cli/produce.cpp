@@ -174,7 +174,7 @@ public:
         struct stat l {};
         std::string head;
         if (::lstat(path.c_str(), &l) == 0 && S_ISLNK(l.st_mode) && !empty() &&
-            (!read(head) || !head.starts_with(kJournalHeader)))
+            (!read(head) || !head.starts_with(kJournalHeaderStart)))
             fail(0, "a link to a file that is no journal");
     }
     ~LockedJournal() {
@@ -271,14 +271,14 @@ bool startJournal(const std::string& path, std::string* reason) {
 }
 
 bool reserveSerial(const std::string& path, const SerialPlan& plan, uint64_t& serial, const std::string& time,
-                   std::string& reason) {
+                   const std::string& adapter, std::string& reason) {
     reason.clear();
     LockedJournal j(path);
     std::string text;
     if (!j.ok() || !j.read(text)) return failed(j, &reason);
     if (const auto last = highestSerial(text); last && *last + plan.step > serial) serial = *last + plan.step;
     if (serialBytes(plan.format, serial).empty()) return false;
-    return (j.append(time + "," + std::to_string(serial) + ",reserved,,") && j.close()) || failed(j, &reason);
+    return (j.append(time + "," + std::to_string(serial) + ",reserved,,," + adapter) && j.close()) || failed(j, &reason);
 }
 
 std::string isoTime(int64_t secondsSinceEpoch) {
@@ -300,7 +300,7 @@ JsonObject ProduceTotals::json() const {
     return o;
 }
 
-ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
+ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals, ChipGate* gate, SocketEnd* end) {
     Console& console = job.console();
     CliEnv& env = console.env();
     std::optional<SerialPlan> serial;
@@ -326,6 +326,9 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
             console.error("--serial: the address lies outside the " + job.partName() + "'s memory");
             return ExitCode::Usage;
         }
+        // The serial number is programmed wherever it lies, --range file or not.
+        job.coverAlso(serial->address,
+                      serial->address + static_cast<uint32_t>(serialBytes(serial->format, next).size()) - 1);
         if (o.journal) {
             if (const auto last = lastJournalSerial(*o.journal); last && *last + serial->step > next) {
                 next = *last + serial->step;
@@ -343,7 +346,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
     // so that no other run sharing it takes the same one.
     const auto takeSerial = [&](uint64_t& number) {
         number = next;
-        if (o.journal && !reserveSerial(*o.journal, *serial, number, isoTime(env.wallClockSeconds()), reason) &&
+        if (o.journal && !reserveSerial(*o.journal, *serial, number, isoTime(env.wallClockSeconds()), job.portLabel(), reason) &&
             !reason.empty()) {
             journalFailed();
             return ExitCode::File;
@@ -360,12 +363,16 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
 
     // Without a terminal the answer is not echoed: the prompt ends its own line.
     const std::string promptEnd = env.stdinTerminal ? " " : "\n";
-    const bool prompt = env.stdinTerminal || !o.count;
+    const bool prompt = !gate && (env.stdinTerminal || !o.count);
     ExitCode last = ExitCode::Done;
     if (!job.session().offers(ProcessCommand::Program))
         console.say("the " + job.partName() + " is programmed as Erase+Program: each chip is erased first");
-    for (uint32_t chip = 1; !o.count || chip <= *o.count; ++chip) {
-        if (prompt) {
+    for (uint32_t chip = 1; gate || !o.count || chip <= *o.count; ++chip) {
+        if (gate) {
+            const std::optional<uint32_t> number = gate->next();
+            if (!number) break;
+            chip = *number;
+        } else if (prompt) {
             env.writeErr("Chip " + std::to_string(chip) + ": put it in the socket and press Enter (q to stop)" +
                          promptEnd);
             std::string line;
@@ -373,7 +380,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         }
         st.images = *pristine;
         std::optional<uint64_t> number;
-        uint32_t crc = crc32(coveredBytes(st));
+        uint32_t crc = job.coveredCrc();
         const uint64_t started = env.nowMs();
 
         ExitCode code = ExitCode::Done;
@@ -392,7 +399,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
                     abandoned = true;
                     break;
                 }
-                crc = crc32(coveredBytes(st));
+                crc = job.coveredCrc();
             }
             StepResult r;
             code = job.runStep(s, r);
@@ -405,7 +412,7 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
         if (o.journal &&
             !appendJournalLine(*o.journal, isoTime(env.wallClockSeconds()) + "," + serialText + "," +
                                                resultWord(code) + "," + std::to_string(exitNumber(code)) +
-                                               "," + crcText(crc), &reason)) {
+                                               "," + crcText(crc) + "," + job.portLabel(), &reason)) {
             journalFailed();
             last = ExitCode::File;
             break;
@@ -427,13 +434,21 @@ ExitCode runProduce(Job& job, const CliOptions& o, ProduceTotals& totals) {
                                             : std::string("failed, exit ") + std::to_string(exitNumber(code)) +
                                                   " (" + std::string(exitCodeEntry(code).name) + ")"));
         if (code != ExitCode::Done) last = code;
+        // A chip that failed leaves the adapter as it was; one that stopped answering, or
+        // whose port went, does not: with others at work this socket stops alone.
+        if (gate && (code == ExitCode::Adapter || code == ExitCode::Port)) {
+            if (end) *end = {true, job.reporter().failure().text};
+            console.error("adapter lost (" + job.reporter().failure().text + "): this socket stops");
+            break;
+        }
         // A chip finished while Ctrl+C came is good; the run stops after it.
         if (code == ExitCode::Cancelled || job.reporter().interrupted()) {
             last = ExitCode::Cancelled;
             break;
         }
     }
-    console.say("produced " + std::to_string(totals.good + totals.failed) + " chips: " +
+    if (!gate) // a gang sums its sockets up itself
+        console.say("produced " + std::to_string(totals.good + totals.failed) + " chips: " +
                 std::to_string(totals.good) + " good, " + std::to_string(totals.failed) + " failed" +
                 (totals.firstSerial ? ", serials " + std::to_string(*totals.firstSerial) + " to " +
                                           std::to_string(*totals.lastSerial)

@@ -33,8 +33,10 @@ std::optional<SerialPlan> parseSerialPlan(std::string_view text, std::string& er
 // (2^32 for le32/be32, 8 decimal digits for ascii/bcd).
 std::vector<uint8_t> serialBytes(SerialFormat format, uint64_t value);
 
-// The journal's first line.
-inline constexpr std::string_view kJournalHeader = "time,serial,result,exit_code,crc32";
+// The journal's first line. Its first five columns are how a journal begins, whichever
+// version wrote it.
+inline constexpr std::string_view kJournalHeader = "time,serial,result,exit_code,crc32,adapter";
+inline constexpr std::string_view kJournalHeaderStart = kJournalHeader.substr(0, 33);
 
 // The highest serial number a journal holds, reserved or used; nothing when none.
 std::optional<uint64_t> lastJournalSerial(const std::string& path);
@@ -50,8 +52,9 @@ bool startJournal(const std::string& path, std::string* reason = nullptr);
 // journal holds when that is higher, written to it as reserved (at `time`). False when
 // the number (left in `serial`) does not fit the plan's format, with `reason` empty, or
 // when the journal failed, with the system's reason.
+// `adapter` names the port the chip sits on.
 bool reserveSerial(const std::string& path, const SerialPlan& plan, uint64_t& serial, const std::string& time,
-                   std::string& reason);
+                   const std::string& adapter, std::string& reason);
 // "2024-05-01T12:00:00Z"
 std::string isoTime(int64_t secondsSinceEpoch);
 
@@ -63,6 +66,25 @@ struct ProduceTotals {
     JsonObject json() const;
 };
 
-ExitCode runProduce(Job& job, const CliOptions& options, ProduceTotals& totals);
+// Where the next chip comes from when several adapters share the run: each call waits
+// for the go (Enter, or at once with --count and no terminal) and gives the chip's
+// number across the adapters, or nothing when no more are to be made.
+class ChipGate {
+public:
+    virtual ~ChipGate() = default;
+    virtual std::optional<uint32_t> next() = 0;
+};
+
+struct ProduceTotals;
+// How one socket's run ended, for the summary of a run over several.
+struct SocketEnd {
+    bool lost = false;   // the adapter stopped answering or its port went
+    std::string why;     // the failure that ended it
+};
+
+// Chip after chip on the job's adapter. With a gate the chips come from it, a chip that
+// fails goes on with the next and an adapter lost stops this socket (said in one line).
+ExitCode runProduce(Job& job, const CliOptions& options, ProduceTotals& totals, ChipGate* gate = nullptr,
+                    SocketEnd* end = nullptr);
 
 } // namespace kestro::cli

@@ -28,10 +28,8 @@ constexpr std::string_view kNoFuseSource =
 } // namespace
 
 void Job::fillCrc(StepResult& result, const char* what) {
-    const std::span<const uint8_t> bytes = coveredBytes(*st_);
     result.crcOf = what;
-    result.crc = crc32(bytes);
-    result.bytes = static_cast<uint32_t>(bytes.size());
+    result.crc = coveredCrc(&result.bytes);
 }
 
 bool Job::fusesGiven() const {
@@ -99,19 +97,22 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "written");
         // The encoders check each block themselves, as the Program chain runs them.
-        const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(session.context()) : programChip(session.context());
-        reporter_.hidePanel();
-        st.ops.lastResult = ok;
+        overRanges([&] {
+            const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(session.context())
+                                                                  : programChip(session.context());
+            reporter_.hidePanel();
+            st.ops.lastResult = ok;
+        });
         break;
     }
     case StepKind::Verify:
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "verified");
-        session.run(ProcessCommand::Verify);
+        overRanges([&] { session.run(ProcessCommand::Verify); });
         if (reporter_.failure().fault == Fault::ContentDiffers && o_.diffFile) diffAfterVerify(result);
         break;
     case StepKind::Erase: session.run(ProcessCommand::Erase); break;
-    case StepKind::BlankCheck: session.run(ProcessCommand::CheckErase); break;
+    case StepKind::BlankCheck: overRanges([&] { session.run(ProcessCommand::CheckErase); }); break;
     case StepKind::Lock:
         if (applyFuseOptions()) session.run(ProcessCommand::ProgramSecurity);
         break;
@@ -139,7 +140,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
             console_.say("fuses not programmed: " + result.fusesSkipped);
             reporter_.skipFuses = true;
         }
-        session.run(*session.programmingChain());
+        overRanges([&] { session.run(*session.programmingChain()); });
         reporter_.skipFuses = false;
         break;
     }

@@ -9,7 +9,6 @@ namespace kestro {
 
 namespace {
 constexpr int kMaxRepeats = 5; // one request and five repeats per block
-constexpr int kRetryWaitMs = 800;
 
 // The checksum byte and the block after it; false on anything missing or wrong.
 bool receiveBlock(Link& link, uint8_t* block, size_t n, bool byteByByte) {
@@ -34,7 +33,7 @@ bool fetchBlock(OpContext& c, uint8_t* block, size_t n, bool byteByByte) {
             fail(c.report, Fault::Communication);
             return false;
         }
-        c.report.waitMs(kRetryWaitMs);
+        pause(c, FixedWait::BlockRetry);
         reopenPort(c.link, c.report);
         if (c.link.exchange(kBlockRepeat) == kLinkOk && receiveBlock(c.link, block, n, byteByByte))
             return true;

@@ -27,11 +27,11 @@ bool eraseChip(OpContext& c) {
         if (!sendCommand(c, Command::Erase)) return false;
         ++sent;
         if (cutShort()) return false;
-        const int wait = sent == 1 ? 1000 : t.extraEraseWaitMs;
-        if (wait) c.report.waitMs(wait);
+        if (sent == 1) pause(c, FixedWait::AfterErasePacket);
+        else if (t.extraEraseWaitMs) c.report.waitMs(t.extraEraseWaitMs);
         if (cutShort()) return false;
     }
-    return finished(c, 500);
+    return finished(c, FixedWait::EraseEnd);
 }
 
 bool programSecurity(OpContext& c) {
@@ -44,7 +44,7 @@ bool programSecurity(OpContext& c) {
     c.report.messageMode("Chip Security Process...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
     if (!exchangeAll(c, std::array{c.fuse.lockMode})) return false;
-    return finished(c, 500);
+    return finished(c, FixedWait::SecurityEnd);
 }
 
 bool programFuse(OpContext& c) {
@@ -63,7 +63,7 @@ bool programFuse(OpContext& c) {
     } else if (!exchangeAll(c, std::array{config[0], config[1], id[0], id[1]})) {
         return false;
     }
-    return finished(c, 1000);
+    return finished(c, FixedWait::FuseEnd);
 }
 
 } // namespace kestro

@@ -12,7 +12,6 @@ namespace kestro {
 
 namespace {
 
-constexpr int kSignatureWaitMs = 150;
 
 // The device a signature names, when it is of the probing device's family.
 int matchSignature(SelectedDevice& dev, const Signature& sig) {
@@ -34,7 +33,7 @@ void select(SelectedDevice& dev, int index) {
 } // namespace
 
 bool readSignature(OpContext& c, Signature& sig) {
-    c.report.waitMs(kSignatureWaitMs);
+    pause(c, FixedWait::BeforeSignature);
     if (c.report.closing()) return false; // identification then ends as stopped
     if (!sendCommand(c, Command::ReadSignature)) return false;
     uint8_t bytes[4];
@@ -82,18 +81,18 @@ bool identify(OpContext& c, IdentifyMode mode) {
     if (result == start) {
         c.ops.msgText = "Device: " + dev.name;
         c.report.status(c.ops.msgText);
-        c.report.waitMs(1200);
+        pause(c, FixedWait::DeviceShown);
     } else if (result != kUnknownDevice) {
         select(dev, result);
         c.ops.msgText = "Set Identifyed Device: " + dev.name;
         c.report.status(c.ops.msgText);
         c.report.selectionChanged();
-        c.report.waitMs(1500);
+        pause(c, FixedWait::DeviceSwitched);
         c.report.hidePanel();
         return false;
     } else if (mode == IdentifyMode::Menu) {
         c.report.status(kUnknownDeviceText);
-        c.report.waitMs(2000);
+        pause(c, FixedWait::UnknownShown);
     } else {
         return c.report.ask("Continue the Process Y/N", "Unknown Device");
     }

@@ -16,6 +16,7 @@
 #include "ops/colors.h"
 #include "ops/ops_state.h"
 #include "ops/reporter.h"
+#include "ops/waits.h"
 #include "view/marker.h"
 
 #include <cstddef>
@@ -54,8 +55,10 @@ bool sendCommand(OpContext& c, Command command);
 bool receiveReply(OpContext& c, uint8_t& out);
 // Bytes the adapter echoes one by one; the first failure is reported.
 bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes);
+// One of the fixed waits; those that only keep a text on show go to the reporter as such.
+void pause(OpContext& c, FixedWait w);
 // A completed operation's end: its fixed wait, then the panel goes.
-bool finished(OpContext& c, int waitMs);
+bool finished(OpContext& c, FixedWait w);
 // Asked just before an operation's command would go out: true when a stop has been
 // asked for, which is then taken (the panel goes, nothing is sent for the operation).
 bool stopBeforeCommand(OpContext& c);

@@ -44,8 +44,14 @@ bool exchangeAll(OpContext& c, std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool finished(OpContext& c, int waitMs) {
-    c.report.waitMs(waitMs);
+void pause(OpContext& c, FixedWait w) {
+    const FixedWaitEntry& e = fixedWait(w);
+    if (e.shownOnly) c.report.shownWaitMs(e.ms);
+    else c.report.waitMs(e.ms);
+}
+
+bool finished(OpContext& c, FixedWait w) {
+    pause(c, w);
     c.report.hidePanel();
     return true;
 }

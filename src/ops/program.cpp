@@ -53,7 +53,7 @@ bool programChip(OpContext& c) {
         }
         if (stopBetweenBlocks(c, (b + 1) * kBlockSize)) return false;
     }
-    return finished(c, 500);
+    return finished(c, FixedWait::ProgramEnd);
 }
 
 bool programAndVerify(OpContext& c) {

@@ -26,7 +26,7 @@ bool readChip(OpContext& c) {
         return true;
     });
     if (!read) return false;
-    return finished(c, 500);
+    return finished(c, FixedWait::ReadEnd);
 }
 
 bool readFuse(OpContext& c) {
@@ -58,14 +58,14 @@ bool readFuse(OpContext& c) {
             return false;
         }
     }
-    return finished(c, 1000);
+    return finished(c, FixedWait::FuseEnd);
 }
 
 bool resetPolarity(OpContext& c) {
     c.report.messageMode("Reset Polarity Settings...", kRed);
     if (!sendCommand(c, Command::ProgramSecurity)) return false;
     if (!exchangeAll(c, std::array{c.fuse.lockMode})) return false;
-    return finished(c, 500);
+    return finished(c, FixedWait::ResetPolarityEnd);
 }
 
 } // namespace kestro

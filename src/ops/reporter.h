@@ -32,6 +32,9 @@ public:
     virtual void hidePanel() = 0;
     virtual void beep() = 0;
     virtual void waitMs(int ms) = 0;
+    // A wait that only keeps a text readable after the adapter's exchange has ended;
+    // a front end nobody watches may leave it out.
+    virtual void shownWaitMs(int ms) { waitMs(ms); }
     // The Yes/No question; true for Yes.
     virtual bool ask(const std::string& text, const std::string& caption) = 0;
     // A failure, shown once: its kind and the text to show.

@@ -18,7 +18,7 @@ enum class Finding { None, Difference, EndsEqual };
 bool startReadBack(OpContext& c, const char* text) {
     computeTransferRange(c);
     c.report.progressMode(text, progressTotal(c.link.state()), kYellow);
-    c.report.waitMs(500);
+    pause(c, FixedWait::BeforeReadBack);
     if (stopBeforeCommand(c)) return false;
     c.link.state().readStatus = 0;
     return sendCommand(c, c.images.view == DataView ? Command::ReadData : Command::ReadProgram);
@@ -34,7 +34,7 @@ void showDifference(OpContext& c, Fault kind) {
 // The read-back has run to its end (or ended as equal early): the closing text.
 bool endAsGood(OpContext& c, const char* text) {
     c.report.status(text);
-    c.report.waitMs(2000);
+    pause(c, FixedWait::ReadBackEqual);
     return true;
 }
 

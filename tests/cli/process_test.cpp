@@ -114,8 +114,8 @@ TEST_F(CliProgram, CtrlCInTheMiddleOfAReadEndsItLikeCancel) {
 }
 
 TEST_F(CliProgram, ASecondCtrlCDuringAFixedWaitEndsAtOnce) {
-    test::Child c(kCli, {"--simulate", "-p", "AT89C52", "erase"}, {{"NO_COLOR", "1"}});
-    // After "Device:" the program waits 1200 ms before it erases.
+    test::Child c(kCli, {"--simulate", "-p", "AT89C52", "--window-timing", "erase"}, {{"NO_COLOR", "1"}});
+    // With the window's timing, after "Device:" the program waits 1200 ms before it erases.
     ASSERT_TRUE(c.waitForErr([](const std::string& e) { return e.find("Device: AT89C52") != std::string::npos; }));
     ::kill(c.pid(), SIGINT);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

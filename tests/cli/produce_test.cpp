@@ -92,7 +92,7 @@ TEST(Journal, ThreadsSharingItNeverTakeTheSameNumber) {
             std::string reason;
             for (int i = 0; i < 25; ++i) {
                 uint64_t serial = next;
-                if (!cli::reserveSerial(j, plan, serial, "2026-12-08T03:00:00Z", reason)) return;
+                if (!cli::reserveSerial(j, plan, serial, "2026-12-08T03:00:00Z", "COM1", reason)) return;
                 mine.push_back(serial);
                 next = serial + plan.step;
             }
@@ -108,19 +108,19 @@ TEST(Journal, ThreadsSharingItNeverTakeTheSameNumber) {
     EXPECT_EQ(*all.rbegin(), 100u + 99 * 3);
     const auto lines = journalLines(j);
     ASSERT_EQ(lines.size(), 101u);
-    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
-    EXPECT_EQ(lines[1], "2026-12-08T03:00:00Z,100,reserved,,");
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32,adapter");
+    EXPECT_EQ(lines[1], "2026-12-08T03:00:00Z,100,reserved,,,COM1");
 
     // A number past the format's end is not reserved.
     const cli::SerialPlan ascii{0, 1, 1, cli::SerialFormat::Ascii};
     ASSERT_TRUE(cli::appendJournalLine(j, "2026-12-08T03:00:01Z,99999999,good,0,00000000"));
     uint64_t serial = 1;
     std::string reason;
-    EXPECT_FALSE(cli::reserveSerial(j, ascii, serial, "t", reason));
+    EXPECT_FALSE(cli::reserveSerial(j, ascii, serial, "t", "COM1", reason));
     EXPECT_EQ(serial, 100000000u);
     EXPECT_EQ(reason, "");
     EXPECT_EQ(journalLines(j).size(), 102u);
-    EXPECT_FALSE(cli::reserveSerial(dir / "no/such/folder.csv", plan, serial, "t", reason));
+    EXPECT_FALSE(cli::reserveSerial(dir / "no/such/folder.csv", plan, serial, "t", "COM1", reason));
     EXPECT_EQ(reason, "No such file or directory");
 }
 
@@ -142,7 +142,7 @@ TEST(ProduceRuns, FourProcessesOnOneJournalNeverShareASerialNumber) {
     }
     const auto lines = journalLines(j);
     ASSERT_EQ(lines.size(), 1u + 2 * 60);
-    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32,adapter");
     std::set<std::string> reserved, good;
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string& l = lines[i];
@@ -181,11 +181,13 @@ TEST_F(Produce, ThreeChipsWithSerialNumbersAndAJournal) {
     EXPECT_EQ(env.adapter.chip.memory[0x0FF], test::pattern(2048, 3)[0x0FF]);
     const auto lines = journal();
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32");
+    EXPECT_EQ(lines[0], "time,serial,result,exit_code,crc32,adapter");
     EXPECT_NE(lines[1].find(",41,reserved,,"), std::string::npos);
     EXPECT_NE(lines[2].find(",41,good,0,"), std::string::npos);
     EXPECT_NE(lines[6].find(",45,good,0,"), std::string::npos);
-    EXPECT_NE(lines[2].substr(lines[2].rfind(',')), lines[4].substr(lines[4].rfind(','))); // each CRC its own
+    const auto crcOf = [](const std::string& l) { return l.substr(l.size() - 13, 8); }; // ...,CRC,COM1
+    EXPECT_TRUE(lines[2].ends_with(",COM1")) << lines[2];
+    EXPECT_NE(crcOf(lines[2]), crcOf(lines[4])); // each CRC its own
     const auto ev = test::parseJsonLines(r.out);
     ASSERT_TRUE(ev);
     const test::JsonValue& result = ev->back();
