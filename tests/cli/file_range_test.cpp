@@ -32,8 +32,9 @@ struct FileRange : test::CliTest {
         std::vector<SentRange> out;
         for (const auto& p : env.adapter.packets) {
             if (p[kPosCommand] != static_cast<uint8_t>(c)) continue;
-            out.push_back({p[kPosStart0] | p[kPosStart1] << 8u | p[kPosStart2] << 16u,
-                           p[kPosCountLow] | p[kPosCountHigh] << 8u, p[kPosLastLength]});
+            const auto start = static_cast<uint32_t>(p[kPosStart0] | p[kPosStart1] << 8u | p[kPosStart2] << 16u);
+            const auto count = static_cast<uint32_t>(p[kPosCountLow] | p[kPosCountHigh] << 8u);
+            out.push_back({start, count, p[kPosLastLength]});
         }
         return out;
     }

@@ -212,7 +212,9 @@ TEST(GangProcesses, TwoProduceRunsOnOneJournalNeverShareASerialNumber) {
     int lines = 0;
     for (std::string l; std::getline(in, l); ++lines) {
         const auto f = fields(l);
-        if (f.size() > 2 && f[2] == "reserved") EXPECT_TRUE(reserved.insert(f[1]).second) << "serial " << f[1] << " twice";
+        if (f.size() > 2 && f[2] == "reserved") {
+            EXPECT_TRUE(reserved.insert(f[1]).second) << "serial " << f[1] << " twice";
+        }
     }
     EXPECT_EQ(reserved.size(), 30u);
     EXPECT_EQ(lines, 61);
