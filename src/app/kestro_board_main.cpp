@@ -26,19 +26,22 @@ void onSignal(int) { gStop = true; }
 
 constexpr const char* kUsage = R"(Usage: kestro-board [options]
 Runs the open adapter's firmware on a simulated ATmega328P board with a serial
-memory in its socket, on a pseudo-terminal linked as COMn in the Kestro config
-folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops on Ctrl+C, SIGTERM
-or SIGHUP and removes its link. Ends with status 3 when the board saw a fault: a
+memory or a microcontroller in its socket, on a pseudo-terminal linked as COMn in
+the Kestro config folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops
+on Ctrl+C, SIGTERM or SIGHUP and removes its link. Ends with status 3 when the board saw a fault: a
 received byte lost (overrun), a line not set to 19200 8N1, an I2C line driven
 high, or a chip driven faster than its datasheet allows.
 
   --port COMn                 the link to create: COM1 (default) .. COM4
   --chip NAME|none            the chip in the socket: a catalogue name of the
-                              24Cxx, PCF8582, 93Cxx, 25Cxx or 59Cxx families
+                              24Cxx, PCF8582, 93Cxx, 25Cxx or 59Cxx families,
+                              or ATMEGA8515, AT90S2313, AT89S52, AT89S8252
                               (24C02 by default); none (empty socket)
   --memory blank|pattern|FILE the chip's memory at start (default blank)
   --save-chip PREFIX          write the chip as PREFIX.mem (and the files
-                              kestro-sim writes beside it) at start and on exit
+                              kestro-sim writes beside it: .data, .fuses as
+                              Program Fuse sends them, .lock) at start and on
+                              exit
   --firmware ELF              the firmware to run (default: the one built)
   --reset-on-open             restart the board whenever the port is opened, as
                               an Arduino whose DTR resets it; its bootloader
@@ -111,7 +114,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<board::ChipModel> model;
     if (*device != kEmptySocket) {
         std::string why;
-        model = board::makeChipModel(*device, chip.memory, why);
+        model = board::makeChipModel(*device, chip, why);
         if (!model) fail(why);
         const auto size = loadMemory(chip.memory, memorySource);
         if (!size) fail("cannot read " + memorySource);
