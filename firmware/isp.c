@@ -19,6 +19,12 @@
 #define HALF_US_AT89 5
 #define HALF_US_AT89X 12
 
+/* Data polling's pace, about a quarter of each kind's usual write time (AVR 4 ms,
+ * AT89S51/52 0.5 ms, AT89S53/8252 2.5 ms): few reads, little time lost. */
+#define POLL_US_AVR 1000
+#define POLL_US_AT89 125
+#define POLL_US_AT89X 600
+
 /* After RESET: AVR 20 ms before programming enable; the AT89S want less. */
 #define ENABLE_WAIT_MS 20
 #define ENABLE_TRIES 32 /* the AVR's sync: an SCK pulse and try again */
@@ -50,6 +56,7 @@ static struct {
     uint8_t fuse;
     uint8_t page;  /* bytes of a flash page (paged parts) */
     uint8_t half;  /* microseconds of each SCK phase */
+    uint16_t poll; /* microseconds between two reads of data polling */
     uint8_t data;  /* the data EEPROM, else the program memory */
 } isp;
 
@@ -95,9 +102,9 @@ static uint8_t read_byte(uint16_t at) {
  * busy gets the longest write time first. */
 static uint8_t poll(uint16_t at, uint8_t v) {
     if (isp.avr && (v == 0x7F || v == 0x80 || v == 0x00 || v == 0xFF)) delay_ms(AVR_WRITE_MS);
-    for (uint16_t steps = POLL_STEPS; steps; --steps) {
+    for (uint16_t steps = WRITE_CYCLE_LIMIT_MS * 1000u / isp.poll; steps; --steps) {
+        isp_wait_us(isp.poll);
         if (read_byte(at) == v) return 0;
-        isp_wait_us(POLL_STEP_US);
     }
     return 1;
 }
@@ -131,6 +138,7 @@ static uint8_t isp_begin(const struct fw_part* part, const uint8_t* abcd, uint8_
     isp.fuse = part->fuse;
     isp.page = part->page;
     isp.half = isp.avr ? HALF_US_AVR : part->flags & PART_NO_ECHO ? HALF_US_AT89X : HALF_US_AT89;
+    isp.poll = isp.avr ? POLL_US_AVR : part->flags & PART_NO_ECHO ? POLL_US_AT89X : POLL_US_AT89;
     isp.data = command == KP_CMD_READ_DATA || command == KP_CMD_PROGRAM_DATA;
     return enable();
 }
