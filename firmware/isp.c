@@ -31,8 +31,7 @@
 #define ECHO_AVR 0x53
 #define ECHO_AT89 0x69
 
-/* AVR writes whose value is one the chip also reads while busy (data polling's 7Fh
- * and 80h, FFh on the ATmega and 00h and FFh on the AT90S1200): the datasheets'
+/* AVR writes whose value is one the chip also reads while busy: the datasheets'
  * longest write, then the read-back. */
 #define AVR_WRITE_MS 10
 #define AVR_ERASE_MS 30
@@ -98,10 +97,19 @@ static uint8_t read_byte(uint16_t at) {
     return instr(0x20, (uint8_t)(at >> 8), (uint8_t)at, 0);
 }
 
+/* Whether the AVR reads v while busy writing it: data polling's 7Fh and 80h, FFh on
+ * the ATmega (the page, or the EEPROM byte, reads erased), 00h and FFh on the
+ * AT90S1200. */
+static uint8_t busy_value(uint8_t v) {
+    if (v == 0x7F || v == 0x80) return 1;
+    if (isp.flags & PART_PAGED) return v == 0xFF;
+    return (isp.flags & PART_NO_ECHO) && (v == 0x00 || v == 0xFF);
+}
+
 /* The end of a write: the byte at `at` reads as v. A value the AVR also shows while
  * busy gets the longest write time first. */
 static uint8_t poll(uint16_t at, uint8_t v) {
-    if (isp.avr && (v == 0x7F || v == 0x80 || v == 0x00 || v == 0xFF)) delay_ms(AVR_WRITE_MS);
+    if (isp.avr && busy_value(v)) delay_ms(AVR_WRITE_MS);
     for (uint16_t steps = WRITE_CYCLE_LIMIT_MS * 1000u / isp.poll; steps; --steps) {
         isp_wait_us(isp.poll);
         if (read_byte(at) == v) return 0;

@@ -157,6 +157,8 @@ TEST(Isp, ByteModeWritesPollTheByteAndSkipWhatItHoldsAlready) {
     EXPECT_EQ(writes, (std::vector<Bytes>{{0x40, 0x00, 0x00, 0x12},   // low byte of word 0
                                           {0x48, 0x00, 0x01, 0x34}})); // high byte of word 1
     EXPECT_EQ(avr.chip.waitedMs, 20); // no worst-case wait: polled
+    ASSERT_EQ(avr.write(20, {0x00}), 0); // 00h the 2313 does not show while busy
+    EXPECT_EQ(avr.chip.waitedMs, 20);
     // 7Fh is what the chip reads while busy: the longest write time first.
     ASSERT_EQ(avr.write(8, {0x7F}), 0);
     EXPECT_GE(avr.chip.waitedMs, 30);
