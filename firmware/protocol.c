@@ -174,14 +174,14 @@ static void start_transfer(void) {
     s.count = 0;
 }
 
-/* The packet's part, when the board programs it and its chip answers. */
-static uint8_t begin_part(void) {
+/* The packet's part into s.part, when the board programs it. */
+static uint8_t find_part(void) {
     if (!fw_find_part(s.packet[KP_POS_DEVICE], &s.part)) return 0;
-    if (s.part.family != s.packet[KP_POS_FAMILY] || s.part.bus == BUS_NONE) return 0;
-    return chip_begin(&s.part, s.packet) == 0;
+    return s.part.family == s.packet[KP_POS_FAMILY] && s.part.bus != BUS_NONE;
 }
 
-static uint8_t in_system(void) { return s.part.bus == BUS_AVR || s.part.bus == BUS_AT89; }
+/* The same, and its chip answers. */
+static uint8_t begin_part(void) { return find_part() && chip_begin(&s.part, s.packet) == 0; }
 
 /* The signature the chip holds into s.block; a part without one, or a chip that does
  * not answer, reads as no signature, which the program takes for an unknown chip. */
@@ -210,12 +210,15 @@ static uint8_t accept_command(uint8_t command) {
     case KP_CMD_READ_FUSE: break;
     default: return 0;
     }
-    if (!begin_part()) return 0;
+    if (!find_part()) return 0;
+    const uint8_t fuses = command == KP_CMD_PROGRAM_FUSE || command == KP_CMD_READ_FUSE;
+    if (fuses && s.part.fuse == FUSE_NONE) return 0;
+    if (command == KP_CMD_PROGRAM_SECURITY && s.part.bus != BUS_AVR && s.part.bus != BUS_AT89)
+        return 0; /* lock bits: the microcontrollers' */
+    if (chip_begin(&s.part, s.packet) != 0) return 0;
     switch (command) {
     case KP_CMD_ERASE: return chip_erase() == 0;
-    case KP_CMD_PROGRAM_SECURITY: return in_system();
-    case KP_CMD_PROGRAM_FUSE: return s.part.fuse != FUSE_NONE;
-    case KP_CMD_READ_FUSE: return s.part.fuse != FUSE_NONE && chip_read_fuses(s.block) == 0;
+    case KP_CMD_READ_FUSE: return chip_read_fuses(s.block) == 0;
     default: return 1;
     }
 }

@@ -85,9 +85,13 @@ TEST_F(Firmware, FusesAreReadAndProgrammedAsFourBytesAndARefusalFails) {
     board.chip.refusesFuses = true;
     form.ProgramFuse1Click();
     EXPECT_EQ(texts(), std::vector<std::string>{"Communication Error !"});
-    // A part whose fuses the board has no way to: refused at the packet.
+    // A part whose fuses the board has no way to: refused at the packet, the socket
+    // untouched.
     insert("AT89S52");
+    const int begins = board.chip.begins;
     EXPECT_FALSE(start(Command::ReadFuse));
+    EXPECT_FALSE(start(Command::ProgramFuse));
+    EXPECT_EQ(board.chip.begins, begins);
 }
 
 TEST_F(Firmware, ProgramSecurityHandsTheLockModeToTheChip) {
