@@ -139,8 +139,12 @@ static void send_block(uint8_t request) {
     const uint8_t n = block_length(k);
     board_send(sum8(s.block, n));
     for (uint8_t i = 0; i < n; ++i) board_send(s.block[i]);
-    /* the next block is read while this one is still on the line */
-    if (s.next < s.blocks) fetch(s.next);
+    /* the next block is read while this one is still on the line; after the last one
+       the chip is let go (a repeat of it is sent from s.block) */
+    if (s.next < s.blocks)
+        fetch(s.next);
+    else
+        chip_end();
 }
 
 /* Writes the received block and reads it back: 210 only when the chip holds it. */
