@@ -36,7 +36,7 @@ constexpr int kSda = 4, kScl = 5;                           // port C
 constexpr int kXtal = 3, kOrg = 7;                          // port D (XTAL: OC2B)
 
 // Timer 2, whose compare output B toggles the target's XTAL1.
-constexpr avr_io_addr_t kTccr2a = 0xB0, kTccr2b = 0xB1, kOcr2a = 0xB3;
+constexpr avr_io_addr_t kTccr2a = 0xB0, kTccr2b = 0xB1, kOcr2a = 0xB3, kOcr2b = 0xB4;
 
 // Sleeping, simavr skips to the next timer: this one keeps every skip below a
 // millisecond, so simulated time never runs far ahead of the wall clock.
@@ -79,6 +79,7 @@ uint8_t onUdrRead(avr_t*, avr_io_addr_t, void* param) {
 void onUartSetting(avr_t*, avr_io_addr_t, uint8_t, void* param) {
     static_cast<Board*>(param)->lineSettingsChanged();
 }
+void keepRegister(avr_t* avr, avr_io_addr_t addr, uint8_t v, void*) { avr->data[addr] = v; }
 avr_cycle_count_t onRxTimer(avr_t*, avr_cycle_count_t, void* param) {
     const Cycles next = static_cast<Board*>(param)->rxEvent();
     return next == kNoEvent ? 0 : next;
@@ -166,6 +167,13 @@ bool Board::load(const std::string& elfPath, std::string& error) {
     avr_->io[AVR_DATA_TO_IO(kUdr0)].r.param = this;
     for (avr_io_addr_t a : {kUcsr0a, kUcsr0b, kUcsr0c, kUbrr0l, kUbrr0h})
         avr_register_io_write(avr_, a, onUartSetting, this);
+
+    // Timer 2 only makes the target's clock, which the board hands the chip as a
+    // frequency read from its registers; simavr running it would wake every four cycles.
+    for (avr_io_addr_t a : {kTccr2a, kTccr2b, kOcr2a, kOcr2b}) {
+        avr_->io[AVR_DATA_TO_IO(a)].w.c = keepRegister;
+        avr_->io[AVR_DATA_TO_IO(a)].w.param = nullptr;
+    }
 
     int i = 0;
     for (char port : {'B', 'C', 'D'}) {
@@ -278,7 +286,7 @@ void Board::refreshChip() {
     p.org = bit(port_[2], kOrg);
     p.rst = bit(port_[0], kRst);
     p.rstDriven = bit(ddr_[0], kRst);
-    p.xtalHz = xtalHz(avr_->data, bit(ddr_[2], kXtal));
+    p.xtalHz = xtalWired ? xtalHz(avr_->data, bit(ddr_[2], kXtal)) : 0;
     p.sdaFree = !bit(ddr_[1], kSda);
     p.sclFree = !bit(ddr_[1], kScl);
     const bool drivenHigh =

@@ -131,7 +131,8 @@ void IspChip::publish() {
     if (shape_.format == IspFormat::AvrPaged) {
         chip_.fuses[0] = fuseLow_;
         chip_.fuses[1] = fuseHigh_;
-        chip_.lockByte = static_cast<uint8_t>(0xC0 | lockBits_);
+        // As the program names it: 0xC0 and a set bit for each programmed lock bit.
+        chip_.lockByte = static_cast<uint8_t>(0xC0 | (~lockBits_ & 0x3F));
         return;
     }
     if (shape_.format != IspFormat::At89s) chip_.fuses[0] = fuseLow_;
@@ -212,6 +213,12 @@ void IspChip::byteIn(uint8_t byte, Nanos now) {
     }
     if (misread_) out_ = 0xFF; // what a garbled instruction answers is no answer
     if (cmd_.size() >= instructionLength()) {
+        if (trace && cmd_.size() <= 4) {
+            std::string line = "instruction";
+            for (uint8_t b : cmd_)
+                line += " " + hex(b).substr(2);
+            note(line);
+        }
         cmd_.clear();
         misread_ = false;
     }

@@ -42,7 +42,8 @@ class IspChip : public ChipModel {
   public:
     // The chip's memories, fuse bytes and lock byte live in `chip` (sized after the
     // catalogue) in the form kestro-sim saves them: the fuse bytes as Program Fuse sends
-    // them, the lock byte as the programmed lock bits (the ATmega: its lock byte).
+    // them, the lock byte as the lock mode the program sends (a set bit for each programmed
+    // lock bit; on the ATmega above 0xC0).
     IspChip(const IspShape& shape, SimChip& chip);
     void pins(const SocketPins& p, Nanos now) override;
     bool dataOut() const override { return !driving_ || miso_; }

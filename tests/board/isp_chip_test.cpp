@@ -147,7 +147,7 @@ TEST(IspAvr, FusesLockBitsAndChipErase) {
     s.send({0xAC, 0xE0, 0, 0xFC});
     s.wait(5 * kMillisecond);
     EXPECT_EQ(s.last({0x58, 0x00, 0, 0}), 0xFC);
-    EXPECT_EQ(s.chip.lockByte, 0xFC);
+    EXPECT_EQ(s.chip.lockByte, 0xC3) << "LB1 and LB2, as the program names them";
     EXPECT_EQ(s.last({0x20, 0x00, 0x00, 0}), 0xFF);
     EXPECT_EQ(s.last({0xA0, 0x00, 0x05, 0}), 0xFF);
     s.send({0xAC, 0xA0, 0, 0xE1});
