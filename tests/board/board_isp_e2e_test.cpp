@@ -19,7 +19,7 @@ bool have(const char* tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-class Isp : public Board {
+class BoardIsp : public Board {
   protected:
     fs::path dir() const { return test::testConfigDir().parent_path(); }
     std::string path(const std::string& name) const { return (dir() / name).string(); }
@@ -63,7 +63,7 @@ class Isp : public Board {
     for (const char* tool : {__VA_ARGS__})                                                         \
         if (!have(tool)) GTEST_SKIP() << tool << " is not installed";
 
-TEST_F(Isp, AnAtmega8515FromAnAvrGccElfWithEepromAndFusesThenLocked) {
+TEST_F(BoardIsp, AnAtmega8515FromAnAvrGccElfWithEepromAndFusesThenLocked) {
     NEED_TOOLS("avr-gcc", "avr-objcopy");
     source("fw.c", R"(
 #include <avr/io.h>
@@ -95,7 +95,7 @@ int main(void) {
     EXPECT_EQ(board.saved(".lock"), Bytes{0xC3});
 }
 
-TEST_F(Isp, AnAt90s2313FromABinaryWithItsEepAndFusThenLocked) {
+TEST_F(BoardIsp, AnAt90s2313FromABinaryWithItsEepAndFusThenLocked) {
     const Bytes image = randomImage(2048, "2313"), eeprom = randomImage(128, "2313 eep");
     const auto file = writeFile("fw.bin", image);
     writeFile("fw.eep", eeprom);
@@ -114,7 +114,7 @@ TEST_F(Isp, AnAt90s2313FromABinaryWithItsEepAndFusThenLocked) {
     EXPECT_EQ(board.saved(".lock"), Bytes{3}) << "LB1 and LB2";
 }
 
-TEST_F(Isp, AnAt89s52FromAnSdccIhxInOneEraseWriteVerifyLockChain) {
+TEST_F(BoardIsp, AnAt89s52FromAnSdccIhxInOneEraseWriteVerifyLockChain) {
     NEED_TOOLS("sdcc", "srec_cat");
     source("fw.c", R"(
 #include <8051.h>
@@ -135,7 +135,7 @@ void main(void) {
 
 // Disabled until the firmware writes the data EEPROM: today its data writes reach
 // the program memory (code 010 where 110 belongs) and the EEPROM stays blank.
-TEST_F(Isp, DISABLED_AnAt89s8252TakesItsProgramAndItsDataEepromFromSdccIhxFiles) {
+TEST_F(BoardIsp, DISABLED_AnAt89s8252TakesItsProgramAndItsDataEepromFromSdccIhxFiles) {
     NEED_TOOLS("sdcc", "srec_cat");
     source("fw.c", R"(
 #include <8051.h>
@@ -160,7 +160,7 @@ void main(void) {}
     EXPECT_EQ(board.saved(".lock"), Bytes{7});
 }
 
-TEST_F(Isp, IdentificationNamesTheAtmega8515FoundWhereTheAt90s8515WasSelected) {
+TEST_F(BoardIsp, IdentificationNamesTheAtmega8515FoundWhereTheAt90s8515WasSelected) {
     BoardProcess board("ATMEGA8515");
     const auto r = cli({"-p", "AT90S8515", "identify"});
     EXPECT_EQ(r.result.status, 6) << r.result.err;
@@ -168,7 +168,7 @@ TEST_F(Isp, IdentificationNamesTheAtmega8515FoundWhereTheAt90s8515WasSelected) {
     stopCleanly(board);
 }
 
-TEST_F(Isp, AnEmptySocketAndAnUnclockedChipFailCleanly) {
+TEST_F(BoardIsp, AnEmptySocketAndAnUnclockedChipFailCleanly) {
     struct Case {
         const char* chip;
         std::vector<std::string> board;
