@@ -10,6 +10,12 @@ void board_send(uint8_t b);
 /* Milliseconds since start; wraps. */
 uint32_t board_ms(void);
 
+/* Write cycles end well within this (datasheets: 5 to 15 ms); a chip still busy
+ * after it has failed. Polled in steps of POLL_STEP_US. */
+#define WRITE_CYCLE_LIMIT_MS 25u
+#define POLL_STEP_US 20u
+#define POLL_STEPS (WRITE_CYCLE_LIMIT_MS * 1000u / POLL_STEP_US)
+
 /* Tables live in flash on the board and in plain memory on the host. */
 #ifdef __AVR__
 #include <avr/pgmspace.h>

@@ -96,7 +96,8 @@ static uint8_t address(uint16_t at) {
     return !put((uint8_t)at);
 }
 
-static uint8_t i2c_begin(const struct fw_part* part, const uint8_t* abcd) {
+static uint8_t i2c_begin(const struct fw_part* part, const uint8_t* abcd, uint8_t command) {
+    (void)command;
     (void)abcd; /* the bus has no instructions */
     bus.base = part->flags & PART_CASCADE ? 0x80 : 0xA0;
     bus.two = part->flags & PART_ADDR2;
@@ -157,4 +158,4 @@ static uint8_t i2c_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     return 0;
 }
 
-const struct bus_driver i2c_driver FW_FLASH = {i2c_begin, i2c_read, i2c_write, 0};
+const struct bus_driver i2c_driver FW_FLASH = {i2c_begin, i2c_read, i2c_write, 0, 0, 0, 0, 0};

@@ -86,6 +86,10 @@ void pins_rest(void) {
     DDRD |= _BV(ORG_BIT);
     PORTC &= ~(_BV(SDA_BIT) | _BV(SCL_BIT)); /* driving an I2C line means low */
     DDRC &= ~(_BV(SDA_BIT) | _BV(SCL_BIT));
+    TCCR2A = 0; /* the target's clock off, its pin an input */
+    TCCR2B = 0;
+    DDRD &= ~_BV(XTAL_BIT);
+    PORTD &= ~_BV(XTAL_BIT);
 }
 
 int main(void) {

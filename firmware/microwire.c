@@ -94,7 +94,8 @@ static void instruction(uint16_t op) {
     deselect();
 }
 
-static uint8_t microwire_begin(const struct fw_part* part, const uint8_t* abcd) {
+static uint8_t microwire_begin(const struct fw_part* part, const uint8_t* abcd, uint8_t command) {
+    (void)command;
     mw.op = (uint16_t)(abcd[1] << 8 | abcd[0]);
     mw.ewen = (uint16_t)(abcd[3] << 8 | abcd[2]);
     mw.words = part->flags & PART_WORDS;
@@ -143,5 +144,5 @@ static uint8_t microwire_erase(void) {
     return wait_written(0, mw.words ? 0xFFFF : 0xFF);
 }
 
-const struct bus_driver microwire_driver FW_FLASH = {microwire_begin, microwire_read,
-                                                     microwire_write, microwire_erase};
+const struct bus_driver microwire_driver FW_FLASH = {
+    microwire_begin, microwire_read, microwire_write, microwire_erase, 0, 0, 0, 0};

@@ -2,14 +2,48 @@
 
 #include "board.h"
 
-enum { F93 = 7, F24 = 8, F25 = 9, F59 = 10, FPCF = 15 };
+enum { F89 = 1, F90 = 2, FAVR = 3, F93 = 7, F24 = 8, F25 = 9, F59 = 10, FPCF = 15 };
+/* The serial memories' rows leave the microcontroller's fields (data, fuse) zero. */
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 #define W PART_WORDS
 #define A2 PART_ADDR2
 #define NS PART_NO_STATUS
+#define MCU PART_MCU
+#define NE PART_NO_ECHO
+#define PG PART_PAGED
 
 /* Page sizes by size class, from the datasheets: smaller than the chip's own page is
  * safe, larger wraps inside the page and loses bytes. */
 const struct fw_part fw_parts[] FW_FLASH = {
+    /* in-system programmed at 5 V; the rest of these families want 12 V or a parallel
+       programmer: refused */
+    {3, F89, BUS_NONE, 0, 4096, 0, 0, 0},     /* AT89C51 */
+    {4, F89, BUS_NONE, 0, 32768, 0, 0, 0},    /* AT89C51RC */
+    {5, F89, BUS_NONE, 0, 8192, 0, 0, 0},     /* AT89LV52 */
+    {6, F89, BUS_NONE, 0, 8192, 0, 0, 0},     /* AT89C52 */
+    {7, F89, BUS_NONE, 0, 8192, 0, 0, 0},     /* TS87C52X2 */
+    {8, F89, BUS_NONE, 0, 20480, 0, 0, 0},    /* AT89C55 */
+    {9, F89, BUS_NONE, 0, 20480, 0, 0, 0},    /* AT89C55WD */
+    {10, F89, BUS_AT89, 0, 4096, MCU, 0, FUSE_NONE},            /* AT89S51 */
+    {11, F89, BUS_AT89, 0, 8192, MCU, 0, FUSE_NONE},            /* AT89S52 */
+    {12, F89, BUS_AT89, 0, 12288, MCU | NE, 0, FUSE_FIXED},     /* AT89S53 */
+    {13, F89, BUS_AT89, 0, 8192, MCU | NE, 2048, FUSE_FIXED},   /* AT89S8252 */
+    {14, F90, BUS_AVR, 0, 1024, MCU | NE, 64, FUSE_FIXED},      /* AT90S1200 */
+    {15, F90, BUS_AVR, 0, 2048, MCU, 128, FUSE_FIXED},          /* AT90S2313 */
+    {16, FAVR, BUS_NONE, 0, 1024, 0, 0, 0},                     /* ATTINY11 */
+    {17, FAVR, BUS_AVR, 0, 1024, MCU, 64, FUSE_TINY},           /* ATTINY12 */
+    {18, FAVR, BUS_AVR, 0, 1024, MCU, 64, FUSE_TINY},           /* ATTINY15 */
+    {19, FAVR, BUS_NONE, 0, 1024, 0, 0, 0},                     /* ATTINY12HV */
+    {20, FAVR, BUS_NONE, 0, 1024, 0, 0, 0},                     /* ATTINY15HV */
+    {21, FAVR, BUS_NONE, 0, 2048, 0, 0, 0},                     /* ATTINY28 */
+    {22, FAVR, BUS_AVR, 0, 4096, MCU, 256, FUSE_NONE},          /* AT90S4414 */
+    {23, FAVR, BUS_AVR, 0, 4096, MCU, 256, FUSE_TINY},          /* AT90S4433 */
+    {24, FAVR, BUS_AVR, 0, 4096, MCU, 256, FUSE_FSTRT},         /* AT90S4434 */
+    {25, FAVR, BUS_AVR, 0, 8192, MCU, 512, FUSE_NONE},          /* AT90S8515 */
+    {26, FAVR, BUS_AVR, 0, 8192, MCU, 512, FUSE_FSTRT},         /* AT90S8535 */
+    {27, FAVR, BUS_AVR, 64, 8192, MCU | PG, 512, FUSE_MEGA},    /* ATMEGA8515 */
+    {28, FAVR, BUS_AVR, 64, 8192, MCU | PG, 512, FUSE_MEGA},    /* ATMEGA8535 */
     /* three-wire: 16-bit parts unless the program names the 8-bit organisation */
     {102, F93, BUS_MICROWIRE, 0, 32, W},    /* 93C06 */
     {103, F93, BUS_MICROWIRE, 0, 128, 0},   /* 93C46_8 */

@@ -8,7 +8,19 @@ enum fw_bus {
     BUS_NONE,      /* of a served family, but the board cannot program it */
     BUS_MICROWIRE, /* 93Cxx, 59Cxx: the instructions come in the packet */
     BUS_I2C,       /* 24Cxx, PCF8582 */
-    BUS_SPI        /* 25Cxx: the instructions come in the packet */
+    BUS_SPI,       /* 25Cxx: the instructions come in the packet */
+    BUS_AVR,       /* AVR serial programming: four-byte instructions, RESET active low */
+    BUS_AT89       /* AT89S serial programming: RST active high */
+};
+
+/* What Read Fuse and Program Fuse reach on an in-system programmed part. */
+enum fw_fuse {
+    FUSE_NONE,  /* none: the fuse commands are refused */
+    FUSE_FIXED, /* out of reach of serial programming (only SPI enable is known, as
+                   programmed): read as such, and a write must ask for just that */
+    FUSE_TINY,  /* one fuse byte (byte 0) and the lock bits read in byte 1 */
+    FUSE_MEGA,  /* low fuse (byte 0) and high fuse (byte 1) */
+    FUSE_FSTRT  /* the lock and fuse byte read raw (byte 0); only FSTRT written */
 };
 
 enum {
@@ -19,7 +31,11 @@ enum {
                          1010 B2 B1 B0 R/W: the cascadable 24C164 */
     PART_NO_STATUS = 8, /* three-wire part that tells busy on a pin of its own, which
                            the board does not wire (59Cxx) */
-    PART_SLOW = 16      /* I2C at 100 kHz (else 400 kHz) */
+    PART_SLOW = 16,     /* I2C at 100 kHz (else 400 kHz) */
+    PART_PAGED = 32,    /* AVR: flash written a page at a time */
+    PART_NO_ECHO = 64,  /* AVR: programming enable echoes nothing (AT90S1200); the
+                           AT89S: the three-byte instruction format (AT89S53/8252) */
+    PART_MCU = 128      /* program memory (size) and data memory (data) */
 };
 
 struct fw_part {
@@ -27,8 +43,10 @@ struct fw_part {
     uint8_t family; /* the family code it must come with */
     uint8_t bus;
     uint8_t page;   /* bytes one write may take (I2C, SPI) */
-    uint16_t size;  /* bytes */
+    uint16_t size;  /* bytes; a microcontroller's program memory */
     uint8_t flags;
+    uint16_t data;  /* a microcontroller's data EEPROM, bytes */
+    uint8_t fuse;   /* enum fw_fuse */
 };
 
 /* Copies the row of that device into *part; 0 when the board has none. A row whose

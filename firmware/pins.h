@@ -13,6 +13,8 @@
 #define ORG_BIT PD7 /* 93Cxx organisation: high = 16-bit words */
 #define SDA_BIT PC4 /* I2C lines, open drain: low = driven (DDR 1, PORT 0), */
 #define SCL_BIT PC5 /* high = released to the pull-up (DDR 0) */
+#define RST_BIT PB1  /* in-system programming: the target's RESET (AVR) or RST (AT89S) */
+#define XTAL_BIT PD3 /* OC2B: the target's clock, into its XTAL1 */
 
 /* Sets or clears one bit of a port register (sbi/cbi once inlined). */
 #define PORT_BIT(reg, bit, on)                                                                     \
@@ -34,13 +36,8 @@ static inline void scl(uint8_t high) { PORT_BIT(DDRC, SCL_BIT, !high); }
 static inline uint8_t sda_in(void) { return (PINC >> SDA_BIT) & 1; }
 
 /* The socket's lines at rest: three-wire and SPI lines driven low, DO pulled up,
- * the I2C lines released, RST (PB1) and XTAL (PD3) left as inputs. */
+ * the I2C lines released, RST (PB1) and XTAL (PD3) left as inputs (a target lets go
+ * of its programming mode and runs), the target's clock stopped. */
 void pins_rest(void);
-
-/* Write cycles end well within this (datasheets: 5 to 15 ms); a chip still busy
- * after it has failed. Polled in steps of POLL_STEP_US. */
-#define WRITE_CYCLE_LIMIT_MS 25u
-#define POLL_STEP_US 20u
-#define POLL_STEPS (WRITE_CYCLE_LIMIT_MS * 1000u / POLL_STEP_US)
 
 #endif

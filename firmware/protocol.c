@@ -13,7 +13,7 @@
  * bit keeps the family of that number; bit 62 cleared (not the reduced serial
  * adapter, which would withdraw every serial memory), bit 63 set (socket variant 4). */
 static const uint8_t capability[KP_CAPABILITY_SIZE] FW_FLASH = {
-    1u << 7,                             /* 7: 93Cxx */
+    1u << 1 | 1u << 2 | 1u << 3 | 1u << 7, /* 1: AT89, 2: AT90S, 3: AVR; 7: 93Cxx */
     1u << 0 | 1u << 1 | 1u << 2 | 1u << 7, /* 8: 24Cxx, 9: 25Cxx, 10: 59Cxx, 15: PCF8582 */
     0x80,                                /* families 16-22 withdrawn; bit 23 means nothing */
     0xFF, 0xFF, 0xFF,                    /* bits 24-47 mean nothing */
@@ -24,14 +24,17 @@ static const uint8_t capability[KP_CAPABILITY_SIZE] FW_FLASH = {
 static const char info_lines[KP_INFO_LINES][KP_INFO_LINE_LENGTH] FW_FLASH = {
     "Kestro open adapter",
     "Firmware version " FW_VERSION_TEXT,
-    "ATmega328P, serial memories",
-    "93Cxx 24Cxx 25Cxx 59Cxx PCF8582",
+    "serial memories; by ISP: AT90S,",
+    "ATtiny12/15 ATmega85x5 AT89S",
 };
 
 /* The signature of a part without one: the program maps it to no device. */
 #define NO_SIGNATURE 0xFF
 
-enum phase { PACKET, BLOCK_READ, PROGRAM_DATA, PROGRAM_GO };
+enum phase { PACKET, BLOCK_READ, PROGRAM_DATA, PROGRAM_GO, FUSE_BYTES, SECURITY_BYTE };
+
+/* Fuse bytes of Read Fuse and Program Fuse. */
+#define FUSE_COUNT 4
 
 static struct {
     uint8_t phase;
@@ -41,6 +44,7 @@ static struct {
     struct fw_part part;
     /* the transfer in progress, in bytes of the chip */
     uint32_t start;
+    uint16_t limit; /* bytes of the memory the transfer is in */
     uint16_t blocks;
     uint8_t last_length;
     uint16_t next;    /* next block to send or burn */
@@ -53,6 +57,13 @@ static struct {
 void proto_reset(void) {
     s.phase = PACKET;
     s.pos = 0;
+    chip_end();
+}
+
+/* The operation is over: back to waiting for a packet, the chip let go. */
+static void finish(void) {
+    s.phase = PACKET;
+    chip_end();
 }
 
 static uint8_t sum8(const uint8_t* p, uint8_t n) {
@@ -73,9 +84,10 @@ static void send_handshake(void) {
         }
 }
 
-static void send_signature(void) {
-    board_send((uint8_t)(3 * NO_SIGNATURE));
-    for (uint8_t i = 0; i < 3; ++i) board_send(NO_SIGNATURE);
+/* Checksum, then n bytes of s.block. */
+static void send_bytes(uint8_t n) {
+    board_send(sum8(s.block, n));
+    for (uint8_t i = 0; i < n; ++i) board_send(s.block[i]);
 }
 
 /* Bytes of block k: 128, the last block's length for the last one. */
@@ -87,8 +99,8 @@ static uint8_t block_length(uint16_t k) {
 static uint8_t block_span(uint16_t k, uint16_t* at) {
     const uint32_t from = s.start + (uint32_t)k * KP_BLOCK_SIZE;
     uint32_t n = block_length(k);
-    if (from >= s.part.size) return 0;
-    if (from + n > s.part.size) n = s.part.size - from;
+    if (from >= s.limit) return 0;
+    if (from + n > s.limit) n = s.limit - from;
     *at = (uint16_t)from;
     return (uint8_t)n;
 }
@@ -127,8 +139,12 @@ static void send_block(uint8_t request) {
     const uint8_t n = block_length(k);
     board_send(sum8(s.block, n));
     for (uint8_t i = 0; i < n; ++i) board_send(s.block[i]);
-    /* the next block is read while this one is still on the line */
-    if (s.next < s.blocks) fetch(s.next);
+    /* the next block is read while this one is still on the line; after the last one
+       the chip is let go (a repeat of it is sent from s.block) */
+    if (s.next < s.blocks)
+        fetch(s.next);
+    else
+        chip_end();
 }
 
 /* Writes the received block and reads it back: 210 only when the chip holds it. */
@@ -149,6 +165,11 @@ static void start_transfer(void) {
     s.start = p[KP_POS_START0] | (uint32_t)p[KP_POS_START1] << 8 |
               (uint32_t)p[KP_POS_START2] << 16;
     if (s.part.flags & PART_WORDS) s.start *= 2;
+    const uint8_t command = p[KP_POS_COMMAND];
+    s.limit = (s.part.flags & PART_MCU) &&
+                      (command == KP_CMD_READ_DATA || command == KP_CMD_PROGRAM_DATA)
+                  ? s.part.data
+                  : s.part.size;
     s.blocks = (uint16_t)((p[KP_POS_COUNT_LOW] | p[KP_POS_COUNT_HIGH] << 8) + 1);
     s.last_length = p[KP_POS_LAST_LENGTH] ? p[KP_POS_LAST_LENGTH] : KP_BLOCK_SIZE;
     s.next = 0;
@@ -157,27 +178,53 @@ static void start_transfer(void) {
     s.count = 0;
 }
 
+/* The packet's part into s.part, when the board programs it. */
+static uint8_t find_part(void) {
+    if (!fw_find_part(s.packet[KP_POS_DEVICE], &s.part)) return 0;
+    return s.part.family == s.packet[KP_POS_FAMILY] && s.part.bus != BUS_NONE;
+}
+
+/* The same, and its chip answers. */
+static uint8_t begin_part(void) { return find_part() && chip_begin(&s.part, s.packet) == 0; }
+
+/* The signature the chip holds into s.block; a part without one, or a chip that does
+ * not answer, reads as no signature, which the program takes for an unknown chip. */
+static void read_signature(void) {
+    for (uint8_t i = 0; i < 3; ++i) s.block[i] = NO_SIGNATURE;
+    if (begin_part() && chip_signature(s.block) != 0)
+        for (uint8_t i = 0; i < 3; ++i) s.block[i] = NO_SIGNATURE;
+    chip_end();
+}
+
 /* Whether the packet's command can run here: a part of a served family that the
- * board programs, whose chip answers. Commands for chips the board has no use for
- * (fuses, security) are refused the same way. */
+ * board programs, whose chip answers and has what the command wants (an erase-all,
+ * fuses, lock bits). Erase and Read Fuse are done before the answer. */
 static uint8_t accept_command(uint8_t command) {
     switch (command) {
     case KP_CMD_HANDSHAKE:
-    case KP_CMD_READ_SIGNATURE:
     case KP_CMD_HARDWARE_TEST: return 1;
+    case KP_CMD_READ_SIGNATURE: read_signature(); return 1;
     case KP_CMD_READ_PROGRAM:
     case KP_CMD_READ_DATA:
     case KP_CMD_PROGRAM_PROGRAM:
     case KP_CMD_PROGRAM_DATA:
-    case KP_CMD_ERASE: break;
+    case KP_CMD_ERASE:
+    case KP_CMD_PROGRAM_SECURITY:
+    case KP_CMD_PROGRAM_FUSE:
+    case KP_CMD_READ_FUSE: break;
     default: return 0;
     }
-    /* erase where the part has an erase-all: the program sends its instruction */
-    if (command == KP_CMD_ERASE && !(s.packet[KP_POS_SERIAL_A] | s.packet[KP_POS_SERIAL_B]))
-        return 0;
-    if (!fw_find_part(s.packet[KP_POS_DEVICE], &s.part)) return 0;
-    if (s.part.family != s.packet[KP_POS_FAMILY] || s.part.bus == BUS_NONE) return 0;
-    return chip_begin(&s.part, s.packet) == 0;
+    if (!find_part()) return 0;
+    const uint8_t fuses = command == KP_CMD_PROGRAM_FUSE || command == KP_CMD_READ_FUSE;
+    if (fuses && s.part.fuse == FUSE_NONE) return 0;
+    if (command == KP_CMD_PROGRAM_SECURITY && s.part.bus != BUS_AVR && s.part.bus != BUS_AT89)
+        return 0; /* lock bits: the microcontrollers' */
+    if (chip_begin(&s.part, s.packet) != 0) return 0;
+    switch (command) {
+    case KP_CMD_ERASE: return chip_erase() == 0;
+    case KP_CMD_READ_FUSE: return chip_read_fuses(s.block) == 0;
+    default: return 1;
+    }
 }
 
 /* The packet is complete but for its last byte, whose echo says whether the command
@@ -190,13 +237,14 @@ static void run_packet(uint8_t terminator) {
         return;
     }
     if (!accept_command(command)) {
+        chip_end();
         board_send((uint8_t)~terminator);
         return;
     }
     board_send(terminator);
     switch (command) {
     case KP_CMD_HANDSHAKE: send_handshake(); break;
-    case KP_CMD_READ_SIGNATURE: send_signature(); break;
+    case KP_CMD_READ_SIGNATURE: send_bytes(3); break;
     case KP_CMD_READ_PROGRAM:
     case KP_CMD_READ_DATA:
         start_transfer();
@@ -208,7 +256,16 @@ static void run_packet(uint8_t terminator) {
         start_transfer();
         s.phase = PROGRAM_DATA;
         break;
-    case KP_CMD_ERASE: chip_erase(); break;
+    case KP_CMD_READ_FUSE:
+        send_bytes(FUSE_COUNT);
+        chip_end();
+        break;
+    case KP_CMD_PROGRAM_FUSE:
+        s.count = 0;
+        s.phase = FUSE_BYTES;
+        break;
+    case KP_CMD_PROGRAM_SECURITY: s.phase = SECURITY_BYTE; break;
+    case KP_CMD_ERASE: chip_end(); break;
     default: break; /* the hardware test: answered, the pins left alone */
     }
 }
@@ -228,9 +285,9 @@ static void block_request(uint8_t b) {
     if (b == KP_BLOCK_REQUEST || b == KP_BLOCK_REPEAT) {
         send_block(b);
     } else if (b == KP_STOP_BYTE) {
-        s.phase = PACKET;
+        finish();
     } else { /* the program has moved on: this byte opens its next packet */
-        s.phase = PACKET;
+        finish();
         packet_byte(b);
     }
 }
@@ -254,13 +311,29 @@ void proto_byte(uint8_t b) {
         break;
     case PROGRAM_GO:
         if (b != KP_BLOCK_REQUEST) { /* the program gave up on the block: a new packet */
-            s.phase = PACKET;
+            finish();
             packet_byte(b);
             break;
         }
         board_send(b);
         board_send(burn_block());
-        s.phase = s.next < s.blocks ? PROGRAM_DATA : PACKET;
+        if (s.next < s.blocks)
+            s.phase = PROGRAM_DATA;
+        else
+            finish();
+        break;
+    case FUSE_BYTES: /* echoed; the last one's echo says whether the chip took them */
+        s.block[s.count++] = b;
+        if (s.count < FUSE_COUNT) {
+            board_send(b);
+            break;
+        }
+        board_send(chip_write_fuses(s.block) == 0 ? b : (uint8_t)~b);
+        finish();
+        break;
+    case SECURITY_BYTE:
+        board_send(chip_lock(b) == 0 ? b : (uint8_t)~b);
+        finish();
         break;
     }
 }

@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "buses.h"
+#include "isp_line.h"
 #include "pins.h"
 
 #define HALF_US 1
@@ -20,18 +21,8 @@ static struct {
     uint8_t page;
 } spi;
 
-static uint8_t transfer(uint8_t out) {
-    uint8_t in = 0;
-    for (uint8_t i = 0; i < 8; ++i, out <<= 1) {
-        di(out & 0x80);
-        _delay_us(HALF_US);
-        sk(1);
-        in = (uint8_t)(in << 1 | do_in());
-        _delay_us(HALF_US);
-        sk(0);
-    }
-    return in;
-}
+/* The same mode-0 byte as in-system programming's, on the same lines. */
+static uint8_t transfer(uint8_t out) { return isp_transfer(out, HALF_US); }
 
 static void select(void) {
     sk(0);
@@ -68,7 +59,8 @@ static void command(uint8_t op, uint16_t at) {
     transfer((uint8_t)at);
 }
 
-static uint8_t spi_begin(const struct fw_part* part, const uint8_t* abcd) {
+static uint8_t spi_begin(const struct fw_part* part, const uint8_t* abcd, uint8_t command) {
+    (void)command;
     spi.op = abcd[0];
     spi.wren = abcd[2];
     spi.two = part->flags & PART_ADDR2;
@@ -102,4 +94,4 @@ static uint8_t spi_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     return 0;
 }
 
-const struct bus_driver spi_driver FW_FLASH = {spi_begin, spi_read, spi_write, 0};
+const struct bus_driver spi_driver FW_FLASH = {spi_begin, spi_read, spi_write, 0, 0, 0, 0, 0};

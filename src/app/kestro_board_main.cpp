@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <getopt.h>
 #include <memory>
 #include <string>
@@ -22,24 +23,34 @@ using namespace kestro;
 namespace {
 
 std::atomic<bool> gStop{false};
-void onSignal(int) { gStop = true; }
+volatile sig_atomic_t gSignal = 0, gSender = 0; // who stopped the board, for its last line
+void onSignal(int signal, siginfo_t* info, void*) {
+    gSignal = signal;
+    gSender = info ? info->si_pid : 0;
+    gStop = true;
+}
 
 constexpr const char* kUsage = R"(Usage: kestro-board [options]
 Runs the open adapter's firmware on a simulated ATmega328P board with a serial
-memory in its socket, on a pseudo-terminal linked as COMn in the Kestro config
-folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops on Ctrl+C, SIGTERM
-or SIGHUP and removes its link. Ends with status 3 when the board saw a fault: a
+memory or a microcontroller in its socket, on a pseudo-terminal linked as COMn in
+the Kestro config folder ($XDG_CONFIG_HOME/kestro, else ~/.config/kestro). Stops
+on Ctrl+C, SIGTERM or SIGHUP and removes its link. Ends with status 3 when the board saw a fault: a
 received byte lost (overrun), a line not set to 19200 8N1, an I2C line driven
 high, or a chip driven faster than its datasheet allows.
 
   --port COMn                 the link to create: COM1 (default) .. COM4
   --chip NAME|none            the chip in the socket: a catalogue name of the
-                              24Cxx, PCF8582, 93Cxx, 25Cxx or 59Cxx families
+                              24Cxx, PCF8582, 93Cxx, 25Cxx or 59Cxx families,
+                              or ATMEGA8515, AT90S2313, AT89S52, AT89S8252
                               (24C02 by default); none (empty socket)
   --memory blank|pattern|FILE the chip's memory at start (default blank)
   --save-chip PREFIX          write the chip as PREFIX.mem (and the files
-                              kestro-sim writes beside it) at start and on exit
+                              kestro-sim writes beside it: .data, .fuses as
+                              Program Fuse sends them, .lock) at start and on
+                              exit
   --firmware ELF              the firmware to run (default: the one built)
+  --no-clock                  leave the XTAL wire off: a microcontroller that
+                              needs the board's clock gets none
   --reset-on-open             restart the board whenever the port is opened, as
                               an Arduino whose DTR resets it; its bootloader
                               swallows what arrives in the first second
@@ -55,13 +66,14 @@ high, or a chip driven faster than its datasheet allows.
 } // namespace
 
 int main(int argc, char** argv) {
-    enum Opt { Port = 1, Chip, Memory, SaveChip, Firmware, ResetOnOpen, Trace };
+    enum Opt { Port = 1, Chip, Memory, SaveChip, Firmware, NoClock, ResetOnOpen, Trace };
     const option options[] = {
         {"port", required_argument, nullptr, Port},
         {"chip", required_argument, nullptr, Chip},
         {"memory", required_argument, nullptr, Memory},
         {"save-chip", required_argument, nullptr, SaveChip},
         {"firmware", required_argument, nullptr, Firmware},
+        {"no-clock", no_argument, nullptr, NoClock},
         {"reset-on-open", no_argument, nullptr, ResetOnOpen},
         {"trace", no_argument, nullptr, Trace},
         {"help", no_argument, nullptr, 'h'},
@@ -69,7 +81,7 @@ int main(int argc, char** argv) {
     };
     std::string portName = "COM1", memorySource = "blank", savePrefix, chipName = "24C02";
     std::string firmware = KESTRO_FIRMWARE_ELF;
-    bool tracing = false, resetOnOpen = false;
+    bool tracing = false, resetOnOpen = false, clock = true;
     for (int c; (c = getopt_long(argc, argv, "h", options, nullptr)) != -1;) {
         switch (c) {
         case Port:
@@ -87,6 +99,9 @@ int main(int argc, char** argv) {
             break;
         case Firmware:
             firmware = optarg;
+            break;
+        case NoClock:
+            clock = false;
             break;
         case ResetOnOpen:
             resetOnOpen = true;
@@ -111,7 +126,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<board::ChipModel> model;
     if (*device != kEmptySocket) {
         std::string why;
-        model = board::makeChipModel(*device, chip.memory, why);
+        model = board::makeChipModel(*device, chip, why);
         if (!model) fail(why);
         const auto size = loadMemory(chip.memory, memorySource);
         if (!size) fail("cannot read " + memorySource);
@@ -133,21 +148,26 @@ int main(int argc, char** argv) {
         if (model) model->trace = board.trace;
     }
     board.resetOnOpen = resetOnOpen;
+    board.xtalWired = clock;
     if (!board.load(firmware, error)) fail(error);
 
     struct sigaction sa {};
-    sa.sa_handler = onSignal;
+    sa.sa_sigaction = onSignal;
+    sa.sa_flags = SA_SIGINFO;
     for (int s : {SIGINT, SIGTERM, SIGHUP})
         sigaction(s, &sa, nullptr);
 
     PtyPort pty;
     const auto link = portLinkPath(portName);
     if (!pty.open(error) || !pty.publish(link, error)) fail(error);
-    std::printf("kestro-board: %s -> %s (%s, %s%s)\n", link.c_str(), pty.slavePath().c_str(),
+    std::printf("kestro-board: %s -> %s (%s, %s%s%s)\n", link.c_str(), pty.slavePath().c_str(),
                 firmware.c_str(), *device == kEmptySocket ? "empty socket" : chipName.c_str(),
-                resetOnOpen ? ", reset on open" : "");
+                clock ? "" : ", no clock", resetOnOpen ? ", reset on open" : "");
     std::fflush(stdout);
     board.serve(pty, gStop);
+    if (gSignal)
+        std::printf("kestro-board: stopped by %s from process %d\n", strsignal(gSignal),
+                    static_cast<int>(gSender));
 
     int status = 0;
     if (!savePrefix.empty()) {

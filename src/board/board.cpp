@@ -29,10 +29,14 @@ constexpr avr_io_addr_t kUcsr0a = 0xC0, kUcsr0b = 0xC1, kUcsr0c = 0xC2, kUbrr0l 
                         kUbrr0h = 0xC5, kUdr0 = 0xC6;
 constexpr uint8_t kU2x0 = 1 << 1, kRxen0 = 1 << 4, kUcsz02 = 1 << 2, kUpm = 3 << 4, kUsbs0 = 1 << 3;
 
-// The socket's pins on the ports (B = 0, C = 1, D = 2).
-constexpr int kCs = 2, kDi = 3, kDo = 4, kSk = 5; // port B
-constexpr int kSda = 4, kScl = 5;                 // port C
-constexpr int kOrg = 7;                           // port D
+// The socket's pins on the ports (B = 0, C = 1, D = 2). The ISP header shares MOSI,
+// MISO and SCK with the 25Cxx (DI, DO, SK).
+constexpr int kRst = 1, kCs = 2, kDi = 3, kDo = 4, kSk = 5; // port B
+constexpr int kSda = 4, kScl = 5;                           // port C
+constexpr int kXtal = 3, kOrg = 7;                          // port D (XTAL: OC2B)
+
+// Timer 2, whose compare output B toggles the target's XTAL1.
+constexpr avr_io_addr_t kTccr2a = 0xB0, kTccr2b = 0xB1, kOcr2a = 0xB3, kOcr2b = 0xB4;
 
 // Sleeping, simavr skips to the next timer: this one keeps every skip below a
 // millisecond, so simulated time never runs far ahead of the wall clock.
@@ -41,6 +45,17 @@ constexpr Cycles kHeartbeat = kClockHz / 1000;
 Nanos nanosOf(Cycles c) { return c * 125 / 2; } // 62.5 ns a cycle
 Cycles cyclesOf(Nanos n) { return (n * 2 + 124) / 125; }
 bool bit(uint8_t v, int b) { return (v >> b) & 1; }
+
+// The square wave on OC2B: timer 2 in CTC mode (TOP = OCR2A) toggling the pin, which is
+// an output. Any other setting leaves the pin a plain port pin: no clock.
+uint32_t xtalHz(const uint8_t* data, bool outputPin) {
+    constexpr uint16_t kPrescale[8] = {0, 1, 8, 32, 64, 128, 256, 1024};
+    const uint8_t a = data[kTccr2a], b = data[kTccr2b];
+    const bool toggle = (a >> 4 & 3) == 1, ctc = (a & 3) == 2 && !(b & 0x08);
+    const uint16_t n = kPrescale[b & 7];
+    if (!outputPin || !toggle || !ctc || n == 0) return 0;
+    return kClockHz / (2u * n * (data[kOcr2a] + 1u));
+}
 
 void logToStderr(avr_t*, const int level, const char* format, va_list ap) {
     if (level > LOG_WARNING) return;
@@ -64,6 +79,7 @@ uint8_t onUdrRead(avr_t*, avr_io_addr_t, void* param) {
 void onUartSetting(avr_t*, avr_io_addr_t, uint8_t, void* param) {
     static_cast<Board*>(param)->lineSettingsChanged();
 }
+void keepRegister(avr_t* avr, avr_io_addr_t addr, uint8_t v, void*) { avr->data[addr] = v; }
 avr_cycle_count_t onRxTimer(avr_t*, avr_cycle_count_t, void* param) {
     const Cycles next = static_cast<Board*>(param)->rxEvent();
     return next == kNoEvent ? 0 : next;
@@ -151,6 +167,13 @@ bool Board::load(const std::string& elfPath, std::string& error) {
     avr_->io[AVR_DATA_TO_IO(kUdr0)].r.param = this;
     for (avr_io_addr_t a : {kUcsr0a, kUcsr0b, kUcsr0c, kUbrr0l, kUbrr0h})
         avr_register_io_write(avr_, a, onUartSetting, this);
+
+    // Timer 2 only makes the target's clock, which the board hands the chip as a
+    // frequency read from its registers; simavr running it would wake every four cycles.
+    for (avr_io_addr_t a : {kTccr2a, kTccr2b, kOcr2a, kOcr2b}) {
+        avr_->io[AVR_DATA_TO_IO(a)].w.c = keepRegister;
+        avr_->io[AVR_DATA_TO_IO(a)].w.param = nullptr;
+    }
 
     int i = 0;
     for (char port : {'B', 'C', 'D'}) {
@@ -261,6 +284,9 @@ void Board::refreshChip() {
     p.di = bit(port_[0], kDi);
     p.sk = bit(port_[0], kSk);
     p.org = bit(port_[2], kOrg);
+    p.rst = bit(port_[0], kRst);
+    p.rstDriven = bit(ddr_[0], kRst);
+    p.xtalHz = xtalWired ? xtalHz(avr_->data, bit(ddr_[2], kXtal)) : 0;
     p.sdaFree = !bit(ddr_[1], kSda);
     p.sclFree = !bit(ddr_[1], kScl);
     const bool drivenHigh =

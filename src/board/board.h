@@ -41,6 +41,8 @@ class Board {
     // the first `bootTime` (simulated) before the firmware starts.
     void serve(PtyPort& pty, const std::atomic<bool>& stop);
     bool resetOnOpen = false;
+    // Without it the XTAL wire is left off: a chip that needs the board's clock gets none.
+    bool xtalWired = true;
     Cycles bootTime = kClockHz; // one second
 
     // Faults that end kestro-board with a non-zero status.

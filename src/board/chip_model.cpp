@@ -1,9 +1,11 @@
 #include "board/chip_model.h"
 
 #include "board/i2c_chip.h"
+#include "board/isp_chip.h"
 #include "board/microwire_chip.h"
 #include "board/spi_chip.h"
 #include "devices/catalogue.h"
+#include "sim/sim_chip.h"
 
 #include <bit>
 
@@ -87,8 +89,15 @@ std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memor
     }
     why = "no pin model of " + std::string(row.name) +
           " (the board serves 24Cxx, PCF8582, 93Cxx, "
-          "25Cxx and 59Cxx)";
+          "25Cxx and 59Cxx, ATmega8515, AT90S2313, AT89S52 and AT89S8252)";
     return nullptr;
+}
+
+std::unique_ptr<ChipModel> makeChipModel(int device, SimChip& chip, std::string& why) {
+    IspShape shape;
+    if (!ispShapeOf(device, shape)) return makeChipModel(device, chip.memory, why);
+    why.clear();
+    return std::make_unique<IspChip>(shape, chip);
 }
 
 } // namespace kestro::board

@@ -1,5 +1,5 @@
 #pragma once
-// A serial memory in the board's socket, seen at its pins. The board hands a model
+// A chip in the board's socket, seen at its pins. The board hands a model
 // the levels its port pins put on the socket, with the simulated time; the model
 // answers with what it drives back (DO/SO, and its pull on SDA). Each model follows
 // its datasheet's bus protocol and refuses what the real chip refuses.
@@ -11,6 +11,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace kestro {
+struct SimChip;
+}
 
 namespace kestro::board {
 
@@ -27,6 +31,11 @@ struct SocketPins {
     bool org = false; // 93Cxx ORG: high = 16-bit words
     bool sdaFree = true;
     bool sclFree = true;
+    // The in-system programming header: RST as the board drives it (not driven: the
+    // chip's own pull decides), and the square wave on the target's XTAL1 (0: none).
+    bool rst = false;
+    bool rstDriven = false;
+    uint32_t xtalHz = 0;
 };
 
 class ChipModel {
@@ -90,5 +99,8 @@ class PageBuffer {
 // the board has no model of; `why` then says so.
 std::unique_ptr<ChipModel> makeChipModel(int device, std::vector<uint8_t>& memory,
                                          std::string& why);
+// The same for any chip of the catalogue, the microcontrollers included, over the
+// simulated chip's memories, fuse bytes and lock byte.
+std::unique_ptr<ChipModel> makeChipModel(int device, SimChip& chip, std::string& why);
 
 } // namespace kestro::board

@@ -72,30 +72,74 @@ uint8_t chip_begin(const struct fw_part* part, const uint8_t* packet) {
     ++chip.begins;
     chip.part = *part;
     chip.parameters.assign(packet + KP_POS_SERIAL_A, packet + KP_POS_SERIAL_D + 1);
+    const uint8_t command = packet[KP_POS_COMMAND];
+    chip.inData = command == KP_CMD_READ_DATA || command == KP_CMD_PROGRAM_DATA;
     return chip.present ? 0 : 1;
 }
 
 uint8_t chip_read(uint16_t at, uint8_t* buf, uint8_t n) {
     auto& chip = kestro::test::board->chip;
+    auto& memory = chip.active();
     if (chip.failingReads.count(++chip.reads)) return 1;
-    if (!chip.present || at + n > chip.memory.size()) return 1;
-    std::copy_n(chip.memory.begin() + at, n, buf);
+    if (!chip.present || at + n > memory.size()) return 1;
+    std::copy_n(memory.begin() + at, n, buf);
     return 0;
 }
 
 uint8_t chip_write(uint16_t at, const uint8_t* buf, uint8_t n) {
     auto& chip = kestro::test::board->chip;
-    if (!chip.present || at + n > chip.memory.size()) return 1;
-    if (chip.keepsWrites) std::copy_n(buf, n, chip.memory.begin() + at);
+    auto& memory = chip.active();
+    if (!chip.present || at + n > memory.size()) return 1;
+    if (chip.keepsWrites) std::copy_n(buf, n, memory.begin() + at);
     return 0;
 }
 
+namespace {
+bool inSystem(const kestro::test::FakeChip& chip) {
+    return chip.part && (chip.part->bus == BUS_AVR || chip.part->bus == BUS_AT89);
+}
+} // namespace
+
 uint8_t chip_erase(void) {
     auto& chip = kestro::test::board->chip;
-    if (!chip.part || chip.part->bus != BUS_MICROWIRE) return 1; // only three-wire parts have one
+    // the three-wire parts and the microcontrollers have one
+    if (!chip.part || (chip.part->bus != BUS_MICROWIRE && !inSystem(chip))) return 1;
     ++chip.erases;
     std::fill(chip.memory.begin(), chip.memory.end(), 0xFF);
+    std::fill(chip.data.begin(), chip.data.end(), 0xFF);
     return 0;
+}
+
+uint8_t chip_signature(uint8_t* sig) {
+    auto& chip = kestro::test::board->chip;
+    if (!inSystem(chip) || !chip.signature) return 1;
+    std::copy(chip.signature->begin(), chip.signature->end(), sig);
+    return 0;
+}
+
+uint8_t chip_read_fuses(uint8_t* fuses) {
+    auto& chip = kestro::test::board->chip;
+    if (!inSystem(chip)) return 1;
+    std::copy(chip.fuses.begin(), chip.fuses.end(), fuses);
+    return 0;
+}
+
+uint8_t chip_write_fuses(const uint8_t* fuses) {
+    auto& chip = kestro::test::board->chip;
+    if (!inSystem(chip) || chip.refusesFuses) return 1;
+    chip.fuseWrites.push_back({fuses[0], fuses[1], fuses[2], fuses[3]});
+    return 0;
+}
+
+uint8_t chip_lock(uint8_t mode) {
+    auto& chip = kestro::test::board->chip;
+    if (!inSystem(chip)) return 1;
+    chip.locks.push_back(mode);
+    return 0;
+}
+
+void chip_end(void) {
+    if (kestro::test::board) ++kestro::test::board->chip.ends;
 }
 
 } // extern "C"

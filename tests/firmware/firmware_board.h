@@ -9,6 +9,7 @@ extern "C" {
 #include "parts.h"
 }
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -23,14 +24,27 @@ struct FakeChip {
     bool keepsWrites = true; // false: writes are acknowledged but never stored
     std::set<int> failingReads; // these reads (counting from 1) fail
     int reads = 0;
-    std::vector<uint8_t> memory;
+    std::vector<uint8_t> memory;          // a microcontroller's program memory
+    std::vector<uint8_t> data;            // and its data EEPROM
     std::optional<fw_part> part;          // as the last begin got it
     std::vector<uint8_t> parameters;      // packet bytes 12..15 at the last begin
+    bool inData = false;                  // the last begin was for the data memory
     int begins = 0;
+    int ends = 0;
     int erases = 0;
+    // What a microcontroller holds beside its memories.
+    std::optional<std::array<uint8_t, 3>> signature;
+    std::array<uint8_t, 4> fuses{0xFF, 0xFF, 0xFF, 0xFF}; // as Read Fuse delivers them
+    bool refusesFuses = false;            // a fuse write the chip does not take
+    std::vector<std::array<uint8_t, 4>> fuseWrites;
+    std::vector<uint8_t> locks;           // lock modes applied
 
     // Blank memory of the part's size, all 0xFF.
-    void insert(size_t size) { memory.assign(size, 0xFF); }
+    void insert(size_t size, size_t dataSize = 0) {
+        memory.assign(size, 0xFF);
+        data.assign(dataSize, 0xFF);
+    }
+    std::vector<uint8_t>& active() { return inData && !data.empty() ? data : memory; }
 };
 
 // The one board on the host: the firmware keeps its state in file-scope variables.

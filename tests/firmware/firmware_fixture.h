@@ -29,10 +29,15 @@ struct FirmwareFixture : ::testing::Test {
         EXPECT_TRUE(d) << name;
         return d.value_or(kUnknownDevice);
     }
-    // Selects the part, with a blank chip of it in the socket.
+    // Selects the part, with a blank chip of it in the socket (a microcontroller's two
+    // memories).
     void insert(std::string_view name) {
         const int d = device(name);
-        board.chip.insert(chipRow(d).dataSize);
+        const CatalogueRow& row = chipRow(d);
+        if (row.programSize)
+            board.chip.insert(row.programSize, row.dataSize);
+        else
+            board.chip.insert(row.dataSize);
         form.deviceItemClick(d);
         host.messages.clear();
         board.take();

@@ -15,7 +15,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Firmware = test::FirmwareFixture;
 
-constexpr uint8_t kServedFamilies[] = {7, 8, 9, 10, 15};
+constexpr uint8_t kServedFamilies[] = {1, 2, 3, 7, 8, 9, 10, 15};
 
 bool served(Family f) {
     return std::find(std::begin(kServedFamilies), std::end(kServedFamilies), code(f)) !=
@@ -37,7 +37,7 @@ Bytes with(Bytes v, uint8_t last) { // v and one more byte
     return v;
 }
 
-TEST_F(Firmware, HandshakeServesExactlyTheSerialMemoryFamilies) {
+TEST_F(Firmware, HandshakeServesExactlyTheFamiliesOfTheBoard) {
     EXPECT_TRUE(texts().empty()) << texts().front();
     EXPECT_FALSE(st.adapter.serialAdapter);
     EXPECT_EQ(st.adapter.socketVariant, 4);
