@@ -10,7 +10,9 @@
 #include "devices/selection_rules.h"
 #include "devices/traits.h"
 #include "ops/chains.h"
+#include "link/port_access.h"
 #include "link/port_path.h"
+#include "link/tracing_port.h"
 #include "session/settings_file.h"
 #include "sim/demo.h"
 #include "sim/fault_options.h"
@@ -20,8 +22,6 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,40 +30,6 @@ namespace kestro::cli {
 namespace {
 
 constexpr int kPermissionRetryMs = 1000; // device nodes get their group a moment late
-
-// Every byte on the line, for -vv.
-class TracingPort : public SerialPort {
-public:
-    TracingPort(std::unique_ptr<SerialPort> inner, Console& console)
-        : inner_(std::move(inner)), console_(console) {}
-    OpenResult open(const std::string& portName) override {
-        const OpenResult r = inner_->open(portName);
-        console_.wire("open " + portName + (r.status == OpenStatus::Ok ? "" : " failed"));
-        return r;
-    }
-    OpenResult reopen() override {
-        const OpenResult r = inner_->reopen();
-        console_.wire(r.status == OpenStatus::Ok ? "reopen" : "reopen failed");
-        return r;
-    }
-    bool close() override {
-        console_.wire("close");
-        return inner_->close();
-    }
-    bool writeByte(uint8_t b) override {
-        console_.wire("> " + hexBytes(&b, 1));
-        return inner_->writeByte(b);
-    }
-    size_t read(uint8_t* buf, size_t n) override {
-        const size_t got = inner_->read(buf, n);
-        console_.wire(got ? "< " + hexBytes(buf, got) : "< nothing (" + std::to_string(n) + " wanted)");
-        return got;
-    }
-
-private:
-    std::unique_ptr<SerialPort> inner_;
-    Console& console_;
-};
 
 // The Process command a step stands for; the chain that programs stands for itself.
 std::optional<ProcessCommand> commandOf(StepKind kind) {
@@ -89,18 +55,6 @@ const char* notAFile(const std::string& path) {
     if (S_ISFIFO(s.st_mode)) return "a pipe, not a file";
     if (S_ISSOCK(s.st_mode)) return "a socket, not a file";
     return "a device, not a file";
-}
-
-// A group whose members may do anything on the machine is no group to join for a port.
-bool privilegedGroup(std::string_view name) {
-    return name == "root" || name == "sudo" || name == "wheel" || name == "adm";
-}
-
-std::string modeText(mode_t m) {
-    std::string t = S_ISCHR(m) ? "c" : S_ISDIR(m) ? "d" : "-";
-    const char* rwx = "rwxrwxrwx";
-    for (int i = 0; i < 9; ++i) t += (m & (0400 >> i)) ? rwx[i] : '-';
-    return t;
 }
 
 // "COM" and digits: a name of the kind COM1..COM4, not a path.
@@ -336,28 +290,12 @@ ExitCode Job::openAdapter() {
         port = env_.makeSerialPort();
         portLabel_ = portName;
     }
-    if (o_.verbose >= 2) port = std::make_unique<TracingPort>(std::move(port), console_);
+    if (o_.verbose >= 2) // every byte on the line
+        port = std::make_unique<TracingPort>(std::move(port), [this](const std::string& line) { console_.wire(line); });
     port_ = std::move(port);
     session_ = std::make_unique<Session>(*st_, *port_, reporter_);
     st_->link.portName = portName;
     return openPortWithRetry();
-}
-
-std::string permissionAdvice(const std::string& device, const std::string& user) {
-    struct stat sb {};
-    if (::stat(device.c_str(), &sb) != 0) return "You may not use " + device + ".";
-    const struct group* g = ::getgrgid(sb.st_gid);
-    const std::string groupName = g ? g->gr_name : std::to_string(sb.st_gid);
-    const bool groupMay = (sb.st_mode & S_IRGRP) && (sb.st_mode & S_IWGRP);
-    if (groupMay && !privilegedGroup(groupName))
-        return "You may not use " + device + ". Members of the group '" + groupName +
-               "' may; to become one (Debian): sudo adduser " + user + " " + groupName +
-               ", then log out and in again.";
-    const passwd* owner = ::getpwuid(sb.st_uid);
-    return "You may not use " + device + ": it belongs to " + (owner ? owner->pw_name : std::to_string(sb.st_uid)) +
-           ":" + groupName + " with mode " + modeText(sb.st_mode) +
-           ". Serial ports are usually given to the group 'dialout' (a udev rule can do that for the "
-           "adapter; see the README); to become a member: sudo adduser " + user + " dialout, then log out and in again.";
 }
 
 ExitCode Job::openPortWithRetry() {
@@ -377,8 +315,7 @@ ExitCode Job::openPortWithRetry() {
     text += " (" + (device == name ? name : name + " = " + device) + ": " + std::strerror(r.error) + ")";
     console_.error(text);
     if (r.error == EACCES) {
-        const passwd* pw = ::getpwuid(::getuid());
-        console_.say(permissionAdvice(device, pw ? pw->pw_name : "$USER"));
+        console_.say(permissionAdvice(device, loginName()));
     } else if (r.error == EBUSY || r.error == EWOULDBLOCK) {
         console_.say("Another program has " + device + " open.");
     } else if (r.error == ENOENT && portIndexOfName(name) >= 0) {

@@ -24,11 +24,6 @@
 
 namespace kestro::cli {
 
-// What to tell a user who may not open the port's device: the group to join when
-// one that is no privileged group may use it, else its owner and mode and the
-// dialout group.
-std::string permissionAdvice(const std::string& device, const std::string& user);
-
 struct StepResult {
     StepRequest request;
     ExitCode code = ExitCode::Done;

@@ -40,8 +40,9 @@ constexpr std::array kOptions{
                "The steps work on the data memory of a part that has program and data "
                "memory."},
     OptionEntry{Range, 0, "range", Arg::Required, "START:END|file", Steps,
-               "The marker area: read, write, verify and blank-check cover only these "
-               "addresses, six hexadecimal digits each (000010:00008F); an Intel HEX file "
+               "The marker area, the address window that Setup > Marker Area sets in the "
+               "window: read, write, verify and blank-check cover only these addresses, six "
+               "hexadecimal digits each (000010:00008F); an Intel HEX file "
                "that read writes holds only them. 'file': only the blocks that hold the "
                "data of the file the steps name (Intel HEX by its records' addresses, a "
                "binary by its length less the erased bytes it ends with), each stretch its "

@@ -79,13 +79,9 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
         // A file that keeps both memories gets the data memory as well, read as the
         // window reads it in its data view.
         const bool both = st.images.view == ProgramView && bothMemories(st.device) && !st.marker.set;
-        if (both && exportKeepsDataMemory(request.file, st.device)) {
-            st.images.view = DataView;
-            const bool ok = readChip(session.context());
-            reporter_.hidePanel();
-            st.images.view = ProgramView;
-            if (!ok || st.ops.stopTaken) break;
-        }
+        if (both && exportKeepsDataMemory(request.file, st.device) &&
+            !session.run(MemoryChain::ReadDataMemory))
+            break;
         fillCrc(result, "read");
         const bool saved = saveFile(request.file, result.savedPath);
         if (saved && both && !exportKeepsDataMemory(request.file, st.device))
@@ -96,13 +92,7 @@ ExitCode Job::runStep(const StepRequest& request, StepResult& result) {
     case StepKind::Write: {
         if (!request.file.empty() && !loadFile(request.file)) break;
         fillCrc(result, "written");
-        // The encoders check each block themselves, as the Program chain runs them.
-        overRanges([&] {
-            const bool ok = selfVerifyingFamily(st.device.family) ? programAndVerify(session.context())
-                                                                  : programChip(session.context());
-            reporter_.hidePanel();
-            st.ops.lastResult = ok;
-        });
+        overRanges([&] { session.run(MemoryChain::Program); });
         break;
     }
     case StepKind::Verify:
@@ -229,7 +219,7 @@ void Job::hardwareTest() {
         return;
     }
     st.hwTest.mode = true;
-    if (sendTestPattern(session_->context(), ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
+    if (session_->sendTestPattern(ports, driveBytes(st.adapter.socketVariant, pin, vpp, vce))) {
         console_.say("pins: " +
                      describeTestPattern(std::span<const uint8_t, 6>(st.link.packet.data() + kPosStart0, 6),
                                          st.adapter.socketVariant) +
@@ -237,7 +227,7 @@ void Job::hardwareTest() {
         std::string line;
         env_.readLine(line);
     }
-    session_->link().writeByte(kStopByte); // no echo comes; the pins are released either way
+    session_->releaseTestPattern();
     st.hwTest.mode = false;
 }
 
@@ -249,14 +239,12 @@ void Job::diffAfterVerify(StepResult& result) {
     auto other = std::make_unique<Images>(st.images);
     const StepFailure verifyFailure = reporter_.failure();
     reporter_.beginStep();
-    const bool read = readChip(session_->context());
-    reporter_.hidePanel();
-    if (read) {
+    if (session_->run(MemoryChain::Read)) {
         const std::span<const uint8_t> covered = coveredBytes(st);
         const std::vector<uint8_t> chip(covered.begin(), covered.end());
         std::swap(st.images, *other); // the image again
         const uint32_t base = st.marker.set ? st.marker.start : 0;
-        const ImageDiff d = diffImages(coveredBytes(st), chip, base, transferImage(session_->context()).mask);
+        const ImageDiff d = diffImages(coveredBytes(st), chip, base, session_->transferImage().mask);
         std::swap(st.images, *other); // the chip, to be saved
         std::string written;
         if (saveFile(file, written)) {

@@ -28,6 +28,8 @@ enum class Step : uint8_t {
     DataPass,            // data view, the data pass, program view; grid shown anew each time
     ShowImage,           // the grid shows the buffers anew
     ShowFuses,           // the fuse panel shows the fuse bytes
+    ShowDataView,        // the data view, grid shown anew
+    ShowProgramView,     // the program view, grid shown anew
 };
 
 enum class When : uint8_t {
@@ -53,8 +55,9 @@ struct ChainLink {
 // the temperature sensor, programmed and verified by one command) or the others.
 enum class ChainWhen : uint8_t { Always, SelfVerifying, NotSelfVerifying };
 
-struct Chain {
-    ProcessCommand command;
+// A chain of a menu command (ProcessCommand) or of one memory (MemoryChain).
+template <class Command> struct Chain {
+    Command command;
     ChainWhen when;
     std::array<ChainLink, 10> links;
 };
@@ -66,7 +69,7 @@ constexpr ChainLink kDataPass[] = {
     {Step::Verify, When::ResultAndVerifyFlag, true},
 };
 
-constexpr Chain kChains[] = {
+constexpr Chain<ProcessCommand> kChains[] = {
     {ProcessCommand::Identify, ChainWhen::Always,
      {{{Step::ResetPolarityHigh, When::ConfigurationProm},
        {Step::Identify, When::NotConfigurationProm}}}},
@@ -105,11 +108,22 @@ constexpr Chain kChains[] = {
     {ProcessCommand::CheckErase, ChainWhen::Always, {{{Step::CheckErase}}}},
 };
 
+constexpr Chain<MemoryChain> kMemoryChains[] = {
+    {MemoryChain::Read, ChainWhen::Always, {{{Step::Read, When::Always, true}}}},
+    {MemoryChain::ReadDataMemory, ChainWhen::Always,
+     {{{Step::ShowDataView}, {Step::Read, When::Always, true}, {Step::ShowProgramView}}}},
+    {MemoryChain::Program, ChainWhen::SelfVerifying,
+     {{{Step::ProgramAndVerify, When::Always, true}}}},
+    {MemoryChain::Program, ChainWhen::NotSelfVerifying, {{{Step::Program, When::Always, true}}}},
+};
+
 bool isOperation(Step step) {
     switch (step) {
     case Step::DataPass:
     case Step::ShowImage:
-    case Step::ShowFuses: return false;
+    case Step::ShowFuses:
+    case Step::ShowDataView:
+    case Step::ShowProgramView: return false;
     default: return true;
     }
 }
@@ -190,6 +204,8 @@ struct Runner {
             return true;
         case Step::ShowImage: c.report.imageChanged(); return true;
         case Step::ShowFuses: c.report.fusesChanged(); return true;
+        case Step::ShowDataView: switchView(DataView); return true;
+        case Step::ShowProgramView: switchView(ProgramView); return true;
         case Step::End: break;
         }
         return true;
@@ -211,6 +227,18 @@ bool chainApplies(ChainWhen when, const OpContext& c) {
     return false;
 }
 
+template <class Command, size_t N>
+void runChain(OpContext& c, const Chain<Command> (&table)[N], Command command) {
+    const auto chain = std::find_if(std::begin(table), std::end(table), [&](const Chain<Command>& ch) {
+        return ch.command == command && chainApplies(ch.when, c);
+    });
+    if (chain == std::end(table)) return;
+    // A cancel left from an earlier run is no stop request for this one.
+    c.ops.cancel = false;
+    c.ops.stopTaken = false;
+    Runner{c}.runLinks(chain->links);
+}
+
 } // namespace
 
 std::string_view commandCaption(ProcessCommand command) {
@@ -227,15 +255,12 @@ std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapt
     return std::nullopt;
 }
 
-void runProcess(OpContext& c, ProcessCommand command) {
-    const auto chain = std::find_if(std::begin(kChains), std::end(kChains), [&](const Chain& ch) {
-        return ch.command == command && chainApplies(ch.when, c);
-    });
-    if (chain == std::end(kChains)) return;
-    // A cancel left from an earlier run is no stop request for this one.
-    c.ops.cancel = false;
-    c.ops.stopTaken = false;
-    Runner{c}.runLinks(chain->links);
+void runProcess(OpContext& c, ProcessCommand command) { runChain(c, kChains, command); }
+
+bool runMemoryChain(OpContext& c, MemoryChain chain) {
+    c.ops.lastResult = false; // a stop before the operation leaves no result of an earlier one
+    runChain(c, kMemoryChains, chain);
+    return c.ops.lastResult;
 }
 
 } // namespace kestro

@@ -28,4 +28,14 @@ std::optional<ProcessCommand> programmingChain(int deviceIndex, bool serialAdapt
 // after; the panel is hidden after every operation.
 void runProcess(OpContext& c, ProcessCommand command);
 
+// Chains of one memory moved alone, for a front end whose steps are finer than the
+// menu's commands: no fuse bytes, no verify after programming, no data pass. True when
+// the memory was moved whole; a failure has been reported, a stop taken.
+enum class MemoryChain : uint8_t {
+    Read,           // the memory in view, as it is
+    ReadDataMemory, // the data memory, in the data view, then the program view again
+    Program,        // the memory in view; the self-verifying parts check each block as they take it
+};
+bool runMemoryChain(OpContext& c, MemoryChain chain);
+
 } // namespace kestro

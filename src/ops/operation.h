@@ -86,6 +86,9 @@ inline uint32_t progressTotal(const LinkState& link) {
 // The hardware test's pattern into packet bytes 4 to 9, sent with command 100 (the
 // per-device bytes are not recomputed while the test runs); a failure is reported.
 bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveBytes drive);
+// The stop byte ends the hardware test and releases the pins. It is not echoed, and
+// it goes out whatever came before, so that no failure keeps voltages on the socket.
+void releaseTestPattern(OpContext& c);
 
 // Packet bytes 4..11 and the block counts for the view or the marker area. A
 // word-addressed transfer widens the marker area to whole words and shows it.

@@ -75,4 +75,6 @@ bool sendTestPattern(OpContext& c, const std::array<uint8_t, 3>& ports, DriveByt
     return sendCommand(c, Command::HardwareTest);
 }
 
+void releaseTestPattern(OpContext& c) { c.link.writeByte(kStopByte); }
+
 } // namespace kestro

@@ -50,4 +50,12 @@ std::optional<ProcessCommand> Session::programmingChain() const {
 
 void Session::run(ProcessCommand command) { runProcess(ctx_, command); }
 
+bool Session::run(MemoryChain chain) { return runMemoryChain(ctx_, chain); }
+
+bool Session::sendTestPattern(const std::array<uint8_t, 3>& ports, DriveBytes drive) {
+    return kestro::sendTestPattern(ctx_, ports, drive);
+}
+
+void Session::releaseTestPattern() { kestro::releaseTestPattern(ctx_); }
+
 } // namespace kestro

@@ -21,6 +21,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     State& state() { return st_; }
+    // What the operations run over, for tests that speak the protocol byte by byte;
+    // the front ends go through the calls below.
     Link& link() { return link_; }
     OpContext& context() { return ctx_; }
 
@@ -35,6 +37,7 @@ public:
     void reopenPort();
     // Closes it, telling nothing.
     void close();
+    bool isOpen() const { return link_.isOpen(); }
 
     // ---- the adapter and the part
     // The catalogue row of the device becomes the one the packets are built from,
@@ -55,6 +58,14 @@ public:
     bool offers(ProcessCommand command) const;
     std::optional<ProcessCommand> programmingChain() const;
     void run(ProcessCommand command);
+    // One memory moved alone; true when it was moved whole.
+    bool run(MemoryChain chain);
+    // The image a transfer reads into or writes from, as the view and part have it.
+    TransferImage transferImage() const { return kestro::transferImage(ctx_); }
+
+    // ---- the hardware test: the pattern on the pins until released
+    bool sendTestPattern(const std::array<uint8_t, 3>& ports, DriveBytes drive);
+    void releaseTestPattern();
 
 private:
     bool serialAdapter() const { return st_.adapter.serialAdapter; }

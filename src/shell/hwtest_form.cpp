@@ -98,11 +98,11 @@ void TMyForm::hardwareTestSend() {
     const DriveBytes d = driveBytes(st.adapter.socketVariant, model.control("ComboBox1").itemIndex,
                                     model.control("ComboBox2").itemIndex,
                                     model.control("ComboBox3").itemIndex);
-    sendTestPattern(ops, ports, d); // a failure has been shown; the panel stays
+    session.sendTestPattern(ports, d); // a failure has been shown; the panel stays
 }
 
 void TMyForm::Config2ButtonClick() {
-    link.writeByte(kStopByte); // no echo comes, and an unplugged adapter must not keep the test
+    session.releaseTestPattern(); // an unplugged adapter must not keep the test
     model.defaultButton = -1;
     DelFuse();
     SetFuse(2);

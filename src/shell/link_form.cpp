@@ -92,7 +92,7 @@ void TMyForm::reopenPort() { session.reopenPort(); }
 void TMyForm::changePort(const std::string& portName) {
     model.control("ComLabel").caption = comLabelText(st.settings.portIndex);
     showPortDevice();
-    const bool wasOpen = link.isOpen();
+    const bool wasOpen = session.isOpen();
     closePort();
     st.link.portName = portName;
     if (wasOpen) openPort(); // a closed one waits for Initialisation

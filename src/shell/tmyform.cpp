@@ -62,7 +62,7 @@ constexpr const char* kContactBlock = "Kestro " KESTRO_VERSION "\n"
 
 TMyForm::TMyForm(Host& h, SerialPort& p)
     : state_(std::make_unique<State>()), st(*state_), host(h), port(p), session(st, p, reporter),
-      link(session.link()), reporter(*this), ops(session.context()) {
+      reporter(*this), link(session.link()), ops(session.context()) {
     buildControls();
     buildMainMenu(model);
 }

@@ -5,7 +5,7 @@
 //
 // The main window: the model of every control and menu item and every handler of the
 // program, each a thin step over the subsystems. Talks to the outside only through
-// Host and, via the link, SerialPort. Only the window's own files include this.
+// Host and, via the session, SerialPort. Only the window's own files include this.
 
 #include "link/link.h"
 #include "link/serial_devices.h"
@@ -45,8 +45,10 @@ public:
     SerialPort& port;
     FormModel model;
     Session session;
-    Link& link;
     FormReporter reporter; // the operation panel, as the operations see it
+    // The session's link and the operations' context, for tests that speak the
+    // protocol byte by byte; the handlers go through the session.
+    Link& link;
     OpContext& ops;
 
     // ---- shell: window life ----

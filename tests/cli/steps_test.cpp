@@ -7,9 +7,6 @@
 #include "link/protocol.h"
 #include "support/unprivileged.h"
 
-#include "cli/job.h"
-
-#include <grp.h>
 #include <sys/stat.h>
 
 #include <numeric>
@@ -393,29 +390,6 @@ TEST_F(PortPermission, RefusedPortNamesTheCommandThatGivesAccess) {
     });
     if (!report) GTEST_SKIP() << "could not become an ordinary user";
     EXPECT_EQ(*report, "");
-}
-
-// The group named is one that may use the device and is no privileged group; else the
-// owner, the mode and the dialout group.
-TEST_F(PortPermission, TheAdviceNamesOnlyAGroupThatMayUseThePort) {
-    if (::geteuid() != 0) GTEST_SKIP() << "giving files to groups needs root";
-    const group* dialout = ::getgrnam("dialout");
-    if (!dialout) GTEST_SKIP() << "no dialout group";
-    const std::string mine = path("ttyS9"), theirs = path("ttyUSB8");
-    test::writeFile(mine, std::string());
-    test::writeFile(theirs, std::string());
-    ::chmod(mine.c_str(), 0600); // root:root
-    ASSERT_EQ(::chown(theirs.c_str(), 0, dialout->gr_gid), 0);
-    ::chmod(theirs.c_str(), 0660);
-    const std::string a = cli::permissionAdvice(mine, "nobody");
-    EXPECT_NE(a.find("it belongs to root:root with mode -rw-------"), std::string::npos) << a;
-    EXPECT_NE(a.find("sudo adduser nobody dialout"), std::string::npos) << a;
-    EXPECT_EQ(a.find("adduser nobody root"), std::string::npos) << a;
-    ::chmod(mine.c_str(), 0660); // root's group may, but nobody joins root
-    EXPECT_EQ(cli::permissionAdvice(mine, "nobody").find("Members of the group 'root'"), std::string::npos);
-    EXPECT_NE(cli::permissionAdvice(theirs, "nobody")
-                  .find("Members of the group 'dialout' may; to become one (Debian): sudo adduser nobody dialout"),
-              std::string::npos);
 }
 
 } // namespace

@@ -53,6 +53,27 @@ TEST_F(ChainFixture, ProgramWithVerifyAndDataMemoryRunsBothPassesThenTheFuses) {
     EXPECT_TRUE(unlocked());
 }
 
+// The chains of one memory run that operation alone, whatever Setup says; the data
+// memory's comes back to the program view, and the encoders program and verify in one.
+TEST_F(ChainFixture, MemoryChainsMoveOneMemoryAndNothingElse) {
+    selectWithChip(kPic16F84, kPic16F84);
+    withVerify(true, true);
+    idField("1234");
+    for (size_t i = 0; i < 64; ++i) adapter.chip.data[i] = static_cast<uint8_t>(i + 1);
+    EXPECT_TRUE(runMemoryChain(form.ops, MemoryChain::Program));
+    EXPECT_TRUE(runMemoryChain(form.ops, MemoryChain::Read));
+    EXPECT_TRUE(runMemoryChain(form.ops, MemoryChain::ReadDataMemory));
+    EXPECT_EQ(commands(), (std::vector<C>{C::ProgramProgram, C::ReadProgram, C::ReadData}));
+    EXPECT_TRUE(std::equal(st.images.data.begin(), st.images.data.begin() + 64, adapter.chip.data.begin()));
+    EXPECT_EQ(st.images.view, ProgramView);
+
+    adapter.packets.clear();
+    selectWithChip(kHcs301, kHcs301);
+    EXPECT_TRUE(runMemoryChain(form.ops, MemoryChain::Program));
+    EXPECT_EQ(commands(), std::vector<C>{C::ProgramData});
+    EXPECT_TRUE(texts().empty());
+}
+
 TEST_F(ChainFixture, NoDataPassWithoutADataMemoryOrFromTheDataView) {
     selectWithChip(k27C256, k27C256); // data size only: the view is the data view
     withVerify(false, true);
