@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTableView>
 #include <QTimer>
@@ -56,7 +57,9 @@ struct FileWindow : test::OffscreenWindow {
         QObject::connect(poll, &QTimer::timeout, &window, [this, path] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* d = qobject_cast<QFileDialog*>(modal)) {
-                d->selectFile(QString::fromStdString(path.string()));
+                // Typed as a user would: selectFile() leaves a name field that has the
+                // focus alone.
+                d->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path.string()));
                 QMetaObject::invokeMethod(d, "accept");
             } else if (auto* b = qobject_cast<QMessageBox*>(modal)) {
                 boxes.push_back(b->text().toStdString());
@@ -64,6 +67,8 @@ struct FileWindow : test::OffscreenWindow {
             }
         });
         poll->start(10);
+        // The dialog opens in the file's own folder, so what it lists is known and small.
+        form.openDialogDir = path.parent_path().string();
         window.actionFor("Open1")->trigger();
         delete poll;
     }
