@@ -141,8 +141,8 @@ std::string rangesText() {
            "takes no longer on the line than another range would add, else as two ranges, each its "
            "own packet. Another range adds " + ms(rangeOverheadMs(RangeOp::Program)) +
            " to write (identification and packet), " + ms(rangeOverheadMs(RangeOp::Verify)) +
-           " to verify and blank-check (the wait before the read-back and the packet); a block of "
-           "128 bytes takes " + ms(blockWireMs(RangeOp::Program)) + " to write and " +
+           " to verify and blank-check (the wait before the read-back and the packet); a block of " +
+           std::to_string(kBlockSize) + " bytes takes " + ms(blockWireMs(RangeOp::Program)) + " to write and " +
            ms(blockWireMs(RangeOp::Verify)) + " to read back at 19200 baud. So write and verify "
            "move a gap of up to " + std::to_string(gapBlocksMoved(writeVerify)) +
            " blocks and skip a longer one.";

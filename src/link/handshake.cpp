@@ -56,7 +56,7 @@ Fault runHandshake(Link& link, const SelectedDevice& dev, AdapterState& a) {
     if (link.readReply(expected) != kLinkOk) return Fault::Timeout;
     for (uint8_t& b : a.capabilityMap)
         if (link.readReply(b) != kLinkOk) return Fault::Timeout;
-    if (expected != checksum8(a.capabilityMap)) return Fault::Checksum;
+    if (expected != byteSum(a.capabilityMap)) return Fault::Checksum;
     for (std::string& line : a.infoLines) { // not covered by the checksum; a NUL ends the text
         char text[kInfoLineLength] = {};
         for (char& t : text) {

@@ -69,7 +69,7 @@ std::string hexBytes(const uint8_t* bytes, size_t n) {
     return s;
 }
 
-uint8_t checksum8(std::span<const uint8_t> bytes) {
+uint8_t byteSum(std::span<const uint8_t> bytes) {
     uint8_t s = 0;
     for (uint8_t b : bytes) s = static_cast<uint8_t>(s + b);
     return s;

@@ -45,7 +45,7 @@ Fault faultOf(LinkResult r);
 std::string hexBytes(const uint8_t* bytes, size_t n);
 
 // The 8-bit sum modulo 256 the adapter protects its replies with.
-uint8_t checksum8(std::span<const uint8_t> bytes);
+uint8_t byteSum(std::span<const uint8_t> bytes);
 
 // Text of a failed open: "Could Not Use the 'COM1' Serial Port!" and the state errors.
 std::string openFailureText(const SerialPort::OpenResult& r, const std::string& portName);

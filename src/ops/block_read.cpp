@@ -20,7 +20,7 @@ bool receiveBlock(Link& link, uint8_t* block, size_t n, bool byteByByte) {
     } else if (link.readBlock(block, n) < n) {
         return false;
     }
-    return checksum8(std::span<const uint8_t>(block, n)) == checksum;
+    return byteSum(std::span<const uint8_t>(block, n)) == checksum;
 }
 } // namespace
 

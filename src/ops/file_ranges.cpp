@@ -9,7 +9,7 @@ namespace kestro {
 
 namespace {
 
-constexpr uint32_t kBlock = 128;
+constexpr auto kBlock = static_cast<uint32_t>(kBlockSize);
 constexpr double kByteMs = 10.0 * 1000.0 / 19200.0; // start, eight data bits, stop
 
 // One byte out and its echo back: an exchange takes two byte times.
@@ -39,8 +39,8 @@ std::vector<ChipRange> fileExtents(const LoadReport& report, std::span<const uin
 }
 
 double blockWireMs(RangeOp op) {
-    // Program: 128 bytes, the adapter's sum, 'l' echoed, the status. A read-back: 'l'
-    // echoed, the sum, 128 bytes.
+    // Program: a block's bytes, the adapter's sum, 'l' echoed, the status. A read-back:
+    // 'l' echoed, the sum, the block's bytes.
     return op == RangeOp::Program ? (kBlock + 1 + 2 + 1) * kByteMs : (2 + 1 + kBlock) * kByteMs;
 }
 

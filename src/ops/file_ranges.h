@@ -35,7 +35,7 @@ enum class RangeOp : uint8_t { Program, Verify, CheckErase };
 double blockWireMs(RangeOp op);
 double rangeOverheadMs(RangeOp op);
 
-// The ranges a transfer of the extents takes: widened to whole 128-byte blocks (which
+// The ranges a transfer of the extents takes: widened to whole blocks of the transfer (which
 // also makes whole words of a word-organised part) within `memorySize`, and joined
 // across a gap whenever moving the gap takes no longer than one more range for the
 // operations given.

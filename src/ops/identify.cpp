@@ -39,7 +39,7 @@ bool readSignature(OpContext& c, Signature& sig) {
     uint8_t bytes[4];
     for (uint8_t& b : bytes)
         if (!receiveReply(c, b)) return false; // a missing byte is a link failure, not a signature
-    if (checksum8(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
+    if (byteSum(std::span<const uint8_t>(bytes + 1, 3)) != bytes[0]) {
         fail(c.report, Fault::Checksum);
         return false;
     }

@@ -24,7 +24,7 @@ bool sendBlock(OpContext& c, const TransferImage& src, size_t& pos, uint8_t& sta
     c.link.write(block); // not echoed; a lost byte shows in the checksum
     uint8_t checksum = 0;
     if (!receiveReply(c, checksum)) return false;
-    if (checksum != checksum8(block)) {
+    if (checksum != byteSum(block)) {
         fail(c.report, Fault::Checksum);
         return false;
     }

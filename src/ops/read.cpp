@@ -53,7 +53,7 @@ bool readFuse(OpContext& c) {
             if (!receiveReply(c, *order[k])) return false;
             received[k] = *order[k];
         }
-        if (checksum8(received) != checksum) {
+        if (byteSum(received) != checksum) {
             fail(c.report, Fault::Checksum);
             return false;
         }

@@ -136,7 +136,7 @@ void AdapterSim::receive(uint8_t b, uint64_t nowMs) {
     case Phase::ProgramData:
         raw_[rawCount_++] = b; // data bytes are not echoed
         if (rawCount_ == raw_.size()) {
-            uint8_t sum = checksum8(raw_);
+            uint8_t sum = byteSum(raw_);
             if (fires(faults.badBlockChecksum, badChecksumUsed_)) {
                 ++sum;
                 note("programming: wrong checksum sent");
@@ -212,7 +212,7 @@ void AdapterSim::runCommand() {
     switch (static_cast<Command>(command)) {
     case Command::Handshake: {
         const auto& map = config.capabilityMap;
-        send(static_cast<uint8_t>(checksum8(map) + config.checksumOffset));
+        send(static_cast<uint8_t>(byteSum(map) + config.checksumOffset));
         for (uint8_t m : map) send(m);
         for (const std::string& line : config.infoLines)
             for (size_t i = 0; i < kInfoLineLength; ++i)
@@ -221,7 +221,7 @@ void AdapterSim::runCommand() {
     }
     case Command::ReadSignature: {
         const auto sig = chip.signature();
-        send(checksum8(sig));
+        send(byteSum(sig));
         for (uint8_t s : sig) send(s);
         note("signature " + hexBytes(sig.data(), sig.size()));
         break;
@@ -251,7 +251,7 @@ void AdapterSim::runCommand() {
         const size_t n = pic18 ? 32 : 4;
         std::array<uint8_t, 32> read = chip.fuses;
         read[0] ^= traitsOf(chip.device).fuseReadInverted; // as the real chip reads them back
-        send(checksum8({read.data(), n}));
+        send(byteSum({read.data(), n}));
         for (size_t i = 0; i < n; ++i) send(read[i]);
         break;
     }
@@ -289,7 +289,7 @@ void AdapterSim::sendBlock(bool repeat) {
     std::array<uint8_t, kBlockSize> block{};
     for (uint32_t i = 0; i < n; ++i)
         block[i] = at + i < memory_->size() ? (*memory_)[at + i] : 0xFF;
-    uint8_t sum = checksum8({block.data(), n});
+    uint8_t sum = byteSum({block.data(), n});
     uint32_t sent = n;
     std::string faultNote;
     if (fires(faults.badBlockChecksum, badChecksumUsed_)) {
