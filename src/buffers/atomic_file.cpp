@@ -3,7 +3,6 @@
 #include "buffers/hex_reader.h"
 #include "buffers/image_state.h"
 #include "buffers/path_parts.h"
-#include "buffers/regular_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -13,7 +12,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kestro {
 
@@ -62,16 +60,10 @@ bool sizeAtMost(const std::string& path, off_t limit) {
     return ::stat(path.c_str(), &sb) == 0 && sb.st_size <= limit;
 }
 
-// More than the Intel HEX text of the largest image.
-constexpr size_t kHexTextLimit = 8u << 20;
-
 } // namespace
 
 bool linkTargetIsIntelHex(const std::string& path) {
-    if (sizeAtMost(path, 0)) return true;
-    std::vector<uint8_t> text;
-    return readRegularFile(path, text, kHexTextLimit + 1) && text.size() <= kHexTextLimit &&
-           isIntelHexText(text);
+    return sizeAtMost(path, 0) || fileReadsAsIntelHex(path);
 }
 
 bool linkTargetIsImage(const std::string& path) { return sizeAtMost(path, kProgramBufferSize); }

@@ -6,10 +6,8 @@
 #include "buffers/hex_writer.h"
 #include "buffers/images.h"
 #include "buffers/path_parts.h"
-#include "buffers/regular_file.h"
 
 #include <memory>
-#include <vector>
 
 namespace kestro {
 
@@ -36,15 +34,6 @@ void afterWholeImageLoad(const std::string& path, Images& img, const SelectedDev
     if (isPic(dev) || traitsOf(dev.index).singleMemory || withEeprom) img.dataFileName = path;
 }
 
-// Larger than the Intel HEX text of the largest image.
-constexpr size_t kHexTextLimit = 8u << 20;
-
-bool readsAsIntelHex(const std::string& path) {
-    std::vector<uint8_t> text;
-    if (!readRegularFile(path, text, 1) || text.empty() || text[0] != ':') return false;
-    return readRegularFile(path, text, kHexTextLimit) && isIntelHexText(text);
-}
-
 FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevice& dev,
                        LoadReport* report) {
     img.programFileName = path;
@@ -60,7 +49,7 @@ FileResult loadInPlace(const std::string& path, Images& img, const SelectedDevic
         LoadReport own;
         LoadReport& r = report ? *report : own;
         if (!loadBinary(parts, img, dev, &r)) return errorBox(kCantOpenBinary);
-        r.hexText = report && readsAsIntelHex(path);
+        r.hexText = report && fileReadsAsIntelHex(path);
         FileResult result;
         result.leftOut = r.outsideBytes;
         return result;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <optional>
+#include <vector>
 #include <unistd.h>
 
 namespace kestro {
@@ -377,6 +378,14 @@ void LoadTally::add(uint64_t address, uint8_t value) {
 
 void finishHexLoad(HexReader reader, Images& img, const SelectedDevice& dev) {
     if (reader == HexReader::PicWords) finishPicWords(img, dev);
+}
+
+bool fileReadsAsIntelHex(const std::string& path) {
+    constexpr size_t kHexTextLimit = 8u << 20; // more than the text of the largest image
+    std::vector<uint8_t> text;
+    if (!readRegularFile(path, text, 1) || text.empty() || text[0] != ':') return false;
+    return readRegularFile(path, text, kHexTextLimit + 1) && text.size() <= kHexTextLimit &&
+           isIntelHexText(text);
 }
 
 bool isIntelHexText(std::span<const uint8_t> text) {

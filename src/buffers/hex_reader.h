@@ -82,6 +82,8 @@ bool namedAsIntelHex(const PathParts& parts);
 
 // True when the text reads as Intel HEX of this dialect up to an end record.
 bool isIntelHexText(std::span<const uint8_t> text);
+// The same for a regular file of at most the text of the largest image.
+bool fileReadsAsIntelHex(const std::string& path);
 // The byte reader into `size` bytes at `dst` (addresses from 0); the rest is dropped.
 HexError readIntelHexBytes(std::span<const uint8_t> text, uint8_t* dst, uint32_t size);
 
